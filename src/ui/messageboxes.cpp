@@ -1,0 +1,45 @@
+#include "ui/messageboxes.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace vorlith::ui {
+
+namespace {
+
+class WidgetMessageBoxes final : public MessageBoxes
+{
+public:
+    void inform(const QString &text) override
+    {
+        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(), text);
+    }
+    bool ask(const QString &text) override
+    {
+        return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationDisplayName(), text,
+                                     QMessageBox::Yes | QMessageBox::No)
+               == QMessageBox::Yes;
+    }
+};
+
+WidgetMessageBoxes s_widgetBoxes;
+MessageBoxes *s_boxes = nullptr;
+
+} // namespace
+
+MessageBoxes &messageBoxes()
+{
+    return s_boxes ? *s_boxes : s_widgetBoxes;
+}
+
+void setMessageBoxes(MessageBoxes *boxes)
+{
+    s_boxes = boxes;
+}
+
+void showGeneralError(const QString &text)
+{
+    messageBoxes().inform(text);
+}
+
+} // namespace vorlith::ui
