@@ -1,0 +1,103 @@
+#pragma once
+
+#include "host/outbox.h"
+#include "host/registry.h"
+#include "net/dispatcher.h"
+#include "net/framing.h"
+
+#include <QObject>
+
+#include <functional>
+#include <unordered_map>
+
+namespace vorlith::net {
+class Sock;
+}
+
+namespace vorlith::host {
+
+/// The host engine: the listening socket, the player registry, login, the
+/// relays of chat, actions and chatter sounds, Just Watch and removal.
+/// The game engine plugs in through GameHooks. It needs no window.
+///
+/// Every line is queued with the slot and serial of the connection it came
+/// on; a message that names a slot is honoured only when that slot is the
+/// sender's own.
+class TServer : public QObject, public Outbox
+{
+    Q_OBJECT
+public:
+    /// The version text this host compares logins against.
+    static const QString &version();
+    /// Longest name kept at login; longer names are cut.
+    static constexpr int MaxNameLength = 32;
+    /// A connection with more waiting lines (or bytes) than this is closed.
+    static constexpr qsizetype MaxPendingLines = 1000;
+    static constexpr qsizetype MaxPendingBytes = 4 * 1024 * 1024;
+    /// A peer that leaves this much of our data unread is closed.
+    static constexpr qint64 MaxUnsentBytes = 8 * 1024 * 1024;
+
+    explicit TServer(QObject *parent = nullptr);
+    ~TServer() override;
+
+    /// The port to listen on, as text ("7772"; "0" picks a free port).
+    void setPortName(const QString &port);
+    /// Switches the listening socket on. Throws net::SockError.
+    void startListening();
+    bool isListening() const;
+    quint16 listeningPort() const;
+
+    Registry &registry() { return m_registry; }
+    const Registry &registry() const { return m_registry; }
+    /// The received-line queue and its 10 ms dispatch timer (socktimer).
+    net::Dispatcher &dispatcher() { return m_dispatcher; }
+
+    void setGame(GameHooks *game) { m_game = game; }
+
+    void sendTo(int slot, const QByteArray &line) override;
+    void sendToAll(const QByteArray &line) override;
+
+    /// Cleans a name from a login so that it cannot break a message.
+    static QString cleanName(const QString &name);
+
+Q_SIGNALS:
+    /// A handler failed on a malformed message; the text is for the log.
+    void handlerFailed(const QString &text);
+
+private:
+    struct Connection
+    {
+        quint64 serial{0};
+        net::LineFramer framer;
+    };
+
+    void Sock1Accept();
+    void Sock1Read(net::Sock *sock);
+    void tempsockInfo(net::Sock *sock, const QString &text);
+    void tempsockDisconnect(net::Sock *sock);
+    void disconnectsock(int slot);
+    void dropConnection(net::Sock *sock);
+    void forgetConnection(net::Sock *sock);
+
+    void receivedlogininfo(const QString &fields, const net::LineOrigin &from);
+    void kickhim(const QString &fields, const net::LineOrigin &from);
+    void chat(const QString &fields, const net::LineOrigin &from);
+    void action(const QString &fields, const net::LineOrigin &from);
+    void playasound(const QString &fields, const net::LineOrigin &from);
+    void justwatch(const QString &fields, const net::LineOrigin &from);
+    void startgame(const QString &fields, const net::LineOrigin &from);
+    void myword(const QString &fields, const net::LineOrigin &from);
+
+    /// True when \a origin's connection still holds its slot (its lines are
+    /// dropped once the slot has gone to a newer connection).
+    bool isCurrent(const net::LineOrigin &origin) const;
+
+    net::Sock *m_listener{nullptr};
+    Registry m_registry;
+    net::Dispatcher m_dispatcher;
+    std::unordered_map<net::Sock *, Connection> m_connections;
+    quint64 m_nextSerial{1};
+    GameHooks *m_game{nullptr};
+};
+
+} // namespace vorlith::host

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <exception>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+
+namespace vorlith::net {
+
+/// Kinds of informational notice a Sock raises.
+enum class SocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
+
+/// A socket operation that cannot be carried out; text() is the fixed message.
+class SockError : public std::exception
+{
+public:
+    explicit SockError(QString text) : m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
+    const QString &text() const { return m_text; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_text;
+    QByteArray m_utf8;
+};
+
+/// One non-blocking TCP stream socket: an outgoing connection, a listener, or
+/// a connection accepted by a listener. Everything it does is reported as
+/// signals on the GUI thread; nothing blocks.
+///
+/// The informational texts and error texts are the component's fixed ones
+/// ("Socket Closed", "Listen - Error Binding Socket", "Error #10061
+/// (WSAECONNREFUSED)", ...); the program reacts to some of them by text.
+class Sock : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Sock(QObject *parent = nullptr);
+    ~Sock() override;
+
+    QString hostName() const { return m_hostName; }
+    void setHostName(const QString &name);
+    QString portName() const { return m_portName; }
+    void setPortName(const QString &name);
+
+    int tag() const { return m_tag; }
+    void setTag(int tag) { m_tag = tag; }
+
+    bool isConnected() const { return m_connected; }
+    bool isListening() const { return m_listening; }
+    /// True while a socket exists (connecting, connected or listening).
+    bool hasSocket() const;
+
+    /// The port actually bound by a listener (useful with port "0").
+    quint16 localPort() const;
+
+    /// Starts listening (true) on any local address at portName(), or stops.
+    /// Throws SockError.
+    void setListen(bool listen);
+
+    /// Starts a non-blocking connect to hostName():portName() and returns the
+    /// connected flag (false at first). Throws SockError when the port name
+    /// cannot be resolved.
+    bool open();
+
+    /// Accepts one waiting connection into a new Sock owned by this listener.
+    /// Returns false (and raises "Could Not Accept Connection") when there is
+    /// none. Throws SockError when this socket does not listen.
+    bool accept(Sock *&accepted);
+
+    /// Queues bytes for sending; never blocks, never loses data. Throws SockError.
+    bool send(const QByteArray &bytes);
+
+    /// Takes received bytes: all of them, or the first \a limit.
+    QByteArray receive(qsizetype limit = -1);
+    qsizetype receivedCount() const { return m_received.size(); }
+
+    /// Bytes handed to send() that the system has not yet taken.
+    qint64 pendingSendBytes() const;
+
+    /// Closes the socket; raises "Socket Closed" (except for a listener).
+    /// Returns true when an open socket was closed.
+    bool close();
+
+    /// How long a connect may take before it fails with WSAETIMEDOUT.
+    void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
+
+Q_SIGNALS:
+    void connectEvent(vorlith::net::Sock *sock);
+    /// The peer closed the connection; raised before the local close.
+    void disconnectEvent(vorlith::net::Sock *sock);
+    void readEvent(vorlith::net::Sock *sock, qsizetype count);
+    void writeEvent(vorlith::net::Sock *sock);
+    void acceptEvent(vorlith::net::Sock *sock);
+    void info(vorlith::net::Sock *sock, vorlith::net::SocketInfo kind, const QString &text);
+    /// An error found after the call that caused it returned (a host name
+    /// that cannot be resolved), with the same text the call would have thrown.
+    void failed(vorlith::net::Sock *sock, const QString &text);
+
+private:
+    void adoptSocket(QTcpSocket *socket);
+    void onConnected();
+    void onReadyRead();
+    void onBytesWritten();
+    void onRemoteClosed();
+    void onSocketError(int error);
+    void onConnectTimeout();
+    void releaseSocket(bool graceful);
+    void raise(SocketInfo kind, const QString &text);
+
+    QString m_hostName;
+    QString m_portName;
+    int m_tag{0};
+    bool m_connected{false};
+    bool m_listening{false};
+    int m_connectTimeoutMs{20000};
+    QByteArray m_received;
+    QTcpSocket *m_socket{nullptr};
+    QTcpServer *m_server{nullptr};
+    QTimer *m_connectTimer{nullptr};
+};
+
+} // namespace vorlith::net

@@ -1,0 +1,197 @@
+#include "net/dispatcher.h"
+#include "net/framing.h"
+#include "net/handlererror.h"
+
+#include <QTest>
+
+using namespace vorlith::net;
+
+class TestFraming : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void splitsStreamIntoLines_data();
+    void splitsStreamIntoLines();
+    void unfinishedLineStaysBounded();
+    void longCompleteLineIsCutNotLost();
+    void dispatchesOneLinePerTickInOrder();
+    void dropsLinesWithoutKnownCommand_data();
+    void dropsLinesWithoutKnownCommand();
+    void failingHandlerLosesOnlyItsLine();
+    void timerRunsOnlyWhileLinesWait();
+    void countsWaitingLinesPerConnection();
+};
+
+void TestFraming::splitsStreamIntoLines_data()
+{
+    QTest::addColumn<QList<QByteArray>>("reads");
+    QTest::addColumn<QList<QByteArray>>("expected");
+    QTest::addColumn<QByteArray>("carry");
+
+    QTest::newRow("one line") << QList<QByteArray>{"CMD_full+\xff"} << QList<QByteArray>{"CMD_full+"} << QByteArray();
+    QTest::newRow("two in one read") << QList<QByteArray>{"CMD_chat+1+hi|clRed\xff" "CMD_full+\xff"}
+                                     << QList<QByteArray>{"CMD_chat+1+hi|clRed", "CMD_full+"} << QByteArray();
+    QTest::newRow("cut inside the command word")
+        << QList<QByteArray>{"CMD_sendlog", "ininfo+3\xff"} << QList<QByteArray>{"CMD_sendlogininfo+3"} << QByteArray();
+    QTest::newRow("cut at the terminator") << QList<QByteArray>{"CMD_full+", "\xff"} << QList<QByteArray>{"CMD_full+"}
+                                           << QByteArray();
+    QTest::newRow("two terminators give an empty line")
+        << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim\xff\xff"} << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim", ""}
+        << QByteArray();
+    QTest::newRow("byte by byte") << QList<QByteArray>{"C", "M", "D", "_", "x", "+", "\xff", "y"}
+                                  << QList<QByteArray>{"CMD_x+"} << QByteArray("y");
+    QTest::newRow("tail kept") << QList<QByteArray>{"CMD_a+\xff" "CMD_b"} << QList<QByteArray>{"CMD_a+"}
+                               << QByteArray("CMD_b");
+}
+
+void TestFraming::splitsStreamIntoLines()
+{
+    QFETCH(QList<QByteArray>, reads);
+    QFETCH(QList<QByteArray>, expected);
+    QFETCH(QByteArray, carry);
+    LineFramer framer;
+    QList<QByteArray> lines;
+    for (const QByteArray &r : reads)
+        framer.feed(r, lines);
+    QCOMPARE(lines, expected);
+    QCOMPARE(framer.carrySize(), carry.size());
+    QVERIFY(!framer.overflowed());
+}
+
+void TestFraming::unfinishedLineStaysBounded()
+{
+    LineFramer framer;
+    QList<QByteArray> lines;
+    const QByteArray chunk(32768, 'a');
+    for (int i = 0; i < 200; ++i) // 6.5 MB without a terminator
+        framer.feed(chunk, lines);
+    QVERIFY(lines.isEmpty());
+    QVERIFY(framer.overflowed());
+    QCOMPARE(framer.carrySize(), MaxLineLength);
+    // The next terminator ends the cut line; what follows is read normally.
+    framer.feed(QByteArray("tail\xff" "CMD_full+\xff"), lines);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0].size(), MaxLineLength);
+    QCOMPARE(lines[1], QByteArray("CMD_full+"));
+}
+
+void TestFraming::longCompleteLineIsCutNotLost()
+{
+    // A round-over line of six busy seats is far longer than 4096 bytes and
+    // must arrive whole.
+    QByteArray line = "CMD_roundover";
+    for (int seat = 1; seat <= 6; ++seat) {
+        line += "+" + QByteArray::number(seat) + "+900+900+";
+        for (int w = 0; w < 300; ++w)
+            line += "WORDS:25,";
+    }
+    QVERIFY(line.size() > 4096);
+    QVERIFY(line.size() < MaxLineLength);
+    LineFramer framer;
+    QList<QByteArray> lines;
+    framer.feed(line + '\xff', lines);
+    QCOMPARE(lines.value(0), line);
+
+    Dispatcher d(std::chrono::milliseconds(1));
+    d.setManual(true);
+    QString got;
+    d.addCommand("CMD_roundover", [&](const QString &fields, const LineOrigin &) { got = fields; });
+    d.enqueue(line);
+    QVERIFY(d.tick());
+    QCOMPARE(got.toLatin1(), line.mid(14));
+}
+
+void TestFraming::dispatchesOneLinePerTickInOrder()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    QStringList calls;
+    d.addCommand("CMD_full", [&](const QString &f, const LineOrigin &) { calls << "full:" + f; });
+    d.addCommand("CMD_chat", [&](const QString &f, const LineOrigin &o) { calls << "chat:" + f + ":" + QString::number(o.slot); });
+    d.enqueue("CMD_chat+2+a+b|clRed", {2, 7});
+    d.enqueue("CMD_full+");
+    QVERIFY(d.tick());
+    QCOMPARE(calls, QStringList{"chat:2+a+b|clRed:2"});
+    QVERIFY(d.tick());
+    QCOMPARE(calls, (QStringList{"chat:2+a+b|clRed:2", "full:"}));
+    QVERIFY(!d.tick()); // empty queue: nothing happens
+    QCOMPARE(calls.size(), 2);
+}
+
+void TestFraming::dropsLinesWithoutKnownCommand_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("no plus") << QByteArray("CMD_full");
+    QTest::newRow("empty line") << QByteArray("");
+    QTest::newRow("empty command word") << QByteArray("+CMD_full+");
+    QTest::newRow("other case") << QByteArray("cmd_full+");
+    QTest::newRow("unknown word") << QByteArray("CMD_fullx+");
+    QTest::newRow("prefix of a word") << QByteArray("CMD_ful+");
+}
+
+void TestFraming::dropsLinesWithoutKnownCommand()
+{
+    QFETCH(QByteArray, line);
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    int calls = 0;
+    d.addCommand("CMD_full", [&](const QString &, const LineOrigin &) { ++calls; });
+    QByteArray dropped = "not called";
+    connect(&d, &Dispatcher::lineDropped, this, [&](const QByteArray &l) { dropped = l; });
+    d.enqueue(line);
+    QVERIFY(d.tick());
+    QCOMPARE(calls, 0);
+    QCOMPARE(dropped, line);
+}
+
+void TestFraming::failingHandlerLosesOnlyItsLine()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    QStringList errors;
+    QStringList handled;
+    d.setErrorHandler([&](const QString &e) { errors << e; });
+    d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) {
+        if (f == QLatin1String("bad"))
+            throw HandlerError(QStringLiteral("'bad' is not a valid integer value"));
+        handled << f;
+    });
+    d.enqueue("CMD_x+bad");
+    d.enqueue("CMD_x+good");
+    QCOMPARE(d.drain(), 2);
+    QCOMPARE(errors, QStringList{"'bad' is not a valid integer value"});
+    QCOMPARE(handled, QStringList{"good"});
+}
+
+void TestFraming::timerRunsOnlyWhileLinesWait()
+{
+    Dispatcher d(std::chrono::milliseconds(1));
+    int calls = 0;
+    d.addCommand("CMD_x", [&](const QString &, const LineOrigin &) { ++calls; });
+    QVERIFY(!d.isTimerActive());
+    d.enqueue("CMD_x+1");
+    d.enqueue("CMD_x+2");
+    QVERIFY(d.isTimerActive());
+    QTRY_COMPARE(calls, 2);
+    QTRY_VERIFY(!d.isTimerActive());
+}
+
+void TestFraming::countsWaitingLinesPerConnection()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    d.addCommand("CMD_x", [](const QString &, const LineOrigin &) {});
+    d.enqueue("CMD_x+1", {1, 11});
+    d.enqueue("CMD_x+22", {2, 22});
+    d.enqueue("CMD_x+1", {1, 11});
+    QCOMPARE(d.pendingFrom(11), 2);
+    QCOMPARE(d.pendingBytesFrom(11), 14);
+    d.dropFrom(11);
+    QCOMPARE(d.pending(), 1);
+    QCOMPARE(d.pendingFrom(11), 0);
+    QVERIFY(d.tick());
+    QCOMPARE(d.pendingFrom(22), 0);
+}
+
+QTEST_GUILESS_MAIN(TestFraming)
+#include "tst_framing.moc"

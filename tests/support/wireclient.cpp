@@ -1,0 +1,70 @@
+#include "wireclient.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+WireClient::WireClient(QObject *parent) : QObject(parent)
+{
+    connect(&socket, &QTcpSocket::readyRead, this, [this] {
+        const QByteArray data = socket.readAll();
+        raw += data;
+        m_carry += data;
+        qsizetype end;
+        while ((end = m_carry.indexOf('\xff')) >= 0) {
+            lines.append(m_carry.left(end));
+            m_carry.remove(0, end + 1);
+        }
+    });
+    connect(&socket, &QTcpSocket::disconnected, this, [this] { closed = true; });
+}
+
+bool WireClient::connectTo(quint16 port, int timeoutMs)
+{
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    return socket.waitForConnected(timeoutMs);
+}
+
+void WireClient::sendRaw(const QByteArray &bytes)
+{
+    socket.write(bytes);
+    socket.flush();
+}
+
+void WireClient::sendLine(const QByteArray &line)
+{
+    sendRaw(line + '\xff');
+}
+
+bool WireClient::waitForLines(int count, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (lines.size() < count && t.elapsed() < timeoutMs)
+        QTest::qWait(5);
+    return lines.size() >= count;
+}
+
+bool WireClient::waitForClose(int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!closed && t.elapsed() < timeoutMs)
+        QTest::qWait(5);
+    return closed;
+}
+
+bool WireClient::waitForLine(const QByteArray &line, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!lines.contains(line) && t.elapsed() < timeoutMs)
+        QTest::qWait(5);
+    return lines.contains(line);
+}
+
+QList<QByteArray> WireClient::settle(int ms)
+{
+    const qsizetype before = lines.size();
+    QTest::qWait(ms);
+    return lines.mid(before);
+}
