@@ -1,0 +1,375 @@
+#include "host/server.h"
+#include "wireclient.h"
+
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+using namespace vorlith::host;
+
+namespace {
+
+/// A game engine stand-in that only says whether a game runs and records calls.
+class FakeGame final : public GameHooks
+{
+public:
+    bool gameInProgress() const override { return running; }
+    void catchUp(int slot) override { caughtUp.append(slot); }
+    void startgame(const QString &fields, int sender) override { starts.append(QString::number(sender) + ":" + fields); }
+    void myword(const QString &fields, int sender) override { words.append(QString::number(sender) + ":" + fields); }
+
+    bool running{false};
+    QList<int> caughtUp;
+    QStringList starts;
+    QStringList words;
+};
+
+} // namespace
+
+class TestServer : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void hostPlayerLogsInFirstInSlotOne();
+    void newcomerLearnsAboutEverybody();
+    void versionMismatchIsReportedNotEnforced();
+    void relaysChatActionsAndSounds();
+    void departureIsAnnouncedExactlyOnce();
+    void freedSlotIsReusedLowestFirst();
+    void tenthConnectionIsRefused();
+    void onlySlotOneRemovesParticipants();
+    void justWatchFollowsTheGame();
+    void spoofedSlotsChangeNothing_data();
+    void spoofedSlotsChangeNothing();
+    void namesThatBreakTheProtocolAreCleaned_data();
+    void namesThatBreakTheProtocolAreCleaned();
+    void endlessLineIsCutOff();
+    void floodOfLinesIsCutOff();
+    void linesOfAClosedConnectionAreStillHandled();
+    void gameMessagesReachTheEngineFromTheirSender();
+
+private:
+    WireClient *connectClient(int expectedSlot);
+    WireClient *join(int expectedSlot, const QByteArray &name, const QByteArray &version = "1.0.3");
+
+    std::unique_ptr<TServer> m_server;
+    FakeGame m_game;
+    std::vector<std::unique_ptr<WireClient>> m_clients;
+};
+
+void TestServer::init()
+{
+    m_game = FakeGame();
+    m_server = std::make_unique<TServer>();
+    m_server->setGame(&m_game);
+    m_server->setPortName(QStringLiteral("0"));
+    m_server->startListening();
+    QVERIFY(m_server->listeningPort() != 0);
+}
+
+void TestServer::cleanup()
+{
+    m_clients.clear();
+    m_server.reset();
+}
+
+WireClient *TestServer::connectClient(int expectedSlot)
+{
+    m_clients.push_back(std::make_unique<WireClient>());
+    WireClient *c = m_clients.back().get();
+    if (!c->connectTo(m_server->listeningPort()))
+        return nullptr;
+    if (expectedSlot > 0) {
+        if (!c->waitForLines(1) || c->lines.first() != "CMD_sendlogininfo+" + QByteArray::number(expectedSlot))
+            return nullptr;
+    }
+    return c;
+}
+
+WireClient *TestServer::join(int expectedSlot, const QByteArray &name, const QByteArray &version)
+{
+    WireClient *c = connectClient(expectedSlot);
+    if (!c)
+        return nullptr;
+    // Exactly what a client sends: its name keeps a terminator of its own.
+    c->sendRaw("CMD_logininfo+" + QByteArray::number(expectedSlot) + "+" + version + "+" + name + "\xff\xff");
+    if (!c->waitForLine("CMD_newplayerinfo+" + QByteArray::number(expectedSlot) + "+" + name + "+0"))
+        return nullptr;
+    return c;
+}
+
+void TestServer::hostPlayerLogsInFirstInSlotOne()
+{
+    WireClient *kim = connectClient(1);
+    QVERIFY(kim);
+    QCOMPARE(kim->raw, QByteArray("CMD_sendlogininfo+1\xff"));
+    kim->sendRaw("CMD_logininfo+1+1.0.3+Kim\xff\xff");
+    QVERIFY(kim->waitForLines(2));
+    // Alone at the table: no list of existing players follows.
+    QCOMPARE(kim->settle(150), QList<QByteArray>());
+    QCOMPARE(kim->raw, QByteArray("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+1+Kim+0\xff"));
+    QCOMPARE(m_server->registry().name(1), QStringLiteral("Kim"));
+    QCOMPARE(m_server->registry().slotCount(), 1);
+}
+
+void TestServer::newcomerLearnsAboutEverybody()
+{
+    WireClient *kim = join(1, "Kim");
+    QVERIFY(kim);
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(ann);
+    QVERIFY(ann->waitForLines(3));
+    QCOMPARE(ann->lines, (QList<QByteArray>{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Ann+0", "CMD_existingplayers+1+Kim+0"}));
+    QVERIFY(kim->waitForLine("CMD_newplayerinfo+2+Ann+0"));
+
+    WireClient *bob = join(3, "Bob");
+    QVERIFY(bob);
+    QVERIFY(bob->waitForLine("CMD_existingplayers+1+Kim+0+2+Ann+0"));
+    QCOMPARE(m_game.caughtUp, QList<int>()); // no game runs
+}
+
+void TestServer::versionMismatchIsReportedNotEnforced()
+{
+    WireClient *kim = join(1, "Kim");
+    QVERIFY(kim);
+    WireClient *old = join(2, "Old", "1.0.2");
+    QVERIFY(old);
+    QVERIFY(kim->waitForLine("CMD_havewrongversion+Old"));
+    QVERIFY(old->waitForLine("CMD_wrongversion+"));
+    QVERIFY(m_server->registry().isActive(2));
+    QCOMPARE(m_server->registry().name(2), QStringLiteral("Old"));
+}
+
+void TestServer::relaysChatActionsAndSounds()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    ann->sendLine("CMD_chat+2+1+1=2, right?|clRed");
+    ann->sendLine("CMD_action+2+waves|$00FF0000");
+    ann->sendLine("CMD_playasound+02+wave3+");
+    const QList<QByteArray> expected{"CMD_chat+2+Ann chats: 1+1=2, right?|clRed", "CMD_action+2+Ann waves|$00FF0000",
+                                     "CMD_playasound+2+wave3+"};
+    for (WireClient *c : {kim, ann}) {
+        QVERIFY(c->waitForLine(expected.last()));
+        const qsizetype at = c->lines.indexOf(expected.first());
+        QVERIFY(at >= 0);
+        QCOMPARE(c->lines.mid(at, 3), expected);
+    }
+}
+
+void TestServer::departureIsAnnouncedExactlyOnce()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    WireClient *bob = join(3, "Bob");
+    QVERIFY(kim && ann && bob);
+    ann->socket.disconnectFromHost();
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
+    QVERIFY(bob->waitForLine("CMD_playerdisconnected+2+Ann"));
+    kim->settle(200);
+    QCOMPARE(kim->lines.count("CMD_playerdisconnected+2+Ann"), 1);
+    QCOMPARE(bob->lines.count("CMD_playerdisconnected+2+Ann"), 1);
+    QVERIFY(!m_server->registry().isActive(2));
+    QVERIFY(m_server->registry().name(2).isEmpty());
+}
+
+void TestServer::freedSlotIsReusedLowestFirst()
+{
+    QVERIFY(join(1, "Kim"));
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(ann && join(3, "Bob"));
+    m_server->registry().record(2)->totalScore = 40;
+    ann->socket.disconnectFromHost();
+    QTRY_VERIFY(!m_server->registry().isActive(2));
+    WireClient *eve = join(2, "Eve");
+    QVERIFY(eve);
+    QCOMPARE(m_server->registry().slotCount(), 3);
+    // The seat keeps its total until a game starts.
+    QCOMPARE(m_server->registry().record(2)->totalScore, 40);
+    QVERIFY(join(4, "Dan"));
+}
+
+void TestServer::tenthConnectionIsRefused()
+{
+    for (int slot = 1; slot <= 9; ++slot)
+        QVERIFY(join(slot, "P" + QByteArray::number(slot)));
+    WireClient *tenth = connectClient(0);
+    QVERIFY(tenth);
+    QVERIFY(tenth->waitForClose());
+    QCOMPARE(tenth->raw, QByteArray("CMD_full+\xff"));
+    QCOMPARE(m_server->registry().slotCount(), 9);
+    QVERIFY(!m_server->registry().isActive(10));
+    QCOMPARE(m_server->registry().activeSlots().size(), 9);
+    // Nobody was told about the refused connection.
+    QVERIFY(!m_clients.front()->settle(100).contains("CMD_playerdisconnected+10+"));
+}
+
+void TestServer::onlySlotOneRemovesParticipants()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    WireClient *bob = join(3, "Bob");
+    QVERIFY(kim && ann && bob);
+    bob->sendLine("CMD_kickhim+3+2+");
+    bob->sendLine("CMD_kickhim+1+2+"); // pretending to be the host player
+    bob->settle(150);
+    QVERIFY(!ann->closed);
+    kim->sendLine("CMD_kickhim+1+2+");
+    QVERIFY(ann->waitForClose());
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
+    QVERIFY(bob->waitForLine("CMD_playerdisconnected+2+Ann"));
+    kim->sendLine("CMD_kickhim+1+77+"); // outside the registry: nothing happens
+    kim->settle(100);
+    QCOMPARE(kim->lines.count("CMD_playerdisconnected+2+Ann"), 1);
+}
+
+void TestServer::justWatchFollowsTheGame()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    ann->sendLine("CMD_justwatch+2+1");
+    ann->settle(100);
+    QVERIFY(!ann->lines.contains("CMD_justwatching+2+1")); // no game runs
+
+    m_game.running = true;
+    ann->sendLine("CMD_justwatch+2+1");
+    QVERIFY(kim->waitForLine("CMD_justwatching+2+1"));
+    QVERIFY(m_server->registry().record(2)->watching);
+
+    // A newcomer sees Ann watching, and is caught up with the running game.
+    WireClient *bob = join(3, "Bob");
+    QVERIFY(bob);
+    QVERIFY(bob->waitForLine("CMD_existingplayers+1+Kim+0+2+Ann+1"));
+    QCOMPARE(m_game.caughtUp, QList<int>{3});
+
+    kim->sendLine("CMD_justwatch+2+2"); // the host player may switch any seat
+    QVERIFY(ann->waitForLine("CMD_justwatching+2+2"));
+    QVERIFY(!m_server->registry().record(2)->watching);
+    kim->sendLine("CMD_justwatch+7+1");
+    kim->sendLine("CMD_justwatch+2+5");
+    kim->settle(100);
+    QCOMPARE(ann->lines.count("CMD_justwatching+2+1"), 1);
+}
+
+void TestServer::spoofedSlotsChangeNothing_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("chat as slot 1") << QByteArray("CMD_chat+1+I am the host|clRed");
+    QTest::newRow("action as slot 1") << QByteArray("CMD_action+1+gives up|clRed");
+    QTest::newRow("sound as slot 1") << QByteArray("CMD_playasound+1+wave1+");
+    QTest::newRow("login as slot 1") << QByteArray("CMD_logininfo+1+1.0.3+Mallory");
+    QTest::newRow("kick as slot 1") << QByteArray("CMD_kickhim+1+1+");
+    QTest::newRow("watch for slot 1") << QByteArray("CMD_justwatch+1+2");
+    QTest::newRow("word for slot 1") << QByteArray("CMD_myword+1+tea+");
+}
+
+void TestServer::spoofedSlotsChangeNothing()
+{
+    QFETCH(QByteArray, line);
+    m_game.running = true;
+    WireClient *kim = join(1, "Kim");
+    WireClient *mal = join(2, "Mal");
+    QVERIFY(kim && mal);
+    QVERIFY(kim->waitForLine("CMD_newplayerinfo+2+Mal+0"));
+    const qsizetype before = kim->lines.size();
+    mal->sendLine(line);
+    mal->sendLine("CMD_chat+2+still here|clRed");
+    QVERIFY(kim->waitForLine("CMD_chat+2+Mal chats: still here|clRed"));
+    QCOMPARE(kim->lines.mid(before), QList<QByteArray>{"CMD_chat+2+Mal chats: still here|clRed"});
+    QVERIFY(!kim->closed);
+    QCOMPARE(m_server->registry().name(1), QStringLiteral("Kim"));
+    QVERIFY(m_game.words.isEmpty());
+}
+
+void TestServer::namesThatBreakTheProtocolAreCleaned_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<QByteArray>("kept");
+    QTest::newRow("plus") << QByteArray("A+B") << QByteArray("A_B");
+    QTest::newRow("bar") << QByteArray("A|B") << QByteArray("A_B");
+    QTest::newRow("control") << QByteArray("A\tB\x01") << QByteArray("A_B_");
+    QTest::newRow("empty") << QByteArray("") << QByteArray("Player");
+    QTest::newRow("blank") << QByteArray("   ") << QByteArray("Player");
+    QTest::newRow("long") << QByteArray(200, 'x') << QByteArray(TServer::MaxNameLength, 'x');
+    QTest::newRow("latin-1 kept") << QByteArray("Zo\xeb") << QByteArray("Zo\xeb");
+}
+
+void TestServer::namesThatBreakTheProtocolAreCleaned()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(QByteArray, kept);
+    WireClient *c = connectClient(1);
+    QVERIFY(c);
+    c->sendRaw("CMD_logininfo+1+1.0.3+" + sent + "\xff");
+    QVERIFY(c->waitForLine("CMD_newplayerinfo+1+" + kept + "+0"));
+}
+
+void TestServer::endlessLineIsCutOff()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *mal = join(2, "Mal");
+    QVERIFY(kim && mal);
+    const QByteArray chunk(64 * 1024, 'A');
+    for (int i = 0; i < 64 && !mal->closed; ++i) { // up to 4 MB without a terminator
+        mal->sendRaw(chunk);
+        QCoreApplication::processEvents();
+    }
+    QVERIFY(mal->waitForClose());
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Mal"));
+    QVERIFY(!m_server->registry().isActive(2));
+    // The game goes on for everybody else.
+    kim->sendLine("CMD_chat+1+still fine|clRed");
+    QVERIFY(kim->waitForLine("CMD_chat+1+Kim chats: still fine|clRed"));
+}
+
+void TestServer::floodOfLinesIsCutOff()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *mal = join(2, "Mal");
+    QVERIFY(kim && mal);
+    QByteArray burst;
+    for (int i = 0; i < 3000; ++i)
+        burst += "CMD_chat+2+spam|clRed\xff";
+    mal->sendRaw(burst);
+    QVERIFY(mal->waitForClose());
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Mal"));
+    kim->settle(100);
+    QCOMPARE(m_server->dispatcher().pending(), 0);
+    QVERIFY(kim->lines.count("CMD_chat+2+Mal chats: spam|clRed") < 1000);
+}
+
+void TestServer::linesOfAClosedConnectionAreStillHandled()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    m_server->dispatcher().setManual(true);
+    ann->sendRaw("CMD_chat+2+bye|clRed\xff");
+    QTRY_COMPARE(m_server->dispatcher().pending(), 1);
+    ann->socket.disconnectFromHost();
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
+    m_server->dispatcher().drain();
+    // Handled after the departure: the name is gone by then.
+    QVERIFY(kim->waitForLine("CMD_chat+2+ chats: bye|clRed"));
+}
+
+void TestServer::gameMessagesReachTheEngineFromTheirSender()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    ann->sendLine("CMD_startgame+Ann+3+60+");
+    ann->sendLine("CMD_myword+2+tea+");
+    QTRY_COMPARE(m_game.words.size(), 1);
+    QCOMPARE(m_game.starts, QStringList{"2:Ann+3+60+"});
+    QCOMPARE(m_game.words, QStringList{"2:2+tea+"});
+}
+
+QTEST_GUILESS_MAIN(TestServer)
+#include "tst_server.moc"
