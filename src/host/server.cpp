@@ -165,7 +165,7 @@ void TServer::Sock1Accept()
     connect(sock, &Sock::disconnectEvent, this, &TServer::tempsockDisconnect);
     connect(sock, &Sock::info, this, [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
 
-    qCInfo(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
+    qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
     sendTo(slot, proto::sendLoginInfo(slot));
 }
 
@@ -216,7 +216,7 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
     if (!r || r->connection != sock)
         return;
     if (r->active) {
-        qCInfo(lcHost) << "slot" << n << r->name << "left";
+        qCDebug(lcHost) << "slot" << n << r->name << "left";
         const QByteArray line = proto::playerDisconnected(n, r->name);
         for (int slot : m_registry.activeSlots()) {
             if (slot != n)

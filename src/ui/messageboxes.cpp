@@ -39,7 +39,16 @@ void setMessageBoxes(MessageBoxes *boxes)
 
 void showGeneralError(const QString &text)
 {
+    // A box keeps the event loop running, so more errors may arrive while it
+    // is open; they are logged instead of stacking box upon box.
+    static bool showing = false;
+    if (showing) {
+        qWarning("vorlith: %s", qPrintable(text));
+        return;
+    }
+    showing = true;
     messageBoxes().inform(text);
+    showing = false;
 }
 
 } // namespace vorlith::ui

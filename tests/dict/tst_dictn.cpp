@@ -1,0 +1,535 @@
+#include "dict/dictn.h"
+#include "dict/memoryrecords.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QResource>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+
+using vorlith::dict::MemoryRecords;
+using vorlith::dict::TDictn;
+
+namespace {
+
+// ---- The lookup as the word-list format describes it, done the slow way ----
+// One seek and one 15-byte read per probe, strings built with QByteArray
+// operations. Kept deliberately independent of the code under test.
+
+QByteArray trimSpaces(QByteArray s)
+{
+    while (s.startsWith(' '))
+        s.remove(0, 1);
+    while (s.endsWith(' '))
+        s.chop(1);
+    return s;
+}
+
+QByteArray normalised(QByteArray s, bool isRecord)
+{
+    s.replace('\0', ' ');
+    s = trimSpaces(s);
+    if (s.size() < 15)
+        s = s.leftJustified(15, ' ');
+    if (isRecord)
+        s.truncate(15);
+    for (char &c : s)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 32);
+    return s;
+}
+
+QByteArray recordWord(const QByteArray &record)
+{
+    return normalised(record.mid(1, std::min<int>(static_cast<unsigned char>(record.at(0)), 14)),
+                      true);
+}
+
+class ProbingReference
+{
+public:
+    explicit ProbingReference(const QString &path) : m_file(path)
+    {
+        if (m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+            m_last = m_file.size() / 15 - 1;
+    }
+
+    bool isword(QByteArray word)
+    {
+        word = trimSpaces(word.left(255).replace('\0', ' '));
+        if (word.isEmpty())
+            return false;
+        const QByteArray key = normalised(word, false);
+        qint64 lo = 0;
+        qint64 hi = m_last;
+        while (lo <= hi) {
+            const qint64 mid = (lo + hi) / 2;
+            m_file.seek(mid * 15);
+            const QByteArray record = m_file.read(15);
+            if (record.size() < 15)
+                return false;
+            const QByteArray probe = recordWord(record);
+            if (probe == key)
+                return true;
+            if (probe < key)
+                lo = mid + 1;
+            else
+                hi = mid - 1;
+        }
+        return false;
+    }
+
+private:
+    QFile m_file;
+    qint64 m_last{-1};
+};
+
+// ---- helpers ----
+
+QByteArray record(unsigned char length, const QByteArray &word)
+{
+    return char(length) + word.leftJustified(14, ' ', true);
+}
+
+QByteArray records(const QList<QByteArray> &words)
+{
+    QByteArray out;
+    for (const QByteArray &w : words)
+        out += record(0x1E, w);
+    return out;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+QByteArray builtInBytes()
+{
+    vorlith::dict::initBuiltInWordList();
+    const QResource res(TDictn::builtInResource());
+    return QByteArray(reinterpret_cast<const char *>(res.data()),
+                      static_cast<qsizetype>(res.size()));
+}
+
+QByteArray randomCase(QByteArray s, QRandomGenerator &rng)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z' && rng.bounded(2))
+            c = static_cast<char>(c + 32);
+    return s;
+}
+
+} // namespace
+
+class TestDictn : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void builtInListIsCompiledInSortedAndWellFormed();
+    void everyBuiltInRecordIsFound();
+    void lookupAnswers_data();
+    void lookupAnswers();
+    void answersMatchFileProbingOverBuiltInList();
+    void answersMatchFileProbingOverHandMadeLists_data();
+    void answersMatchFileProbingOverHandMadeLists();
+    void answersMatchFileProbingOverRandomLists();
+    void playerFileInWorkingDirectoryIsUsedAsItIs();
+    void builtInListIsServedWithoutWritingAnything();
+    void missingListReportsNotFound_data();
+    void missingListReportsNotFound();
+    void emptyPlayerFileGivesAnEmptyList();
+    void largePlayerFileIsSearchedOnDiskAndSurvivesShrinking();
+    void qstringWordsAreTakenAsLatin1();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_builtInCopy;
+};
+
+void TestDictn::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_builtInCopy = m_dir.filePath(QStringLiteral("builtin.rec"));
+    QVERIFY(writeFile(m_builtInCopy, builtInBytes()));
+}
+
+void TestDictn::builtInListIsCompiledInSortedAndWellFormed()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    QCOMPARE(dict.source(), TDictn::Source::BuiltIn);
+
+    const QResource res(TDictn::builtInResource());
+    QVERIFY(res.isValid());
+    // Stored uncompressed, so the records are read straight from the executable.
+    QCOMPARE(res.compressionAlgorithm(), QResource::NoCompression);
+    const QByteArray bytes = builtInBytes();
+    QCOMPARE(bytes.size() % 15, 0);
+    QCOMPARE(dict.recordCount(), bytes.size() / 15);
+    QVERIFY(dict.recordCount() > 250000);
+    // Already normalised and in order: used in place and served by the index.
+    MemoryRecords memory;
+    memory.assign(
+        QByteArray::fromRawData(reinterpret_cast<const char *>(res.data()), qsizetype(res.size())));
+    QVERIFY(memory.isShared());
+    QVERIFY(memory.isSorted());
+
+    static const QRegularExpression shape(QStringLiteral("^[A-Z]{2,14} *$"));
+    qint64 equalToPrevious = 0;
+    QByteArray previous;
+    for (qsizetype i = 0; i < bytes.size(); i += 15) {
+        const QByteArray rec = bytes.mid(i, 15);
+        QCOMPARE(rec.at(0), char(0x1E));
+        const QByteArray field = rec.mid(1);
+        if (!shape.match(QLatin1String(field)).hasMatch())
+            QFAIL(qPrintable(
+                QStringLiteral("bad record %1: %2").arg(i / 15).arg(QLatin1String(field))));
+        QVERIFY2(previous <= field, field.constData());
+        if (previous == field) {
+            ++equalToPrevious;
+            QVERIFY2(!field.contains(' '), "only words cut to 14 letters repeat");
+        }
+        previous = field;
+    }
+    QVERIFY(equalToPrevious > 0);
+}
+
+void TestDictn::everyBuiltInRecordIsFound()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    const QByteArray bytes = builtInBytes();
+    for (qsizetype i = 0; i < bytes.size(); i += 15) {
+        const QByteArray word = bytes.mid(i + 1, 14).trimmed();
+        if (!dict.isword(word.toLower()))
+            QFAIL(word.constData());
+    }
+}
+
+void TestDictn::lookupAnswers_data()
+{
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<bool>("found");
+
+    const QByteArray spaces300(300, ' ');
+    QTest::newRow("first record") << QByteArray("aa") << true;
+    QTest::newRow("last record") << QByteArray("ZZZS") << true;
+    QTest::newRow("lower case") << QByteArray("cat") << true;
+    QTest::newRow("upper case") << QByteArray("CAT") << true;
+    QTest::newRow("mixed case") << QByteArray("cAt") << true;
+    QTest::newRow("surrounding spaces") << QByteArray("   cat  ") << true;
+    QTest::newRow("inner space") << QByteArray("ca t") << false;
+    QTest::newRow("not a word") << QByteArray("qzx") << false;
+    QTest::newRow("prefix of words only") << QByteArray("ca") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+    QTest::newRow("spaces only") << QByteArray("      ") << false;
+    QTest::newRow("NUL read as space") << QByteArray("\0cat\0", 5) << true;
+    QTest::newRow("inner NUL") << QByteArray("c\0at", 4) << false;
+    QTest::newRow("tab is not trimmed") << QByteArray("cat\t") << false;
+    QTest::newRow("Latin-1 letters not folded") << QByteArray("caf\xe9") << false;
+    QTest::newRow("14-letter word") << QByteArray("abdominoplasty") << true;
+    QTest::newRow("cut form of longer words") << QByteArray("internationali") << true;
+    QTest::newRow("cut form, spaced") << QByteArray(" INTERNATIONALI ") << true;
+    QTest::newRow("15 letters never found") << QByteArray("abiogenetically") << false;
+    QTest::newRow("15-letter head of a listed word") << QByteArray("internationaliz") << false;
+    QTest::newRow("14 letters, a space, more") << QByteArray("internationali zation") << false;
+    QTest::newRow("long listed word") << QByteArray("internationalization") << false;
+    QTest::newRow("only 255 bytes count: trailing") << QByteArray("cat" + spaces300 + "x") << true;
+    QTest::newRow("only 255 bytes count: 252 + 3")
+        << QByteArray(QByteArray(252, ' ') + "cat") << true;
+    QTest::newRow("only 255 bytes count: 253 + 3")
+        << QByteArray(QByteArray(253, ' ') + "cat") << false;
+    QTest::newRow("only 255 bytes count: leading") << QByteArray(spaces300 + "cat") << false;
+}
+
+void TestDictn::lookupAnswers()
+{
+    QFETCH(QByteArray, word);
+    QFETCH(bool, found);
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    QCOMPARE(dict.isword(word), found);
+    QCOMPARE(ProbingReference(m_builtInCopy).isword(word), found);
+}
+
+void TestDictn::answersMatchFileProbingOverBuiltInList()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    ProbingReference reference(m_builtInCopy);
+    const QByteArray bytes = builtInBytes();
+    QRandomGenerator rng(1234);
+
+    QList<QByteArray> words;
+    for (qsizetype i = 0; i < bytes.size(); i += 15 * 41) {
+        const QByteArray w = bytes.mid(i + 1, 14).trimmed();
+        words << randomCase(w, rng) << w + 'S' << w.chopped(1) << ' ' + w + "  "
+              << w.left(w.size() - 1) + char(w.back() + 1) << w + QByteArray(15 - w.size(), 'E');
+    }
+    for (int i = 0; i < 5000; ++i) {
+        QByteArray w;
+        const int len = rng.bounded(1, 17);
+        for (int k = 0; k < len; ++k)
+            w += rng.bounded(12) ? char('a' + rng.bounded(26)) : ' ';
+        words << w;
+    }
+    int hits = 0;
+    for (const QByteArray &w : std::as_const(words)) {
+        const bool expected = reference.isword(w);
+        if (dict.isword(w) != expected)
+            QFAIL(qPrintable(
+                QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(expected)));
+        hits += expected;
+    }
+    // Both outcomes well represented, or the comparison proves little.
+    QVERIFY(hits > words.size() / 5);
+    QVERIFY(hits < words.size() * 4 / 5);
+}
+
+void TestDictn::answersMatchFileProbingOverHandMadeLists_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QList<QByteArray>>("found");
+    QTest::addColumn<QList<QByteArray>>("notFound");
+    using L = QList<QByteArray>;
+
+    QTest::newRow("single record") << records({"AB"}) << L{"ab", " AB"} << L{"a", "abc"};
+    QTest::newRow("first and last")
+        << records({"AA", "BE", "CAT", "DOG", "ZZZS"}) << L{"aa", "zzzs", "cat"} << L{"zzz", "ab"};
+    QTest::newRow("equal neighbours")
+        << records({"AA", "BB", "BB", "BB", "BB", "CC"}) << L{"aa", "bb", "cc"} << L{"b"};
+    QTest::newRow("length byte shortens the word")
+        << QByteArray(record(3, "CATS") + record(30, "DOG")) << L{"cat", "dog"} << L{"cats"};
+    QTest::newRow("length byte 14 and 13")
+        << QByteArray(record(14, "ABCDEFGHIJKLMN") + record(13, "BCDEFGHIJKLMNO"))
+        << L{"abcdefghijklmn", "bcdefghijklmn"} << L{"bcdefghijklmno"};
+    QTest::newRow("length byte 0: blank record sorts first")
+        << QByteArray(record(0, "ZZ") + record(30, "CAT")) << L{"cat"} << L{"zz", " "};
+    QTest::newRow("lower case and spaced records")
+        << QByteArray(record(30, "  cat") + record(30, "Dog ")) << L{"CAT", "dog"} << L{"  c"};
+    QTest::newRow("NUL inside a record")
+        << QByteArray(record(30, QByteArray("\0CA\0T", 5)) + record(30, "DOG"))
+        << L{"ca t", QByteArray("CA\0T", 4)} << L{"cat"};
+    QTest::newRow("bytes above 0x7F compared unsigned")
+        << QByteArray(record(30, "ZZ") + record(30, "\xe9T")) << L{"\xe9t", "zz"} << L{"\xc9T"};
+    QTest::newRow("unsorted list hides records")
+        << records({"ZZ", "AA", "MM"}) << L{"aa", "mm"} << L{"zz"};
+    QTest::newRow("trailing partial record ignored")
+        << QByteArray(records({"AA", "BB"}) + char(0x1E) + "DOG") << L{"aa", "bb"} << L{"dog"};
+}
+
+void TestDictn::answersMatchFileProbingOverHandMadeLists()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(QList<QByteArray>, found);
+    QFETCH(QList<QByteArray>, notFound);
+    const QString path = m_dir.filePath(QStringLiteral("English"));
+    QVERIFY(writeFile(path, list));
+    TDictn dict;
+    QVERIFY(dict.loadwords(path));
+    QCOMPARE(dict.source(), TDictn::Source::PlayerFile);
+    ProbingReference reference(path);
+    for (const QByteArray &w : std::as_const(found)) {
+        QVERIFY2(dict.isword(w), w.constData());
+        QVERIFY2(reference.isword(w), w.constData());
+    }
+    for (const QByteArray &w : std::as_const(notFound)) {
+        QVERIFY2(!dict.isword(w), w.constData());
+        QVERIFY2(!reference.isword(w), w.constData());
+    }
+}
+
+void TestDictn::answersMatchFileProbingOverRandomLists()
+{
+    // Odd lists made of the bytes that matter: blanks, NULs, both cases, a
+    // byte above 0x7F, odd length bytes; sorted or not, with a partial tail.
+    static const char alphabet[] = {' ', '\0', 'a', 'A', 'b', 'B', 'z', '\xe9'};
+    static const unsigned char lengths[] = {0, 1, 3, 13, 14, 15, 30, 255};
+    QRandomGenerator rng(99);
+    const QString path = m_dir.filePath(QStringLiteral("random.rec"));
+    const auto randomText = [&](int len) {
+        QByteArray s;
+        for (int k = 0; k < len; ++k)
+            s += alphabet[rng.bounded(int(sizeof alphabet))];
+        return s;
+    };
+
+    int outOfOrder = 0;
+    for (int round = 0; round < 400; ++round) {
+        QList<QByteArray> recs;
+        const int count = rng.bounded(0, 40);
+        for (int i = 0; i < count; ++i)
+            recs << record(lengths[rng.bounded(int(sizeof lengths))], randomText(14));
+        const bool sorted = rng.bounded(4) != 0;
+        if (sorted)
+            std::sort(recs.begin(), recs.end(), [](const QByteArray &a, const QByteArray &b) {
+                return recordWord(a) < recordWord(b);
+            });
+        QByteArray list = recs.join();
+        list += randomText(rng.bounded(15));
+        QVERIFY(writeFile(path, list));
+
+        TDictn inMemory;
+        TDictn onDisk;
+        onDisk.setMemoryLimit(0);
+        QVERIFY(inMemory.loadwords(path));
+        QVERIFY(onDisk.loadwords(path));
+        QCOMPARE(onDisk.source(), TDictn::Source::PlayerFileOnDisk);
+        MemoryRecords memory;
+        memory.assign(list);
+        if (sorted)
+            QVERIFY(memory.isSorted());
+        outOfOrder += memory.isSorted() ? 0 : 1;
+        ProbingReference reference(path);
+
+        QList<QByteArray> probes;
+        for (const QByteArray &r : std::as_const(recs))
+            probes << randomCase(recordWord(r), rng)
+                   << trimSpaces(recordWord(r).replace('\0', ' '));
+        for (int i = 0; i < 40; ++i)
+            probes << randomText(rng.bounded(18));
+        for (const QByteArray &w : std::as_const(probes)) {
+            const bool expected = reference.isword(w);
+            QCOMPARE(inMemory.isword(w), expected);
+            QCOMPARE(onDisk.isword(w), expected);
+        }
+    }
+    QVERIFY(outOfOrder > 40); // the plain binary search got its share too
+}
+
+void TestDictn::playerFileInWorkingDirectoryIsUsedAsItIs()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray own = records({"QUUX", "ZEBRAXX"});
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("English")), own));
+
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    TDictn dict;
+    const bool loaded = dict.loadwords(); // "English" in the working directory
+    QDir::setCurrent(before);
+
+    QVERIFY(loaded);
+    QCOMPARE(dict.source(), TDictn::Source::PlayerFile);
+    QCOMPARE(dict.recordCount(), 2);
+    QVERIFY(dict.isword("zebraxx"));
+    QVERIFY(!dict.isword("cat")); // the built-in list is not mixed in
+    QFile f(dir.filePath(QStringLiteral("English")));
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), own);
+}
+
+void TestDictn::builtInListIsServedWithoutWritingAnything()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    TDictn dict;
+    const bool loaded = dict.loadwords();
+    QDir::setCurrent(before);
+
+    QVERIFY(loaded);
+    QCOMPARE(dict.source(), TDictn::Source::BuiltIn);
+    QVERIFY(dict.errorText().isEmpty());
+    QVERIFY(dict.isword("cat"));
+    QVERIFY(QDir(dir.path())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden)
+                .isEmpty());
+    QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner));
+}
+
+void TestDictn::missingListReportsNotFound_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<bool>("englishIsFolder");
+    QTest::newRow("no file, no built-in list") << QStringLiteral(":/dict/NO_SUCH_LIST") << false;
+    QTest::newRow("English is a folder") << TDictn::builtInResource() << true;
+}
+
+void TestDictn::missingListReportsNotFound()
+{
+    QFETCH(QString, resource);
+    QFETCH(bool, englishIsFolder);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("English"));
+    if (englishIsFolder)
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("English")));
+
+    TDictn dict(resource);
+    QVERIFY(!dict.loadwords(path));
+    QCOMPARE(dict.errorText(), QStringLiteral("English.dic dictionary not found!"));
+    QVERIFY(!dict.isOpen());
+    QCOMPARE(dict.recordCount(), 0);
+    QVERIFY(!dict.isword("cat"));
+    QVERIFY(!dict.isword(QStringLiteral("aa")));
+
+    // Still usable: a later load of a real list clears the error.
+    QVERIFY(dict.loadwords(m_builtInCopy));
+    QVERIFY(dict.errorText().isEmpty());
+    QVERIFY(dict.isword("cat"));
+}
+
+void TestDictn::emptyPlayerFileGivesAnEmptyList()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("English"));
+    QVERIFY(writeFile(path, record(0x1E, "CAT").left(14))); // less than one record
+    TDictn dict;
+    QVERIFY(dict.loadwords(path));
+    QVERIFY(dict.errorText().isEmpty());
+    QCOMPARE(dict.recordCount(), 0);
+    QVERIFY(!dict.isword("cat"));
+}
+
+void TestDictn::largePlayerFileIsSearchedOnDiskAndSurvivesShrinking()
+{
+    const QString path = m_dir.filePath(QStringLiteral("large.rec"));
+    QVERIFY(QFile::copy(m_builtInCopy, path));
+    TDictn dict;
+    dict.setMemoryLimit(1024);
+    QVERIFY(dict.loadwords(path));
+    QCOMPARE(dict.source(), TDictn::Source::PlayerFileOnDisk);
+    QVERIFY(dict.isword("aa"));
+    QVERIFY(dict.isword("zzzs"));
+    QVERIFY(dict.isword("internationali"));
+    QVERIFY(!dict.isword("qzx"));
+
+    // The file shrinks under the open list: probes past its end fail the search.
+    QVERIFY(QFile::resize(path, 15 * 10));
+    QVERIFY(!dict.isword("zzzs"));
+    QVERIFY(!dict.isword("aa")); // the first probe is far past the new end
+}
+
+void TestDictn::qstringWordsAreTakenAsLatin1()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    QVERIFY(dict.isword(QStringLiteral(" Cat ")));
+    QVERIFY(!dict.isword(QStringLiteral("c\u0101t")));
+    QVERIFY(!dict.isword(QString(300, QLatin1Char(' ')) + QStringLiteral("cat")));
+    QVERIFY(dict.isword(QString(252, QLatin1Char(' ')) + QStringLiteral("cat")));
+
+    const QString path = m_dir.filePath(QStringLiteral("latin1.rec"));
+    QVERIFY(writeFile(path, record(30, "CAF\xc9")));
+    QVERIFY(dict.loadwords(path));
+    QVERIFY(dict.isword(QStringLiteral("caf\u00c9")));
+    QVERIFY(!dict.isword(QStringLiteral("caf\u00e9")));
+}
+
+QTEST_GUILESS_MAIN(TestDictn)
+#include "tst_dictn.moc"
