@@ -2,7 +2,12 @@
 
 #include "chat/chatroom.h"
 #include "chat/chatview.h"
+#include "assets/assets.h"
 #include "chat/chatinput.h"
+#include "chat/chatline.h"
+#include "chat/phrases.h"
+#include "chat/phrasesform.h"
+#include "chat/sounds.h"
 #include "client/clientsession.h"
 #include "client/quickhelp.h"
 #include "client/seats.h"
@@ -45,7 +50,7 @@ protected:
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
         p.fillRect(rect(), ui::colors::BoardBlue);
-        const QPixmap blank = ui::picture(QStringLiteral("tile_blank.png"));
+        const QPixmap blank = ui::picture(QStringLiteral("tiles/tile00.png"));
         for (int c = 0; c < 6; ++c) {
             for (int r = 0; r < 6; ++r) {
                 const QRect cell(3 + c * 65, 3 + r * 65, 65, 65);
@@ -63,8 +68,15 @@ protected:
 
 } // namespace
 
-Tchat::Tchat(QWidget *parent) : QMainWindow(parent)
+Tchat::Tchat(chat::SoundOutput *soundOutput, QWidget *parent) : QMainWindow(parent)
 {
+    vorlith_init_assets();
+    if (!soundOutput) {
+        m_ownSoundOutput = std::make_unique<chat::EffectSoundOutput>();
+        soundOutput = m_ownSoundOutput.get();
+    }
+    m_sounds = new chat::Sounds(*soundOutput, this);
+
     setObjectName(QStringLiteral("chat"));
     setWindowTitle(QStringLiteral("Vorlith by Brakmo Software"));
 
@@ -119,7 +131,10 @@ void Tchat::buildMenus()
 
     QAction *phrases = m_viewMenu->addAction(QStringLiteral("Phrase List"));
     phrases->setObjectName(QStringLiteral("PhraseList1"));
-    connect(phrases, &QAction::triggered, this, [this] { showWindow(m_windows.phrases); });
+    connect(phrases, &QAction::triggered, this, [this] {
+        if (m_windows.phrases)
+            m_windows.phrases->showWith(m_phrases->phrases());
+    });
     QAction *tally = m_viewMenu->addAction(QStringLiteral("View Tally"));
     tally->setObjectName(QStringLiteral("ViewTally1"));
     connect(tally, &QAction::triggered, this, [this] { showWindow(m_windows.tally); });
@@ -151,7 +166,7 @@ void Tchat::buildBoardPanel()
     m_status->setGeometry(9, 502, 416, 16);
     m_status->setAlignment(Qt::AlignCenter);
     m_status->setFont(ui::arial(13, true));
-    m_status->setStyleSheet(QStringLiteral("color: #f7f7ee;"));
+    m_status->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
 
     auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), m_boardPanel);
     start->setObjectName(QStringLiteral("button_start"));
@@ -172,6 +187,12 @@ void Tchat::buildBoardPanel()
     m_chat = new chat::ChatRoom(m_boardPanel, this);
     m_chat->mainchat()->setGeometry(419, 168, 342, 309);
     m_chat->mychat()->setGeometry(419, 481, 342, 22);
+    QList<QPixmap> smileys;
+    for (int k = 0; k < assets::kSmileyCount; ++k)
+        smileys.append(QPixmap(assets::smileyPath(k)));
+    m_chat->mainchat()->setImages(smileys);
+    m_chat->mainchat()->setLinkCursor(QCursor(QPixmap(assets::linkCursorPath()), assets::linkCursorHotSpot().x(),
+                                              assets::linkCursorHotSpot().y()));
 
     m_seats = new Seats(m_boardPanel, *m_session, nullptr, m_justWatch, this);
     m_seats->setHostCheck([this] { return m_state.host; });
@@ -181,10 +202,16 @@ void Tchat::buildBoardPanel()
     m_optionsMenu->addAction(m_chat->scrollChatOffAction());
     m_optionsMenu->addAction(m_chat->clearMainChatAction());
     m_optionsMenu->addSeparator();
+    m_optionsMenu->addAction(m_sounds->playSoundsAction());
+    m_optionsMenu->addAction(m_sounds->playerPhraseSoundsAction());
+    m_optionsMenu->addMenu(m_sounds->createTurnSoundMenu(m_optionsMenu));
+    m_optionsMenu->addSeparator();
     m_optionsMenu->addAction(m_justWatch);
     m_optionsMenu->addSeparator();
     QAction *reset = m_optionsMenu->addAction(QStringLiteral("Reset Screen Location"));
     connect(reset, &QAction::triggered, this, &Tchat::resetScreenLocation);
+
+    m_phrases = new chat::PhraseButtons(m_boardPanel, 419, 143, this);
 
     m_quickHelp = new QuickHelp(m_boardPanel);
 }
@@ -201,6 +228,7 @@ void Tchat::wireSession()
     on(proto::cmd::existingplayers, [this](const QString &f) { m_seats->newplayerinfo(f); });
     on(proto::cmd::playerdisconnected, [this](const QString &f) { m_seats->playerdisconnected(f); });
     on(proto::cmd::justwatching, [this](const QString &f) { m_seats->justwatching(f); });
+    on(proto::cmd::playasound, [this](const QString &f) { playasound(f); });
 
     connect(&s, &ClientSession::systemLine, this, &Tchat::addSystemLine);
     connect(&s, &ClientSession::handlerFailed, this, [](const QString &text) { ui::showGeneralError(text); });
@@ -217,7 +245,18 @@ void Tchat::wireSession()
 
     connect(m_seats, &Seats::chatLine, this, &Tchat::addSystemLine);
     connect(m_seats, &Seats::ownArrival, this, &Tchat::loadSettingsRequested);
-    connect(m_seats, &Seats::soundRequested, this, &Tchat::soundRequested);
+    connect(m_seats, &Seats::soundRequested, m_sounds, &chat::Sounds::playsounds);
+    connect(m_sounds, &chat::Sounds::settingsChanged, this, &Tchat::requestSave);
+
+    connect(m_phrases, &chat::PhraseButtons::actionRequested, this, [this](const QString &text) {
+        // The phrase buttons do not wait for the connection.
+        m_session->send(proto::action(m_session->ownNumber(), text, chat::colorToText(m_chat->textColor())));
+    });
+    connect(m_phrases, &chat::PhraseButtons::chatterRequested, this, [this](int number) {
+        if (m_session->isConnected())
+            m_session->send(proto::playASound(m_session->ownNumber(), QStringLiteral("wave%1").arg(number)));
+    });
+    connect(m_phrases, &chat::PhraseButtons::smileyChosen, this, &Tchat::smileyChosen);
     connect(m_seats, &Seats::justWatchRequested, this,
             [this](int seat, int mode) { m_session->send(proto::justWatch(seat, mode)); });
     connect(m_seats, &Seats::removeRequested, this, &Tchat::kicking);
@@ -234,9 +273,7 @@ void Tchat::wireSession()
 
 void Tchat::addSystemLine(const QString &line)
 {
-    m_chat->addlinetochat(line, static_cast<chat::ColorValue>(m_state.systemColour.blue()) << 16
-                                    | static_cast<chat::ColorValue>(m_state.systemColour.green()) << 8
-                                    | static_cast<chat::ColorValue>(m_state.systemColour.red()));
+    m_chat->addlinetochat(line, chat::colorValueOf(m_state.systemColour));
 }
 
 void Tchat::showWindow(QWidget *window)
@@ -246,6 +283,30 @@ void Tchat::showWindow(QWidget *window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void Tchat::playasound(const QString &fields)
+{
+    const proto::SoundLine s = proto::readPlayASound(fields);
+    if (m_sounds->playerPhraseSounds()) {
+        m_sounds->playChatter(s.sound);
+        return;
+    }
+    const QString caption = m_seats->caption(s.slot);
+    const QString sound = chat::PhraseButtons::chatterCaptionOf(s.sound);
+    if (caption.isEmpty() || sound.isEmpty())
+        return;
+    addSystemLine(QStringLiteral("0+") + caption + QStringLiteral(": <Chatter Sound> ") + sound);
+}
+
+void Tchat::smileyChosen(int number)
+{
+    chat::ChatInput *input = m_chat->mychat();
+    if (input->text() == chat::kInputPlaceholder)
+        input->clear();
+    input->setText(input->text() + QStringLiteral(":)#") + QString::number(number));
+    input->deselect();
+    input->setCursorPosition(int(input->text().size()));
 }
 
 // ---- launch ------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -17,6 +18,10 @@ class Sock;
 }
 namespace vorlith::chat {
 class ChatRoom;
+class PhraseButtons;
+class SoundOutput;
+class Sounds;
+class Tphrases;
 }
 
 namespace vorlith::client {
@@ -57,12 +62,13 @@ public:
         QWidget *download{nullptr};
         QWidget *gameStart{nullptr};
         QWidget *help{nullptr};
-        QWidget *phrases{nullptr};
+        chat::Tphrases *phrases{nullptr};
         QWidget *spyList{nullptr};
         QWidget *tally{nullptr};
     };
 
-    explicit Tchat(QWidget *parent = nullptr);
+    /// \a soundOutput plays the sounds (the real ones when null).
+    explicit Tchat(chat::SoundOutput *soundOutput = nullptr, QWidget *parent = nullptr);
     ~Tchat() override;
 
     State &state() { return m_state; }
@@ -71,6 +77,8 @@ public:
     Seats &seats() { return *m_seats; }
     chat::ChatRoom &chatRoom() { return *m_chat; }
     QuickHelp &quickHelp() { return *m_quickHelp; }
+    chat::Sounds &sounds() { return *m_sounds; }
+    chat::PhraseButtons &phraseButtons() { return *m_phrases; }
     QWidget *boardPanel() const { return m_boardPanel; }
     QPixmap backgroundPicture() const { return m_background; }
     net::Sock &presenceSock() { return *m_presence; }
@@ -118,8 +126,8 @@ Q_SIGNALS:
     void saveSettingsRequested();
     /// The own record arrived from the host: load the settings now.
     void loadSettingsRequested();
-    /// A named game sound is wanted ("entered", "goodword", ...).
-    void soundRequested(const QString &name);
+    /// The phrase list window confirmed new phrases: store them.
+    void phrasesSaveRequested(const QStringList &phrases);
     /// The launch step has run.
     void launched();
     /// The window has closed: the program ends.
@@ -139,6 +147,8 @@ private:
     void JustWatch1Click();
     void kicking(int number);
     void showWindow(QWidget *window);
+    void playasound(const QString &fields);
+    void smileyChosen(int number);
 
     State m_state;
     Windows m_windows;
@@ -156,6 +166,9 @@ private:
     chat::ChatRoom *m_chat{nullptr};
     Seats *m_seats{nullptr};
     QuickHelp *m_quickHelp{nullptr};
+    std::unique_ptr<chat::SoundOutput> m_ownSoundOutput;
+    chat::Sounds *m_sounds{nullptr};
+    chat::PhraseButtons *m_phrases{nullptr};
     QLabel *m_status{nullptr};
     QWidget *m_startButton{nullptr};
 

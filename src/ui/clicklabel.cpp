@@ -24,6 +24,8 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 ImageButton::ImageButton(const QString &caption, const QString &pictureName, QWidget *parent)
     : ClickLabel(parent), m_caption(caption), m_picture(ui::picture(pictureName))
 {
+    if (pictureName.endsWith(QLatin1String(".png")))
+        m_hot = ui::picture(pictureName.chopped(4) + QStringLiteral("_hot.png"));
     setCursor(Qt::PointingHandCursor);
     setFixedSize(m_picture.isNull() ? QSize(102, 28) : m_picture.size());
     setToolTip(QString());
@@ -34,9 +36,7 @@ void ImageButton::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     if (!m_picture.isNull()) {
-        p.drawPixmap(rect(), m_picture);
-        if (m_hover)
-            p.fillRect(rect(), QColor(255, 255, 255, 40));
+        p.drawPixmap(rect(), m_hover && !m_hot.isNull() ? m_hot : m_picture);
         return;
     }
     QPainterPath path;

@@ -36,6 +36,7 @@ protected:
 private:
     QString m_caption;
     QPixmap m_picture;
+    QPixmap m_hot;
     bool m_hover{false};
 };
 

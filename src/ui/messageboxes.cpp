@@ -1,7 +1,10 @@
 #include "ui/messageboxes.h"
 
 #include <QApplication>
+#include <QLoggingCategory>
 #include <QMessageBox>
+
+Q_LOGGING_CATEGORY(lcErrors, "vorlith.errors")
 
 namespace vorlith::ui {
 
@@ -43,9 +46,10 @@ void showGeneralError(const QString &text)
     // is open; they are logged instead of stacking box upon box.
     static bool showing = false;
     if (showing) {
-        qWarning("vorlith: %s", qPrintable(text));
+        qCWarning(lcErrors).noquote() << text << "(while another error box was open)";
         return;
     }
+    qCWarning(lcErrors).noquote() << text;
     showing = true;
     messageBoxes().inform(text);
     showing = false;

@@ -1,5 +1,7 @@
 #include "ui/theme.h"
 
+#include "assets/assets.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPalette>
@@ -27,6 +29,7 @@ QFont arialPoints(int points, bool bold)
 
 QPixmap picture(const QString &name)
 {
+    vorlith_init_assets();
     return QPixmap(QStringLiteral(":/images/") + name);
 }
 

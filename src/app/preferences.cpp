@@ -1,0 +1,111 @@
+#include "app/preferences.h"
+
+#include "chat/chatinput.h"
+#include "chat/chatroom.h"
+#include "chat/chatview.h"
+#include "chat/colortext.h"
+#include "chat/phrases.h"
+#include "chat/sounds.h"
+#include "client/chatform.h"
+#include "client/gamestartform.h"
+#include "client/quickhelp.h"
+
+namespace vorlith::app {
+
+WindowPreferences::WindowPreferences(client::Tchat &chat, client::Tgamestart &gameStart)
+    : m_chat(chat), m_gameStart(gameStart)
+{
+}
+
+int WindowPreferences::textSize() const
+{
+    return m_chat.chatRoom().textSize();
+}
+
+void WindowPreferences::setTextSize(int points)
+{
+    m_chat.chatRoom().setTextSize(points);
+    m_chat.chatRoom().mainchat()->format();
+}
+
+QRect WindowPreferences::windowBounds() const
+{
+    return m_chat.bounds();
+}
+
+void WindowPreferences::setWindowBounds(const QRect &bounds)
+{
+    m_chat.setBounds(bounds);
+}
+
+QString WindowPreferences::textColorText() const
+{
+    return chat::colorToText(m_chat.chatRoom().textColor());
+}
+
+void WindowPreferences::setTextColorText(const QString &text)
+{
+    m_chat.chatRoom().setTextColor(chat::colorFromText(text).value_or(chat::kColorBlack));
+}
+
+int WindowPreferences::rounds() const
+{
+    return m_gameStart.rounds();
+}
+
+void WindowPreferences::setRounds(int rounds)
+{
+    m_gameStart.setRounds(rounds);
+}
+
+int WindowPreferences::creationTime() const
+{
+    return m_gameStart.creationTime();
+}
+
+void WindowPreferences::setCreationTime(int seconds)
+{
+    m_gameStart.setCreationTime(seconds);
+}
+
+int WindowPreferences::turnSound() const
+{
+    return m_chat.sounds().turnSound();
+}
+
+void WindowPreferences::setTurnSound(int choice)
+{
+    m_chat.sounds().setTurnSound(choice);
+}
+
+void WindowPreferences::setPhrase(int number, const QString &text)
+{
+    m_chat.phraseButtons().setPhrase(number, text);
+}
+
+bool WindowPreferences::playSounds() const
+{
+    return m_chat.sounds().playSounds();
+}
+
+void WindowPreferences::setPlaySounds(bool on)
+{
+    m_chat.sounds().setPlaySounds(on);
+}
+
+bool WindowPreferences::playerPhraseSounds() const
+{
+    return m_chat.sounds().playerPhraseSounds();
+}
+
+void WindowPreferences::setPlayerPhraseSounds(bool on)
+{
+    m_chat.sounds().setPlayerPhraseSounds(on);
+}
+
+void WindowPreferences::showQuickInstructions()
+{
+    m_chat.quickHelp().showInFront();
+}
+
+} // namespace vorlith::app

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "app/settings.h"
+
+namespace vorlith::client {
+class Tchat;
+class Tgamestart;
+} // namespace vorlith::client
+
+namespace vorlith::app {
+
+/// The preferences as the windows hold them: what the settings file reads
+/// from and writes to in the running program.
+class WindowPreferences final : public SettingsTarget
+{
+public:
+    WindowPreferences(client::Tchat &chat, client::Tgamestart &gameStart);
+
+    int textSize() const override;
+    void setTextSize(int points) override;
+    QRect windowBounds() const override;
+    void setWindowBounds(const QRect &bounds) override;
+    QString textColorText() const override;
+    void setTextColorText(const QString &text) override;
+    int rounds() const override;
+    void setRounds(int rounds) override;
+    int creationTime() const override;
+    void setCreationTime(int seconds) override;
+    int turnSound() const override;
+    void setTurnSound(int choice) override;
+    void setPhrase(int number, const QString &text) override;
+    bool playSounds() const override;
+    void setPlaySounds(bool on) override;
+    bool playerPhraseSounds() const override;
+    void setPlayerPhraseSounds(bool on) override;
+    void showQuickInstructions() override;
+
+private:
+    client::Tchat &m_chat;
+    client::Tgamestart &m_gameStart;
+};
+
+} // namespace vorlith::app

@@ -1,0 +1,115 @@
+#include "app/program.h"
+
+#include "app/downloadform.h"
+#include "app/preferences.h"
+#include "app/profilefile.h"
+#include "app/settings.h"
+#include "chat/phrases.h"
+#include "chat/phrasesform.h"
+#include "client/chatform.h"
+#include "client/clientsession.h"
+#include "client/gamestartform.h"
+#include "client/seats.h"
+#include "client/spylistform.h"
+#include "dict/dictn.h"
+#include "host/server.h"
+#include "net/handlererror.h"
+#include "net/protocol.h"
+#include "ui/aboutform.h"
+#include "ui/helpform.h"
+#include "ui/messageboxes.h"
+#include "ui/paths.h"
+
+#include <QListWidget>
+
+namespace vorlith::app {
+
+Program::Program(const Options &options)
+{
+    // The main window comes first: the others copy its background picture.
+    m_chat = std::make_unique<client::Tchat>(options.soundOutput);
+    const QPixmap background = m_chat->backgroundPicture();
+    m_about = std::make_unique<ui::Tabout>(background);
+    m_download = std::make_unique<Tdownload>();
+    m_gameStart = std::make_unique<client::Tgamestart>(background);
+    m_help = std::make_unique<ui::Thelp>(background, m_about.get());
+    m_phrases = std::make_unique<chat::Tphrases>(background);
+
+    // The host engine, with its dictionary; dormant until hosting starts.
+    m_dictionary = std::make_unique<dict::TDictn>();
+    if (!m_dictionary->loadwords())
+        ui::messageBoxes().inform(m_dictionary->errorText());
+    m_server = std::make_unique<host::TServer>();
+    m_server->setPortName(options.gamePort);
+
+    m_spyList = std::make_unique<client::Tspylist>(background);
+
+    m_preferences = std::make_unique<WindowPreferences>(*m_chat, *m_gameStart);
+    m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
+
+    client::Tchat &chat = *m_chat;
+    chat.seats().setSpyList(m_spyList->listbox_spys());
+    chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(), m_phrases.get(),
+                     m_spyList.get(), nullptr});
+    chat.setGamePort(options.gamePort);
+    chat.setPresencePort(options.presencePort);
+    chat.setHostStarter([this] { m_server->startListening(); });
+    chat.setLaunchParameters(options.params);
+
+    connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat,
+            [&chat](int number) { Q_EMIT chat.seats().removeRequested(number); });
+    connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
+    connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
+    connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
+    connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
+    connect(&chat, &client::Tchat::closed, this, &Program::finished);
+}
+
+Program::~Program() = default;
+
+void Program::start()
+{
+    m_chat->show();
+}
+
+void Program::loadSettings()
+{
+    try {
+        m_settings->loadinifile();
+    } catch (const net::HandlerError &e) {
+        ui::showGeneralError(e.text());
+    }
+    m_chat->markSettingsLoaded();
+}
+
+void Program::saveSettings()
+{
+    try {
+        m_settings->saveinifile();
+    } catch (const net::HandlerError &e) {
+        ui::showGeneralError(e.text());
+    }
+}
+
+void Program::savePhrases(const QStringList &phrases)
+{
+    ProfileFile file(m_settings->path());
+    for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
+        m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
+    for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
+        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n), phrases.value(n - 1))) {
+            ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
+            return;
+        }
+    }
+}
+
+void Program::startGame(int rounds, int creationTime)
+{
+    m_chat->session().send(net::proto::startGame(m_chat->state().playerName, rounds, creationTime));
+    m_gameStart->hide();
+    if (m_chat->state().settingsLoaded)
+        saveSettings();
+}
+
+} // namespace vorlith::app

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+
+namespace vorlith::chat {
+class SoundOutput;
+class Tphrases;
+} // namespace vorlith::chat
+namespace vorlith::client {
+class Tchat;
+class Tgamestart;
+class Tspylist;
+} // namespace vorlith::client
+namespace vorlith::host {
+class TServer;
+}
+namespace vorlith::dict {
+class TDictn;
+}
+namespace vorlith::ui {
+class Tabout;
+class Thelp;
+} // namespace vorlith::ui
+
+namespace vorlith::app {
+
+class Settings;
+class Tdownload;
+class WindowPreferences;
+
+/// The whole program: its nine windows created in their order and wired
+/// together, the host engine beside them.
+class Program : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        QStringList params;                           ///< the launch parameters
+        QString gamePort{QStringLiteral("7772")};     ///< the host engine's port
+        QString presencePort{QStringLiteral("9001")}; ///< the lobby program's port
+        chat::SoundOutput *soundOutput{nullptr};      ///< real sounds when null
+    };
+
+    explicit Program(const Options &options);
+    ~Program() override;
+
+    /// Shows the main window, which then acts on the launch parameters.
+    void start();
+
+    client::Tchat &mainWindow() { return *m_chat; }
+    host::TServer &server() { return *m_server; }
+    client::Tgamestart &gameStart() { return *m_gameStart; }
+    client::Tspylist &spyList() { return *m_spyList; }
+    chat::Tphrases &phrases() { return *m_phrases; }
+    Settings &settings() { return *m_settings; }
+
+Q_SIGNALS:
+    /// The main window closed: the program ends.
+    void finished();
+
+private:
+    void loadSettings();
+    void saveSettings();
+    void savePhrases(const QStringList &phrases);
+    void startGame(int rounds, int creationTime);
+
+    std::unique_ptr<client::Tchat> m_chat;
+    std::unique_ptr<ui::Tabout> m_about;
+    std::unique_ptr<Tdownload> m_download;
+    std::unique_ptr<client::Tgamestart> m_gameStart;
+    std::unique_ptr<ui::Thelp> m_help;
+    std::unique_ptr<chat::Tphrases> m_phrases;
+    std::unique_ptr<dict::TDictn> m_dictionary;
+    std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<client::Tspylist> m_spyList;
+    std::unique_ptr<WindowPreferences> m_preferences;
+    std::unique_ptr<Settings> m_settings;
+};
+
+} // namespace vorlith::app

@@ -1,0 +1,317 @@
+#include "chat/chatroom.h"
+#include "chat/chatinput.h"
+#include "chat/chatview.h"
+#include "client/chatform.h"
+#include "client/clientsession.h"
+#include "client/seats.h"
+#include "host/server.h"
+#include "net/sock.h"
+#include "recordingboxes.h"
+#include "wireclient.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <memory>
+
+using vorlith::client::Tchat;
+using vorlith::host::TServer;
+
+namespace {
+
+QString chatText(Tchat &w)
+{
+    auto *view = w.chatRoom().mainchat();
+    view->selectAll();
+    const QString text = view->selectedText();
+    view->deselect();
+    return text.trimmed();
+}
+
+/// A stand-in host: accepts connections and records what they send.
+struct FakeHost
+{
+    FakeHost() { server.listen(QHostAddress::LocalHost, 0); }
+    QTcpSocket *waitForPeer()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!server.hasPendingConnections() && clock.elapsed() < 5000)
+            QTest::qWait(5);
+        return server.nextPendingConnection();
+    }
+    QString port() const { return QString::number(server.serverPort()); }
+    QTcpServer server;
+};
+
+} // namespace
+
+class TestLaunch : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void hostingListensAndLogsInAsSlotOne();
+    void soloGameHostsAsYouWithoutPresence();
+    void joiningAnswersTheLoginByteExactly();
+    void oneOrTwoParametersConnectNowhere_data();
+    void oneOrTwoParametersConnectNowhere();
+    void capitalTrueJoins();
+    void secondHostReportsBindingError();
+    void fullGameShowsBoxAndCloses();
+    void unreachableHostSaysSo();
+    void versionNoticesReachTheChat();
+    void closeSavesOnlyAfterLoadAndMove();
+    void resetScreenLocationAndMinimumSize();
+
+private:
+    RecordingMessageBoxes m_boxes;
+};
+
+void TestLaunch::hostingListensAndLogsInAsSlotOne()
+{
+    TServer server;
+    server.setPortName(QStringLiteral("0"));
+    Tchat w;
+    w.setHostStarter([&] { server.startListening(); });
+    w.setLaunchParameters({"Kim", "10.9.9.9", "true"});
+    w.setPresencePort(FakeHost().port()); // nobody listens: must go unnoticed
+    bool started = false;
+    w.setHostStarter([&] {
+        server.startListening();
+        w.setGamePort(QString::number(server.listeningPort()));
+        started = true;
+    });
+    w.processparams();
+    QVERIFY(started);
+    QVERIFY(w.state().host);
+    QCOMPARE(w.state().loginName, QByteArray("Kim\xff"));
+    QVERIFY(w.startButton()->isVisibleTo(&w));
+    QVERIFY(w.startGameAction()->isEnabled());
+    // Parameter 2 is ignored: the own client joins this machine.
+    QTRY_COMPARE(server.registry().name(1), QStringLiteral("Kim"));
+    QCOMPARE(w.session().ownNumber(), 1);
+    QTRY_VERIFY(chatText(w).contains(QStringLiteral("You are Connected.")));
+    QCOMPARE(w.seats().caption(1), QStringLiteral("Kim"));
+
+    WireClient ann;
+    QVERIFY(ann.connectTo(server.listeningPort()));
+    QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
+    ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff\xff");
+    QVERIFY(ann.waitForLine("CMD_existingplayers+1+Kim+0"));
+    QTRY_COMPARE(w.seats().caption(2), QStringLiteral("Ann"));
+    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Ann is Connected.")));
+}
+
+void TestLaunch::soloGameHostsAsYouWithoutPresence()
+{
+    TServer server;
+    server.setPortName(QStringLiteral("0"));
+    FakeHost lobby;
+    QWidget offer;
+    Tchat w;
+    w.setWindows({nullptr, &offer, nullptr, nullptr, nullptr, nullptr, nullptr});
+    w.setPresencePort(lobby.port());
+    w.setHostStarter([&] {
+        server.startListening();
+        w.setGamePort(QString::number(server.listeningPort()));
+    });
+    w.processparams();
+    QCOMPARE(w.state().playerName, QStringLiteral("You"));
+    QCOMPARE(w.state().hostAddress, QStringLiteral("127.0.0.1"));
+    QVERIFY(offer.isVisible());
+    QTRY_COMPARE(server.registry().name(1), QStringLiteral("You"));
+    QVERIFY(chatText(w).startsWith(QStringLiteral("Loading Solo Game..Please wait.")));
+    QTest::qWait(200);
+    QVERIFY(!lobby.server.hasPendingConnections());
+}
+
+void TestLaunch::joiningAnswersTheLoginByteExactly()
+{
+    FakeHost host;
+    FakeHost lobby;
+    Tchat w;
+    bool hosted = false;
+    w.setHostStarter([&] { hosted = true; });
+    w.setGamePort(host.port());
+    w.setPresencePort(lobby.port());
+    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &Tchat::closed);
+    w.show();
+    QTcpSocket *peer = host.waitForPeer();
+    QVERIFY(peer);
+    QVERIFY(!hosted);
+    QVERIFY(!w.startButton()->isVisibleTo(&w));
+    QVERIFY(lobby.waitForPeer()); // the presence connection
+    peer->write("CMD_sendlogininfo+4\xff");
+    QByteArray got;
+    QTRY_VERIFY((got += peer->readAll()).size() >= 26);
+    QCOMPARE(got, QByteArray("CMD_logininfo+4+1.0.3+Ann\xff\xff"));
+    QVERIFY(w.session().isConnected());
+    peer->close(); // the host goes away: the program ends
+    QTRY_COMPARE(closed.count(), 1);
+}
+
+void TestLaunch::oneOrTwoParametersConnectNowhere_data()
+{
+    QTest::addColumn<QStringList>("params");
+    QTest::newRow("one") << QStringList{"Ann"};
+    QTest::newRow("two") << QStringList{"Ann", "127.0.0.1"};
+}
+
+void TestLaunch::oneOrTwoParametersConnectNowhere()
+{
+    QFETCH(QStringList, params);
+    FakeHost host;
+    FakeHost lobby;
+    Tchat w;
+    bool hosted = false;
+    w.setHostStarter([&] { hosted = true; });
+    w.setGamePort(host.port());
+    w.setPresencePort(lobby.port());
+    w.setLaunchParameters(params);
+    w.processparams();
+    QCOMPARE(chatText(w), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    QVERIFY(!hosted);
+    QTest::qWait(200);
+    QVERIFY(!host.server.hasPendingConnections());
+    QVERIFY(!lobby.server.hasPendingConnections());
+}
+
+void TestLaunch::capitalTrueJoins()
+{
+    FakeHost host;
+    Tchat w;
+    bool hosted = false;
+    w.setHostStarter([&] { hosted = true; });
+    w.setGamePort(host.port());
+    w.setPresencePort(FakeHost().port());
+    w.setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
+    w.processparams();
+    QVERIFY(host.waitForPeer());
+    QVERIFY(!hosted);
+    QVERIFY(!w.state().host);
+}
+
+void TestLaunch::secondHostReportsBindingError()
+{
+    QTcpServer first;
+    QVERIFY(first.listen(QHostAddress::Any, 0));
+    FakeHost lobby;
+    TServer server;
+    server.setPortName(QString::number(first.serverPort()));
+    Tchat w;
+    w.setHostStarter([&] { server.startListening(); });
+    w.setGamePort(QString::number(first.serverPort()));
+    w.setPresencePort(lobby.port());
+    w.setLaunchParameters({"Kim", "127.0.0.1", "true"});
+    m_boxes.shown.clear();
+    w.processparams();
+    QCOMPARE(m_boxes.shown, QStringList{"Listen - Error Binding Socket"});
+    QTest::qWait(200);
+    QVERIFY(!first.hasPendingConnections()); // no own client
+    QVERIFY(!lobby.server.hasPendingConnections());
+    QVERIFY(!w.startButton()->isVisibleTo(&w));
+}
+
+void TestLaunch::fullGameShowsBoxAndCloses()
+{
+    FakeHost host;
+    Tchat w;
+    w.setGamePort(host.port());
+    w.setPresencePort(FakeHost().port());
+    w.setLaunchParameters({"Zed", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &Tchat::closed);
+    m_boxes.shown.clear();
+    w.show();
+    QTcpSocket *peer = host.waitForPeer();
+    QVERIFY(peer);
+    peer->write("CMD_full+\xff");
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(m_boxes.shown, QStringList{"Game is full"});
+}
+
+void TestLaunch::unreachableHostSaysSo()
+{
+    const QString deadPort = FakeHost().port(); // closed again at once
+    Tchat w;
+    w.setGamePort(deadPort);
+    w.setPresencePort(deadPort);
+    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &Tchat::closed);
+    w.processparams();
+    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Could not reach the host at 127.0.0.1")));
+    QVERIFY(chatText(w).contains(QStringLiteral("WSAECONNREFUSED")));
+    QCOMPARE(closed.count(), 0); // the window stays open
+}
+
+void TestLaunch::versionNoticesReachTheChat()
+{
+    FakeHost host;
+    Tchat w;
+    w.setGamePort(host.port());
+    w.setPresencePort(FakeHost().port());
+    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &Tchat::closed);
+    m_boxes.shown.clear();
+    w.processparams();
+    QTcpSocket *peer = host.waitForPeer();
+    QVERIFY(peer);
+    // A wrongly cased "full" and a line without "+" are dropped, not obeyed.
+    peer->write("CMD_wrongversion+\xff" "CMD_havewrongversion+Old\xff" "CMD_Full+\xff" "CMD_chat\xff");
+    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Old has a different version of the game then you.")));
+    QVERIFY(chatText(w).contains(QStringLiteral("You have a differnt version of the game then the host.")));
+    QTest::qWait(50);
+    QCOMPARE(closed.count(), 0);
+    QVERIFY(m_boxes.shown.isEmpty());
+}
+
+void TestLaunch::closeSavesOnlyAfterLoadAndMove()
+{
+    {
+        Tchat w;
+        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        w.show();
+        w.setBounds(QRect(50, 60, 800, 600));
+        w.close(); // moved, but the settings were never loaded: nothing is written
+        QCOMPARE(saves.count(), 0);
+    }
+    {
+        Tchat w;
+        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        w.show();
+        w.setBounds(QRect(40, 40, 800, 600));
+        w.markSettingsLoaded();
+        w.close(); // not moved since the load
+        QCOMPARE(saves.count(), 0);
+    }
+    {
+        Tchat w;
+        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        w.show();
+        w.markSettingsLoaded();
+        w.setBounds(QRect(70, 80, 820, 610));
+        w.close();
+        QCOMPARE(saves.count(), 1);
+        QCOMPARE(w.state().rememberedBounds, w.bounds());
+    }
+}
+
+void TestLaunch::resetScreenLocationAndMinimumSize()
+{
+    Tchat w;
+    w.show();
+    w.setBounds(QRect(200, 100, 900, 700));
+    w.resetScreenLocation();
+    QCOMPARE(w.pos(), QPoint(3, 3));
+    QCOMPARE(w.width(), Tchat::DefaultSize.width());
+    w.resize(300, 200);
+    QVERIFY(w.centralWidget()->width() >= Tchat::MinimumClientSize.width());
+    QVERIFY(w.centralWidget()->height() >= Tchat::MinimumClientSize.height());
+}
+
+QTEST_MAIN(TestLaunch)
+#include "tst_launch.moc"
