@@ -1,0 +1,148 @@
+// Runs the real program as players meet it: fixed ports 7772 and 9001, its
+// files in the folder it is started from.
+#include "wireclient.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+bool portIsFree(quint16 port)
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::Any, port);
+}
+
+/// A copy of the program in a folder of its own, so its settings and tally
+/// files land there.
+struct ProgramCopy
+{
+    ProgramCopy()
+    {
+        path = dir.filePath(QStringLiteral("vorlith"));
+        QFile::copy(QStringLiteral(VORLITH_BINARY), path);
+    }
+    std::unique_ptr<QProcess> start(const QStringList &args)
+    {
+        auto p = std::make_unique<QProcess>();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        p->setProcessEnvironment(env);
+        p->setWorkingDirectory(dir.path());
+        p->start(path, args);
+        return p;
+    }
+    QTemporaryDir dir;
+    QString path;
+};
+
+void stop(QProcess &p)
+{
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished(5000);
+    }
+}
+
+} // namespace
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void hostingProcessServesTheRealProtocol();
+    void joiningProcessLogsInAndEndsWithItsHost();
+    void oneParameterConnectsNowhere();
+};
+
+void TestProgram::initTestCase()
+{
+    if (!portIsFree(7772) || !portIsFree(9001))
+        QSKIP("ports 7772 and 9001 are needed free on this machine");
+}
+
+void TestProgram::hostingProcessServesTheRealProtocol()
+{
+    QTcpServer lobby;
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 9001));
+    ProgramCopy copy;
+    auto kim = copy.start({"Kim", "192.0.2.1", "true"});
+    QVERIFY(kim->waitForStarted());
+    // The presence connection follows the host's own client.
+    QTRY_VERIFY_WITH_TIMEOUT(lobby.hasPendingConnections(), 15000);
+
+    WireClient ann;
+    QVERIFY(ann.connectTo(7772));
+    QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
+    ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff\xff");
+    QVERIFY(ann.waitForLine("CMD_existingplayers+1+Kim+0"));
+    QCOMPARE(ann.raw, QByteArray("CMD_sendlogininfo+2\xff" "CMD_newplayerinfo+2+Ann+0\xff" "CMD_existingplayers+1+Kim+0\xff"));
+    ann.sendLine("CMD_chat+2+a+b|clRed");
+    QVERIFY(ann.waitForLine("CMD_chat+2+Ann chats: a+b|clRed"));
+
+    // A second hosting process cannot listen and connects nowhere.
+    ProgramCopy other;
+    auto second = other.start({"Kim2", "127.0.0.1", "true"});
+    QVERIFY(second->waitForStarted());
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += second->readAllStandardError()).contains("Listen - Error Binding Socket"), 15000);
+    QTest::qWait(300);
+    QVERIFY(!ann.lines.contains("CMD_newplayerinfo+3+Kim2+0"));
+    stop(*second);
+
+    // The host's program ending closes the connection.
+    kim->terminate();
+    QVERIFY(ann.waitForClose(10000));
+    stop(*kim);
+}
+
+void TestProgram::joiningProcessLogsInAndEndsWithItsHost()
+{
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::Any, 7772));
+    QTcpServer lobby;
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 9001));
+    ProgramCopy copy;
+    auto ann = copy.start({"Ann", "127.0.0.1", "join"});
+    QVERIFY(ann->waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(host.hasPendingConnections(), 15000);
+    QTcpSocket *peer = host.nextPendingConnection();
+    QTRY_VERIFY_WITH_TIMEOUT(lobby.hasPendingConnections(), 5000);
+    peer->write("CMD_sendlogininfo+4\xff");
+    QByteArray got;
+    QTRY_VERIFY_WITH_TIMEOUT((got += peer->readAll()).size() >= 26, 5000);
+    QCOMPARE(got, QByteArray("CMD_logininfo+4+1.0.3+Ann\xff\xff"));
+    peer->close();
+    QVERIFY(ann->waitForFinished(10000));
+    QCOMPARE(ann->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(ann->exitCode(), 0);
+    // Nothing was loaded, so nothing was saved.
+    QVERIFY(!QFile::exists(copy.dir.filePath(QStringLiteral("brakmolobby.ini"))));
+}
+
+void TestProgram::oneParameterConnectsNowhere()
+{
+    QTcpServer host;
+    QVERIFY(host.listen(QHostAddress::Any, 7772));
+    ProgramCopy copy;
+    auto p = copy.start({"Ann"});
+    QVERIFY(p->waitForStarted());
+    QTest::qWait(1500);
+    QVERIFY(!host.hasPendingConnections());
+    QCOMPARE(p->state(), QProcess::Running);
+    stop(*p);
+}
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
