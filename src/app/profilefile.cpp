@@ -313,7 +313,9 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
         m_error = QStringLiteral("cannot create the file: ") + file.errorString();
         return false;
     }
-    if (file.write(updated) != updated.size()) {
+    // flush() before commit(): commit() alone can report success after its
+    // last buffered write failed (a full disk) and leave a cut file in place.
+    if (file.write(updated) != updated.size() || !file.flush()) {
         m_error = QStringLiteral("cannot write the file: ") + file.errorString();
         file.cancelWriting();
         return false;

@@ -12,7 +12,9 @@
 #include "client/seats.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
+#include "host/gameengine.h"
 #include "host/server.h"
+#include "tally/tallylist.h"
 #include "net/handlererror.h"
 #include "net/protocol.h"
 #include "ui/aboutform.h"
@@ -20,11 +22,13 @@
 #include "ui/messageboxes.h"
 #include "ui/paths.h"
 
+#include <QDateTime>
 #include <QListWidget>
 
 namespace vorlith::app {
 
 Program::Program(const Options &options)
+    : m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
 {
     // The main window comes first: the others copy its background picture.
     m_chat = std::make_unique<client::Tchat>(options.soundOutput);
@@ -41,8 +45,12 @@ Program::Program(const Options &options)
         ui::messageBoxes().inform(m_dictionary->errorText());
     m_server = std::make_unique<host::TServer>();
     m_server->setPortName(options.gamePort);
+    m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
+                                                [this](int n) { return n > 0 ? int(m_random.bounded(n)) : 0; });
+    m_server->setGame(m_game.get());
 
     m_spyList = std::make_unique<client::Tspylist>(background);
+    m_tally = std::make_unique<tally::Ttallylist>(background, m_chat.get());
 
     m_preferences = std::make_unique<WindowPreferences>(*m_chat, *m_gameStart);
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
@@ -50,7 +58,7 @@ Program::Program(const Options &options)
     client::Tchat &chat = *m_chat;
     chat.seats().setSpyList(m_spyList->listbox_spys());
     chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(), m_phrases.get(),
-                     m_spyList.get(), nullptr});
+                     m_spyList.get(), m_tally.get()});
     chat.setGamePort(options.gamePort);
     chat.setPresencePort(options.presencePort);
     chat.setHostStarter([this] { m_server->startListening(); });
@@ -65,7 +73,12 @@ Program::Program(const Options &options)
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
 }
 
-Program::~Program() = default;
+Program::~Program()
+{
+    // The tally saves itself as it goes; the host stops before its game.
+    m_tally.reset();
+    m_server->setGame(nullptr);
+}
 
 void Program::start()
 {

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <QRandomGenerator>
+
 #include <memory>
 
 namespace vorlith::chat {
@@ -15,7 +17,11 @@ class Tgamestart;
 class Tspylist;
 } // namespace vorlith::client
 namespace vorlith::host {
+class GameEngine;
 class TServer;
+} // namespace vorlith::host
+namespace vorlith::tally {
+class Ttallylist;
 }
 namespace vorlith::dict {
 class TDictn;
@@ -56,6 +62,8 @@ public:
     client::Tgamestart &gameStart() { return *m_gameStart; }
     client::Tspylist &spyList() { return *m_spyList; }
     chat::Tphrases &phrases() { return *m_phrases; }
+    tally::Ttallylist &tally() { return *m_tally; }
+    host::GameEngine &game() { return *m_game; }
     Settings &settings() { return *m_settings; }
 
 Q_SIGNALS:
@@ -68,6 +76,8 @@ private:
     void savePhrases(const QStringList &phrases);
     void startGame(int rounds, int creationTime);
 
+    /// The one generator of the process, seeded from the clock.
+    QRandomGenerator m_random;
     std::unique_ptr<client::Tchat> m_chat;
     std::unique_ptr<ui::Tabout> m_about;
     std::unique_ptr<Tdownload> m_download;
@@ -76,7 +86,9 @@ private:
     std::unique_ptr<chat::Tphrases> m_phrases;
     std::unique_ptr<dict::TDictn> m_dictionary;
     std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<client::Tspylist> m_spyList;
+    std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;
 };

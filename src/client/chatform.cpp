@@ -13,6 +13,7 @@
 #include "client/seats.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "tally/tallylist.h"
 #include "ui/clicklabel.h"
 #include "ui/messageboxes.h"
 #include "ui/site.h"
@@ -137,7 +138,10 @@ void Tchat::buildMenus()
     });
     QAction *tally = m_viewMenu->addAction(QStringLiteral("View Tally"));
     tally->setObjectName(QStringLiteral("ViewTally1"));
-    connect(tally, &QAction::triggered, this, [this] { showWindow(m_windows.tally); });
+    connect(tally, &QAction::triggered, this, [this] {
+        if (m_windows.tally)
+            m_windows.tally->showTally();
+    });
     QAction *spies = m_viewMenu->addAction(QStringLiteral("Spy List"));
     spies->setObjectName(QStringLiteral("SpyList1"));
     connect(spies, &QAction::triggered, this, [this] { showWindow(m_windows.spyList); });
@@ -269,6 +273,16 @@ void Tchat::wireSession()
             m_session->send(proto::action(own, m.text, m.colorText));
     });
     connect(m_chat, &chat::ChatRoom::settingsChanged, this, &Tchat::requestSave);
+}
+
+QStringList Tchat::seatNames() const
+{
+    return m_seats->captions();
+}
+
+int Tchat::ownNumber() const
+{
+    return m_session->ownNumber();
 }
 
 void Tchat::addSystemLine(const QString &line)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tally/seatnamesource.h"
+
 #include <QColor>
 #include <QMainWindow>
 #include <QPixmap>
@@ -24,6 +26,10 @@ class Sounds;
 class Tphrases;
 }
 
+namespace vorlith::tally {
+class Ttallylist;
+}
+
 namespace vorlith::client {
 
 class ClientSession;
@@ -33,7 +39,7 @@ class Seats;
 /// The main window: the client side of everything. It assembles the rooms
 /// (seats, chat, quick instructions) on its board panel, owns the menus and
 /// the connection to the host, and runs the launch and close steps.
-class Tchat : public QMainWindow
+class Tchat : public QMainWindow, public tally::SeatNameSource
 {
     Q_OBJECT
 public:
@@ -64,7 +70,7 @@ public:
         QWidget *help{nullptr};
         chat::Tphrases *phrases{nullptr};
         QWidget *spyList{nullptr};
-        QWidget *tally{nullptr};
+        tally::Ttallylist *tally{nullptr};
     };
 
     /// \a soundOutput plays the sounds (the real ones when null).
@@ -102,6 +108,10 @@ public:
     /// Where the client connects: the port of the host engine ("7772").
     void setGamePort(const QString &port) { m_gamePort = port; }
     void setPresencePort(const QString &port) { m_presencePort = port; }
+
+    // What the tally needs of the table.
+    QStringList seatNames() const override;
+    int ownNumber() const override;
 
     /// Writes a chat line ("N+text") in the system colour.
     void addSystemLine(const QString &line);

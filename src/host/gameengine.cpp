@@ -1,0 +1,265 @@
+#include "host/gameengine.h"
+
+#include "dict/dictn.h"
+#include "host/registry.h"
+#include "net/handlererror.h"
+#include "net/protocol.h"
+
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcGame, "vorlith.game")
+
+namespace vorlith::host {
+
+namespace proto = net::proto;
+
+namespace {
+
+/// A number field of CMD_startgame, or \a fallback when it is not a number.
+qint32 numberOr(const QString &text, qint32 fallback)
+{
+    try {
+        return proto::toInt(text);
+    } catch (const net::HandlerError &) {
+        return fallback;
+    }
+}
+
+} // namespace
+
+GameEngine::GameEngine(Registry &registry, Outbox &outbox, const dict::TDictn &spellit, RandomSource random,
+                       QObject *parent)
+    : GameEngine(registry, outbox, WordCheck([&spellit](QStringView word) { return spellit.isword(word); }),
+                 std::move(random), parent)
+{
+}
+
+GameEngine::GameEngine(Registry &registry, Outbox &outbox, WordCheck isword, RandomSource random, QObject *parent)
+    : QObject(parent), m_registry(registry), m_outbox(outbox), m_isword(std::move(isword)), m_random(std::move(random))
+{
+    m_timer.setInterval(TickInterval);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &GameEngine::timer_breaksTimer);
+}
+
+GameEngine::~GameEngine() = default;
+
+// ---- the timer ---------------------------------------------------------
+
+void GameEngine::setTimerEnabled(bool on)
+{
+    m_timerEnabled = on;
+    if (m_manual)
+        return;
+    if (on)
+        m_timer.start(); // a fresh second, as switching a timer on again gives
+    else
+        m_timer.stop();
+}
+
+void GameEngine::setManual(bool manual)
+{
+    m_manual = manual;
+    if (manual)
+        m_timer.stop();
+    else if (m_timerEnabled)
+        m_timer.start();
+}
+
+void GameEngine::timer_breaksTimer()
+{
+    if (!m_timerEnabled)
+        return;
+    --m_countdown;
+    if (m_countdown >= 1)
+        return;
+    setTimerEnabled(false);
+    if (m_phase == Phase::Round)
+        endround();
+    else if (m_phase == Phase::Break)
+        startround();
+}
+
+// ---- the game ----------------------------------------------------------
+
+void GameEngine::startgame(const QString &fields, int senderSlot)
+{
+    // Whoever sends it starts the game, and a running game starts afresh.
+    Q_UNUSED(senderSlot);
+    setTimerEnabled(false);
+    m_inProgress = true;
+
+    const proto::StartGame request = proto::readStartGame(fields);
+    m_roundsToPlay = numberOr(request.rounds, DefaultRounds);
+    m_creationTime = numberOr(request.time, DefaultTime);
+    qCDebug(lcGame) << "game of" << m_roundsToPlay << "rounds of" << m_creationTime << "s started by" << request.name;
+    m_outbox.sendToAll(proto::startGame(request.name, m_roundsToPlay, m_creationTime));
+
+    for (int seat = 1; seat <= Seats; ++seat) {
+        PlayerRecord *r = m_registry.record(seat);
+        r->totalScore = 0;
+        r->watching = false;
+    }
+    m_round = 0;
+    startround();
+}
+
+void GameEngine::startround()
+{
+    ++m_round;
+    if (checkforwin())
+        return; // the game is over: no board, and the timer stays off
+
+    createboard();
+    for (int seat = 1; seat <= Seats; ++seat) {
+        PlayerRecord *r = m_registry.record(seat);
+        r->roundScore = 0;
+        r->roundWords.clear();
+    }
+    m_outbox.sendToAll(proto::roundStarting(m_round, m_creationTime));
+
+    setTimerEnabled(false);
+    m_phase = Phase::Round;
+    m_countdown = qint64(m_creationTime) + RoundGrace; // 64 bits: any 32-bit time fits
+    setTimerEnabled(true);
+}
+
+int GameEngine::draw(int n)
+{
+    const int value = m_random ? m_random(n) : 0;
+    if (value >= 0 && value < n)
+        return value;
+    return ((value % n) + n) % n; // a source that strays still picks a real cell
+}
+
+void GameEngine::createboard()
+{
+    for (int &code : m_board) {
+        const int column = draw(6);
+        const int row = draw(10);
+        code = LetterTable[static_cast<size_t>(row)][static_cast<size_t>(column)] - 'a' + 1;
+    }
+    m_outbox.sendToAll(boardLine());
+}
+
+QByteArray GameEngine::boardLine() const
+{
+    return proto::makeBoard(m_board);
+}
+
+void GameEngine::endround()
+{
+    QList<proto::SeatResult> seats;
+    for (int seat = 1; seat <= Seats; ++seat) {
+        const PlayerRecord *r = m_registry.record(seat);
+        seats.append({seat, r->totalScore, r->roundScore, r->roundWords});
+    }
+    m_outbox.sendToAll(proto::roundOver(seats));
+
+    setTimerEnabled(false);
+    m_phase = Phase::Break;
+    m_countdown = BreakSeconds;
+    setTimerEnabled(true);
+}
+
+bool GameEngine::checkforwin()
+{
+    if (m_round < qint64(m_roundsToPlay) + 1) // 64 bits: the largest rounds value plus one still fits
+        return false;
+
+    const auto total = [this](int seat) { return m_registry.record(seat)->totalScore; };
+    int leader = 1;
+    for (int seat = 2; seat <= Seats; ++seat) {
+        if (total(seat) > total(leader))
+            leader = seat;
+    }
+    for (int seat = 1; seat <= Seats; ++seat) {
+        if (seat != leader && total(seat) == total(leader))
+            return false; // a tie: another round decides
+    }
+
+    qCDebug(lcGame) << "seat" << leader << "wins after round" << m_round - 1;
+    m_outbox.sendToAll(proto::winner(m_registry.name(leader)));
+    m_inProgress = false;
+    return true;
+}
+
+void GameEngine::catchUp(int slot)
+{
+    if (!m_inProgress)
+        return;
+    if (m_registry.isActive(slot))
+        m_outbox.sendTo(slot, boardLine());
+
+    QList<proto::SeatTotal> totals;
+    for (int seat = 1; seat <= Seats; ++seat)
+        totals.append({seat, m_registry.record(seat)->totalScore});
+    if (m_registry.isActive(slot)) {
+        m_outbox.sendTo(slot, proto::gameStats(slot, m_creationTime, m_roundsToPlay, m_round,
+                                               m_phase == Phase::Round, totals));
+    }
+}
+
+// ---- word judging ------------------------------------------------------
+
+int GameEngine::letterCode(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= u'a' && u <= u'z')
+        return u - u'a' + 1;
+    if (u >= u'A' && u <= u'Z')
+        return u - u'A' + 1;
+    return 0;
+}
+
+bool GameEngine::checkaword(QStringView word) const
+{
+    std::array<bool, Cells> taken{};
+    for (QChar c : word) {
+        const int code = letterCode(c);
+        if (code == 0)
+            return false; // no cell holds anything but a letter, not even before the first deal
+        size_t cell = 0;
+        while (cell < taken.size() && (taken[cell] || m_board[cell] != code))
+            ++cell;
+        if (cell == taken.size())
+            return false;
+        taken[cell] = true;
+    }
+    return true;
+}
+
+void GameEngine::myword(const QString &fields, int senderSlot)
+{
+    Q_UNUSED(senderSlot); // the connection side has checked it against the slot field
+    const proto::WordLine line = proto::readMyWord(fields);
+    const int slot = line.slot;
+    if (slot > Seats || slot < 1)
+        return;
+    const QString &word = line.word;
+
+    // The dictionary first: the board is not looked at for a non-word.
+    if (!m_isword || !m_isword(word) || !checkaword(word)) {
+        m_outbox.sendTo(slot, proto::notValid(1, slot, word));
+        return;
+    }
+
+    const qint64 length = word.size();
+    const qint64 points = length * length;
+    const QString entry = word + QLatin1Char(':') + QString::number(points) + QLatin1Char(',');
+    PlayerRecord *r = m_registry.record(slot);
+    // Entries hold letters, ":", digits and ",": a match is the same word
+    // (the same points make it the same length). Case counts.
+    if (r->roundWords.contains(entry)) {
+        m_outbox.sendTo(slot, proto::notValid(2, slot, word));
+        return;
+    }
+
+    r->roundWords += entry;
+    r->roundScore += points;
+    r->totalScore += points;
+    m_outbox.sendTo(slot, proto::hisWord(slot, points, word));
+    m_outbox.sendToAll(proto::hisScore(slot, r->totalScore, points));
+}
+
+} // namespace vorlith::host

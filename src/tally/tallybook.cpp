@@ -1,0 +1,165 @@
+#include "tally/tallybook.h"
+
+#include "tally/codec/lzrw1.h"
+
+#include <QFileInfo>
+
+#include <limits>
+
+namespace vorlith::tally {
+
+QString addToMine()
+{
+    return QStringLiteral("addtomine");
+}
+
+TallyBook::TallyBook()
+{
+    for (int column = 0; column < kColumns; ++column)
+        m_grid.setCell(column, 0, QStringLiteral("0"));
+}
+
+TallyBook::LoadOutcome TallyBook::load(const QString &path)
+{
+    LoadOutcome outcome;
+    if (!QFileInfo::exists(path))
+        return outcome;
+    QByteArray text;
+    try {
+        Tlzrw1 doit;
+        doit.setCompressMode(Tlzrw1::Mode::Fast);
+        doit.setInputFile(path);
+        text = doit.decompressInput();
+    } catch (const ELzrw1Exception &e) {
+        outcome.error = e.message();
+        return outcome;
+    }
+    const std::optional<StringGrid> grid = loadgrid(text);
+    if (!grid) {
+        outcome.error = path + QStringLiteral(" : this file holds no tally !");
+        return outcome;
+    }
+    setGrid(*grid);
+    outcome.loaded = true;
+    return outcome;
+}
+
+QString TallyBook::save(const QString &path) const
+{
+    try {
+        Tlzrw1 doit;
+        doit.setCompressMode(Tlzrw1::Mode::Fast);
+        doit.setOutputFile(path);
+        doit.compressToOutput(savegrid(m_grid));
+    } catch (const ELzrw1Exception &e) {
+        return e.message();
+    }
+    return QString();
+}
+
+void TallyBook::setGrid(const StringGrid &grid)
+{
+    m_grid = grid;
+    if (m_grid.colCount() < kColumns)
+        m_grid.setColCount(kColumns);
+}
+
+int TallyBook::indexOfPlayer(const QString &name) const
+{
+    for (int row = 1; row < m_grid.rowCount(); ++row) {
+        if (m_grid.cell(0, row) == name)
+            return row - 1;
+    }
+    return -1;
+}
+
+void TallyBook::startSession()
+{
+    for (int row = 1; row < m_grid.rowCount(); ++row) {
+        for (int column = kGames + kSession; column <= kNeitherWon + kSession; ++column)
+            m_grid.setCell(column, row, QStringLiteral("0"));
+    }
+}
+
+int TallyBook::addit(int column, int row)
+{
+    bool ok = false;
+    int value = m_grid.cell(column, row).toInt(&ok);
+    if (!ok)
+        value = 0;
+    // A count at the top of the range comes from an edited file; start over
+    // rather than overflow.
+    value = value == std::numeric_limits<int>::max() ? 1 : value + 1;
+    m_grid.setCell(column, row, QString::number(value));
+    return value;
+}
+
+int TallyBook::addtomineincrease(int column)
+{
+    return addit(column, 0);
+}
+
+void TallyBook::addgame(const QString &result, const QStringList &currentGame)
+{
+    const bool mine = result == addToMine();
+    addtomineincrease(kOwnGames);
+    if (mine)
+        addtomineincrease(kOwnWins);
+
+    for (const QString &name : currentGame) {
+        const int index = indexOfPlayer(name);
+        if (index < 0)
+            continue;
+        const int row = index + 1;
+        for (int column = kGames; column <= kNeitherWon + kSession; ++column) {
+            if (m_grid.cell(column, row).isEmpty())
+                m_grid.setCell(column, row, QStringLiteral("0"));
+        }
+        const int outcome = name == result ? kHisWins : mine ? kMyWins : kNeitherWon;
+        for (const int column : {kGames, outcome}) {
+            addit(column, row);
+            addit(column + kSession, row);
+        }
+    }
+}
+
+bool TallyBook::checkword(const QString &word)
+{
+    if (word.size() <= m_grid.cell(kLongestWord, 0).size())
+        return false;
+    m_grid.setCell(kLongestWord, 0, word);
+    return true;
+}
+
+void TallyBook::moverow(int row)
+{
+    if (row >= 1)
+        m_grid.removeRow(row);
+}
+
+bool TallyBook::addPlayer(const QString &name)
+{
+    if (indexOfPlayer(name) >= 0)
+        return false;
+    const int row = m_grid.rowCount();
+    m_grid.setRowCount(row + 1);
+    m_grid.setCell(0, row, name);
+    for (int column = kGames; column <= kNeitherWon + kSession; ++column)
+        m_grid.setCell(column, row, QStringLiteral("0"));
+    return true;
+}
+
+void TallyBook::removePlayer(int index)
+{
+    if (index >= 0 && index < playerCount())
+        moverow(index + 1);
+}
+
+void TallyBook::reset()
+{
+    for (int column = 0; column < m_grid.colCount(); ++column)
+        m_grid.setCell(column, 0, QString());
+    m_grid.setRowCount(1);
+}
+
+} // namespace vorlith::tally

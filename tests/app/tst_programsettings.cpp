@@ -1,0 +1,188 @@
+#include "app/program.h"
+#include "app/settings.h"
+#include "chat/chatinput.h"
+#include "chat/chatroom.h"
+#include "chat/chatview.h"
+#include "chat/colortext.h"
+#include "chat/phrases.h"
+#include "chat/phrasesform.h"
+#include "chat/sounds.h"
+#include "client/chatform.h"
+#include "client/gamestartform.h"
+#include "client/quickhelp.h"
+#include "recordingboxes.h"
+#include "recordingsound.h"
+#include "ui/paths.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using vorlith::app::Program;
+
+/// The assembled program against a stand-in host, with its files in a
+/// folder of the test's own.
+class TestProgramSettings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void firstConnectionWritesOnlyHelp();
+    void storedPreferencesAreApplied();
+    void menuChangesAndPhrasesAreSaved();
+    void startGameSendsTheDialogValues();
+
+private:
+    void connectAs(int slot);
+    QByteArray settingsFile() const;
+    void writeSettings(const QByteArray &bytes);
+    QByteArray hostHears();
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QTcpServer> m_host;
+    QTcpSocket *m_peer{nullptr};
+    RecordingSoundOutput m_sound;
+    std::unique_ptr<Program> m_program;
+    RecordingMessageBoxes m_boxes;
+};
+
+void TestProgramSettings::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    vorlith::ui::setDataFolderOverride(m_dir->path());
+    m_host = std::make_unique<QTcpServer>();
+    QVERIFY(m_host->listen(QHostAddress::LocalHost, 0));
+    QTcpServer lobby;
+    lobby.listen(QHostAddress::LocalHost, 0);
+    Program::Options options;
+    options.params = {"Bob", "127.0.0.1", "join"};
+    options.gamePort = QString::number(m_host->serverPort());
+    options.presencePort = QString::number(lobby.serverPort());
+    options.soundOutput = &m_sound;
+    m_program = std::make_unique<Program>(options);
+}
+
+void TestProgramSettings::cleanup()
+{
+    m_program.reset();
+    m_host.reset();
+    vorlith::ui::setDataFolderOverride(QString());
+    m_dir.reset();
+}
+
+void TestProgramSettings::connectAs(int slot)
+{
+    m_program->mainWindow().processparams();
+    QTRY_VERIFY(m_host->hasPendingConnections());
+    m_peer = m_host->nextPendingConnection();
+    const QByteArray n = QByteArray::number(slot);
+    m_peer->write("CMD_sendlogininfo+" + n + "\xff" "CMD_newplayerinfo+" + n + "+Bob+0\xff");
+    QTRY_VERIFY(m_program->mainWindow().state().settingsLoaded);
+    hostHears();
+}
+
+QByteArray TestProgramSettings::settingsFile() const
+{
+    QFile f(m_dir->filePath(vorlith::app::Settings::FileName));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+void TestProgramSettings::writeSettings(const QByteArray &bytes)
+{
+    QFile f(m_dir->filePath(vorlith::app::Settings::FileName));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray TestProgramSettings::hostHears()
+{
+    QTest::qWait(50);
+    return m_peer ? m_peer->readAll() : QByteArray();
+}
+
+void TestProgramSettings::firstConnectionWritesOnlyHelp()
+{
+    auto &w = m_program->mainWindow();
+    w.show();
+    w.setBounds(QRect(100, 100, 900, 650));
+    QCOMPARE(settingsFile(), QByteArray("<missing>")); // nothing before the load
+    connectAs(3);
+    QCOMPARE(w.pos(), QPoint(3, 3));
+    QCOMPARE(w.chatRoom().textSize(), 8);
+    QVERIFY(w.quickHelp().isVisibleTo(&w));
+    QCOMPARE(settingsFile(), QByteArray("[Vorlith]\r\nHelp=2\r\n"));
+    // The dialog holds the stored 30 rounds and 1 second to its ranges.
+    QCOMPARE(m_program->gameStart().rounds(), 10);
+    QCOMPARE(m_program->gameStart().creationTime(), 30);
+    // Closing without moving since the load writes nothing.
+    w.close();
+    QCOMPARE(settingsFile(), QByteArray("[Vorlith]\r\nHelp=2\r\n"));
+}
+
+void TestProgramSettings::storedPreferencesAreApplied()
+{
+    writeSettings("[Lobby]\r\nUser=Bob\r\n[Vorlith]\r\nTextsize=9\r\nTextcolor=clRED\r\nTurnsound=1\r\n"
+                  "Playsounds=FALSE\r\nPlayerphrasesounds=false\r\nPhrase4=\r\nPhrase5=/me dances\r\nHelp=2\r\n");
+    auto &w = m_program->mainWindow();
+    connectAs(2);
+    QCOMPARE(w.chatRoom().textSize(), 9);
+    for (QAction *a : w.chatRoom().textSizeActions())
+        QVERIFY(!a->isChecked());
+    QCOMPARE(w.chatRoom().textColor(), vorlith::chat::kColorRed);
+    QCOMPARE(w.sounds().turnSound(), 1);
+    QVERIFY(w.sounds().playSounds()); // only lower-case "false" switches off
+    QVERIFY(!w.sounds().playerPhraseSounds());
+    QCOMPARE(w.phraseButtons().phrase(4), QStringLiteral("Excellent!"));
+    QCOMPARE(w.phraseButtons().phrase(5), QStringLiteral("/me dances"));
+    QVERIFY(!w.quickHelp().isVisibleTo(&w));
+}
+
+void TestProgramSettings::menuChangesAndPhrasesAreSaved()
+{
+    auto &w = m_program->mainWindow();
+    w.sounds().playSoundsAction()->trigger(); // before the load: not saved
+    QCOMPARE(settingsFile(), QByteArray("<missing>"));
+    w.sounds().playSoundsAction()->trigger();
+    connectAs(1);
+    w.sounds().playSoundsAction()->trigger();
+    QVERIFY(settingsFile().contains("Playsounds=false\r\n"));
+    QVERIFY(settingsFile().contains("Textcolor=clBlack\r\n"));
+
+    auto &phrases = m_program->phrases();
+    phrases.showWith(w.phraseButtons().phrases());
+    phrases.edit(1)->setText(QStringLiteral("Hi all"));
+    phrases.edit(9)->clear();
+    phrases.button_doneClick();
+    QCOMPARE(w.phraseButtons().phrase(1), QStringLiteral("Hi all"));
+    QCOMPARE(w.phraseButtons().phrase(9), QString());
+    const QByteArray file = settingsFile();
+    QVERIFY(file.contains("Phrase1=Hi all\r\nPhrase2=Good One!\r\n"));
+    QVERIFY(file.contains("Phrase9=\r\n"));
+}
+
+void TestProgramSettings::startGameSendsTheDialogValues()
+{
+    connectAs(1);
+    auto &dialog = m_program->gameStart();
+    dialog.upDownRounds()->setValue(5);
+    dialog.upDownTime()->setValue(45);
+    dialog.upDownTime()->stepUp();
+    dialog.upDownTime()->stepDown();
+    Q_EMIT dialog.startRequested(dialog.rounds(), dialog.creationTime());
+    QCOMPARE(hostHears(), QByteArray("CMD_startgame+Bob+5+45+\xff"));
+    QVERIFY(settingsFile().contains("Playtoscore=5\r\nTimeperturn=45\r\n"));
+    dialog.upDownRounds()->setValue(10);
+    dialog.upDownRounds()->stepUp();
+    QCOMPARE(dialog.rounds(), 10);
+}
+
+QTEST_MAIN(TestProgramSettings)
+#include "tst_programsettings.moc"
