@@ -1,5 +1,7 @@
 #include "app/profilefile.h"
 
+#include "net/numbers.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -238,47 +240,12 @@ std::optional<int> ProfileFile::parseInt(QStringView text)
 {
     if (text.size() > 2 && text[0] == QLatin1Char('0') &&
         (text[1] == QLatin1Char('x') || text[1] == QLatin1Char('X'))) {
-        const QStringView digits = text.mid(2);
-        if (digits.size() > 8)
-            return std::nullopt;
-        quint32 value = 0;
-        for (QChar c : digits) {
-            const char16_t u = c.unicode();
-            int d = -1;
-            if (u >= u'0' && u <= u'9')
-                d = u - u'0';
-            else if (u >= u'a' && u <= u'f')
-                d = u - u'a' + 10;
-            else if (u >= u'A' && u <= u'F')
-                d = u - u'A' + 10;
-            if (d < 0)
-                return std::nullopt;
-            value = (value << 4) | quint32(d);
-        }
         // Eight digits fill the 32 bits: 0xFFFFFFFF is -1.
-        return int(qint32(value));
-    }
-    qsizetype i = 0;
-    bool negative = false;
-    if (!text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+'))) {
-        negative = text[0] == QLatin1Char('-');
-        i = 1;
-    }
-    if (i >= text.size())
+        if (const auto value = net::parseHex32(text.mid(2)))
+            return int(qint32(*value));
         return std::nullopt;
-    qint64 magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < u'0' || u > u'9')
-            return std::nullopt;
-        magnitude = magnitude * 10 + (u - u'0');
-        if (magnitude > qint64(std::numeric_limits<int>::max()) + 1)
-            return std::nullopt;
     }
-    const qint64 value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int>::max())
-        return std::nullopt;
-    return int(value);
+    return net::parseDecimal32(text);
 }
 
 bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value)

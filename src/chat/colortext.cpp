@@ -1,5 +1,7 @@
 #include "chat/colortext.h"
 
+#include "net/numbers.h"
+
 #include <QGuiApplication>
 #include <QPalette>
 
@@ -36,18 +38,6 @@ constexpr std::array<NamedColor, 42> kNamedColors{{
 
 constexpr const auto &kAllNames = kNamedColors;
 
-int hexDigit(QChar c)
-{
-    const char16_t u = c.unicode();
-    if (u >= u'0' && u <= u'9')
-        return u - u'0';
-    if (u >= u'a' && u <= u'f')
-        return u - u'a' + 10;
-    if (u >= u'A' && u <= u'F')
-        return u - u'A' + 10;
-    return -1;
-}
-
 bool isSystemColor(ColorValue value)
 {
     return (value & 0xFF000000u) == 0x80000000u;
@@ -82,41 +72,12 @@ std::optional<ColorValue> colorFromText(QStringView text)
         if (text.compare(QLatin1StringView(named.name), Qt::CaseInsensitive) == 0)
             return named.value;
     }
-    if (text.startsWith(QLatin1Char('$'))) {
-        const QStringView digits = text.mid(1);
-        if (digits.isEmpty() || digits.size() > 8)
-            return std::nullopt;
-        ColorValue value = 0;
-        for (QChar c : digits) {
-            const int d = hexDigit(c);
-            if (d < 0)
-                return std::nullopt;
-            value = (value << 4) | ColorValue(d);
-        }
-        return value;
-    }
+    if (text.startsWith(QLatin1Char('$')))
+        return net::parseHex32(text.mid(1));
     // A signed 32-bit decimal: negative numbers are the system colours.
-    qsizetype i = 0;
-    bool negative = false;
-    if (!text.isEmpty() && (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+'))) {
-        negative = text[0] == QLatin1Char('-');
-        i = 1;
-    }
-    if (i >= text.size())
-        return std::nullopt;
-    qint64 magnitude = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t u = text[i].unicode();
-        if (u < u'0' || u > u'9')
-            return std::nullopt;
-        magnitude = magnitude * 10 + (u - u'0');
-        if (magnitude > qint64(std::numeric_limits<qint32>::max()) + 1)
-            return std::nullopt;
-    }
-    const qint64 signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return ColorValue(quint32(qint32(signedValue)));
+    if (const auto value = net::parseDecimal32(text))
+        return ColorValue(quint32(*value));
+    return std::nullopt;
 }
 
 ColorValue colorValueOf(const QColor &color)

@@ -2,6 +2,7 @@
 
 #include "net/framing.h"
 #include "net/handlererror.h"
+#include "net/numbers.h"
 
 #include <limits>
 
@@ -184,51 +185,27 @@ QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool ru
 
 int toInt(const QString &text)
 {
-    const auto fail = [&]() -> int {
+    QStringView rest(text);
+    while (rest.startsWith(QLatin1Char(' ')))
+        rest = rest.mid(1);
+    std::optional<qint32> value;
+    const bool negative = rest.startsWith(QLatin1Char('-'));
+    QStringView unsignedPart = (negative || rest.startsWith(QLatin1Char('+'))) ? rest.mid(1) : rest;
+    QStringView hex;
+    if (unsignedPart.startsWith(QLatin1Char('$')))
+        hex = unsignedPart.mid(1);
+    else if (unsignedPart.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        hex = unsignedPart.mid(2);
+    if (hex.data()) {
+        // Hexadecimal fills the 32 bits and wraps, like the classic reader.
+        if (const auto bits = parseHex32(hex))
+            value = qint32(negative ? 0u - *bits : *bits);
+    } else {
+        value = parseDecimal32(rest);
+    }
+    if (!value)
         throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    };
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == QLatin1Char(' '))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) {
-        negative = text[i] == QLatin1Char('-');
-        ++i;
-    }
-    int base = 10;
-    if (i < n && text[i] == QLatin1Char('$')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < n && text[i] == QLatin1Char('0') && (text[i + 1] == QLatin1Char('x') || text[i + 1] == QLatin1Char('X'))) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= n)
-        return fail();
-    qint64 value = 0;
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        int digit = -1;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        if (digit < 0 || digit >= base)
-            return fail();
-        value = value * base + digit;
-        if (value > (qint64(1) << 32))
-            return fail();
-    }
-    if (base == 16 && !negative && value <= 0xFFFFFFFFLL)
-        return static_cast<int>(static_cast<quint32>(value)); // hexadecimal wraps like the classic reader
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        return fail();
-    return static_cast<int>(value);
+    return *value;
 }
 
 QString FieldReader::next()
