@@ -25,10 +25,9 @@ Tdownload::Tdownload(QWidget *parent) : QDialog(parent)
     auto *picture = new QLabel(downloadPanel);
     QPixmap pic = ui::picture(QStringLiteral("download.png"));
     if (pic.isNull()) {
+        // The picture carries its red caption; without it, paint a plain one.
         pic = QPixmap(300, 90);
         pic.fill(QColor(28, 66, 92));
-    }
-    {
         QPainter p(&pic);
         p.setPen(QColor(200, 20, 20));
         p.setFont(ui::arial(22, true));

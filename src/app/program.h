@@ -60,6 +60,9 @@ public:
     client::Tchat &mainWindow() { return *m_chat; }
     host::TServer &server() { return *m_server; }
     client::Tgamestart &gameStart() { return *m_gameStart; }
+    ui::Tabout &about() { return *m_about; }
+    ui::Thelp &help() { return *m_help; }
+    Tdownload &download() { return *m_download; }
     client::Tspylist &spyList() { return *m_spyList; }
     chat::Tphrases &phrases() { return *m_phrases; }
     tally::Ttallylist &tally() { return *m_tally; }

@@ -41,7 +41,7 @@ Tspylist::Tspylist(const QPixmap &background, QWidget *parent) : QDialog(parent)
 
     auto *label = new QLabel(QStringLiteral("Spy List"), this);
     label->setFont(ui::arial(12, true));
-    label->setStyleSheet(QStringLiteral("color: #f7f7ee;"));
+    label->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
     label->move(7, 142);
 
     auto *done = new QPushButton(QStringLiteral("Done"), this);

@@ -18,7 +18,7 @@ Tabout::Tabout(const QPixmap &background, QWidget *parent) : QDialog(parent)
 
     auto *logo = new ClickLabel(this);
     logo->setObjectName(QStringLiteral("image_logo"));
-    const QPixmap logoPicture = picture(QStringLiteral("logo.png"));
+    const QPixmap logoPicture = picture(QStringLiteral("about_logo.png"));
     if (!logoPicture.isNull())
         logo->setPixmap(logoPicture.scaled(300, 90, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     else

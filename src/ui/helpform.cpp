@@ -78,7 +78,7 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("label_title"));
     m_title->setFont(arial(18, true));
-    m_title->setStyleSheet(QStringLiteral("color: #f5b446;"));
+    m_title->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
     m_title->setGeometry(170, 10, 370, 28);
 
     m_pages = new QStackedWidget(this);
@@ -115,7 +115,7 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     m_year = new QLabel(QStringLiteral("\u00a9 %1 Brakmo Software").arg(QDate::currentDate().year()), this);
     m_year->setObjectName(QStringLiteral("label_year"));
     m_year->setFont(arial(11));
-    m_year->setStyleSheet(QStringLiteral("color: #f7f7ee;"));
+    m_year->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
     m_year->setGeometry(12, 360, 200, 20);
 
     auto *done = new ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
