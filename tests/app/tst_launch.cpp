@@ -11,6 +11,7 @@
 
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -66,6 +67,7 @@ private Q_SLOTS:
     void versionNoticesReachTheChat();
     void closeSavesOnlyAfterLoadAndMove();
     void resetScreenLocationAndMinimumSize();
+    void windowWiderThanTheWorkAreaIsStoredNarrower();
 
 private:
     RecordingMessageBoxes m_boxes;
@@ -311,6 +313,22 @@ void TestLaunch::resetScreenLocationAndMinimumSize()
     w.resize(300, 200);
     QVERIFY(w.centralWidget()->width() >= Tchat::MinimumClientSize.width());
     QVERIFY(w.centralWidget()->height() >= Tchat::MinimumClientSize.height());
+}
+
+void TestLaunch::windowWiderThanTheWorkAreaIsStoredNarrower()
+{
+    Tchat w;
+    w.show();
+    w.markSettingsLoaded();
+    const QRect work = w.screen()->availableGeometry();
+    w.setBounds(QRect(10, 10, work.width() + 40, work.height() + 40));
+    const QSize before = w.size();
+    QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+    w.close();
+    QCOMPARE(saves.count(), 1);
+    // One step of 15 pixels per close, in each direction that was too large.
+    QCOMPARE(w.state().rememberedBounds.width(), before.width() - 15);
+    QCOMPARE(w.state().rememberedBounds.height(), before.height() - 15);
 }
 
 QTEST_MAIN(TestLaunch)
