@@ -75,6 +75,11 @@ void ClientSession::sockRead()
     m_framer.feed(m_sock->receive(), lines);
     for (QByteArray &line : lines)
         m_dispatcher.enqueue(std::move(line));
+    if (m_dispatcher.pending() > MaxPendingLines || m_dispatcher.pendingBytesFrom(0) > MaxPendingBytes) {
+        qCWarning(lcClient) << "the host floods this client; closing the connection";
+        m_dispatcher.dropFrom(0);
+        m_sock->close();
+    }
 }
 
 void ClientSession::sockInfo(const QString &text)

@@ -20,6 +20,10 @@ class ClientSession : public QObject
     Q_OBJECT
 public:
     static constexpr int SeatCount = 6;
+    /// A host that queues more than this faster than it can be handled is
+    /// treated as lost: the connection is closed.
+    static constexpr qsizetype MaxPendingLines = 20000;
+    static constexpr qsizetype MaxPendingBytes = 16 * 1024 * 1024;
 
     explicit ClientSession(QObject *parent = nullptr);
 

@@ -68,6 +68,7 @@ private Q_SLOTS:
     void closeSavesOnlyAfterLoadAndMove();
     void resetScreenLocationAndMinimumSize();
     void windowWiderThanTheWorkAreaIsStoredNarrower();
+    void floodingHostIsLetGo();
 
 private:
     RecordingMessageBoxes m_boxes;
@@ -329,6 +330,25 @@ void TestLaunch::windowWiderThanTheWorkAreaIsStoredNarrower()
     // One step of 15 pixels per close, in each direction that was too large.
     QCOMPARE(w.state().rememberedBounds.width(), before.width() - 15);
     QCOMPARE(w.state().rememberedBounds.height(), before.height() - 15);
+}
+
+void TestLaunch::floodingHostIsLetGo()
+{
+    FakeHost host;
+    Tchat w;
+    w.setGamePort(host.port());
+    w.setPresencePort(FakeHost().port());
+    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &Tchat::closed);
+    w.processparams();
+    QTcpSocket *peer = host.waitForPeer();
+    QVERIFY(peer);
+    QByteArray burst;
+    for (int i = 0; i < 30000; ++i)
+        burst += "CMD_nothing+\xff";
+    peer->write(burst);
+    QTRY_COMPARE(closed.count(), 1);
+    QCOMPARE(w.session().dispatcher().pending(), 0);
 }
 
 QTEST_MAIN(TestLaunch)
