@@ -1,6 +1,8 @@
 #pragma once
 
+#include "chat/chatinput.h"
 #include "chat/chatline.h"
+#include "chat/chatview.h"
 #include "chat/colortext.h"
 
 #include <QColor>
@@ -19,8 +21,6 @@ class QWidget;
 
 namespace vorlith::chat {
 
-class ChatInput;
-class ChatView;
 
 /// The chat of the main window: the view `mainchat`, the input box `mychat`,
 /// their context menus and the Options actions that act on the chat.

@@ -1,0 +1,70 @@
+// Feeds arbitrary bytes, as a host would send them, through the client's
+// framing and every handler of the main window.
+#include "chat/chatroom.h"
+#include "chat/sounds.h"
+#include "client/chatform.h"
+#include "client/clientsession.h"
+#include "client/seats.h"
+#include "net/framing.h"
+#include "ui/messageboxes.h"
+
+#include <QApplication>
+#include <QListWidget>
+
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+class SilentSounds final : public vorlith::chat::SoundOutput
+{
+public:
+    void play(const QString &) override {}
+};
+
+class QuietBoxes final : public vorlith::ui::MessageBoxes
+{
+public:
+    void inform(const QString &) override {}
+    bool ask(const QString &) override { return false; }
+};
+
+struct Client
+{
+    Client()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz_client";
+        static char *argv[] = {name, nullptr};
+        app = std::make_unique<QApplication>(argc, argv);
+        vorlith::ui::setMessageBoxes(&boxes);
+        spies = std::make_unique<QListWidget>();
+        window = std::make_unique<vorlith::client::Tchat>(&sounds);
+        window->seats().setSpyList(spies.get());
+        window->session().dispatcher().setManual(true);
+    }
+    std::unique_ptr<QApplication> app;
+    SilentSounds sounds;
+    QuietBoxes boxes;
+    std::unique_ptr<QListWidget> spies;
+    std::unique_ptr<vorlith::client::Tchat> window;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static Client client;
+    auto &dispatcher = client.window->session().dispatcher();
+    vorlith::net::LineFramer framer;
+    QList<QByteArray> lines;
+    framer.feed(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), lines);
+    for (QByteArray &line : lines)
+        dispatcher.enqueue(std::move(line));
+    dispatcher.drain();
+    // Start every input from an empty chat and spy list.
+    client.window->chatRoom().clearMainChat();
+    client.spies->clear();
+    return 0;
+}
