@@ -33,8 +33,7 @@ QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
         "The CLEAR button clears the current word.",
         "The SHUFFLE button mixes up the letters on the board.",
         "The SUBMIT button sends the word to be checked.",
-        "You can also type your words out, using Backspace to clear the last letter, Enter to submit, "
-        "and Space to shuffle.",
+        "You can also type your words out, using Backspace to clear the last letter, Enter to submit, and Space to shuffle.",
     };
     bool first = true;
     for (const char *text : lines) {

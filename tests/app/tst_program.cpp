@@ -87,7 +87,11 @@ void TestProgram::hostingProcessServesTheRealProtocol()
     QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
     ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff\xff");
     QVERIFY(ann.waitForLine("CMD_existingplayers+1+Kim+0"));
-    QCOMPARE(ann.raw, QByteArray("CMD_sendlogininfo+2\xff" "CMD_newplayerinfo+2+Ann+0\xff" "CMD_existingplayers+1+Kim+0\xff"));
+    // Kim's own login may be handled just after Ann connected; then Ann hears of it too.
+    QList<QByteArray> expected{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Ann+0", "CMD_existingplayers+1+Kim+0"};
+    if (ann.lines.value(1) == "CMD_newplayerinfo+1+Kim+0")
+        expected.insert(1, "CMD_newplayerinfo+1+Kim+0");
+    QCOMPARE(ann.lines, expected);
     ann.sendLine("CMD_chat+2+a+b|clRed");
     QVERIFY(ann.waitForLine("CMD_chat+2+Ann chats: a+b|clRed"));
 
