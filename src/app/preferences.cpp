@@ -10,6 +10,11 @@
 #include "client/gamestartform.h"
 #include "client/quickhelp.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+
 namespace vorlith::app {
 
 WindowPreferences::WindowPreferences(client::Tchat &chat, client::Tgamestart &gameStart)
@@ -24,6 +29,9 @@ int WindowPreferences::textSize() const
 
 void WindowPreferences::setTextSize(int points)
 {
+    // The file is edited by hand and by another program: a size no font can
+    // have (0, negative, thousands of points) would only break the chat.
+    points = std::clamp(points, 1, 96);
     m_chat.chatRoom().setTextSize(points);
     m_chat.chatRoom().mainchat()->format();
 }
@@ -35,7 +43,15 @@ QRect WindowPreferences::windowBounds() const
 
 void WindowPreferences::setWindowBounds(const QRect &bounds)
 {
-    m_chat.setBounds(bounds);
+    // A window many times larger than the desktop would need a backing store
+    // of gigabytes; it is held to twice the desktop's size.
+    QRect held = bounds;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QSize desktop = screen->virtualGeometry().size();
+        held.setWidth(std::min(bounds.width(), 2 * desktop.width()));
+        held.setHeight(std::min(bounds.height(), 2 * desktop.height()));
+    }
+    m_chat.setBounds(held);
 }
 
 QString WindowPreferences::textColorText() const

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -39,6 +40,7 @@ private Q_SLOTS:
     void storedPreferencesAreApplied();
     void menuChangesAndPhrasesAreSaved();
     void startGameSendsTheDialogValues();
+    void absurdStoredValuesAreHeld();
 
 private:
     void connectAs(int slot);
@@ -182,6 +184,18 @@ void TestProgramSettings::startGameSendsTheDialogValues()
     dialog.upDownRounds()->setValue(10);
     dialog.upDownRounds()->stepUp();
     QCOMPARE(dialog.rounds(), 10);
+}
+
+void TestProgramSettings::absurdStoredValuesAreHeld()
+{
+    writeSettings("[Vorlith]\r\nTextsize=2000000\r\nWidth=900000\r\nHeight=-5\r\nHelp=2\r\n");
+    auto &w = m_program->mainWindow();
+    w.show();
+    connectAs(1);
+    QCOMPARE(w.chatRoom().textSize(), 96);
+    const QSize desktop = w.screen()->virtualGeometry().size();
+    QVERIFY(w.width() <= 2 * desktop.width());
+    QVERIFY(w.height() >= 530); // the minimum size holds
 }
 
 QTEST_MAIN(TestProgramSettings)
