@@ -49,6 +49,15 @@ struct FakeHost
     QTcpServer server;
 };
 
+/// Points \a w at \a host as a joining player named Ann, with nobody
+/// listening for the presence connection.
+void joinAsAnn(Tchat &w, const FakeHost &host)
+{
+    w.setGamePort(host.port());
+    w.setPresencePort(FakeHost().port());
+    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+}
+
 } // namespace
 
 class TestLaunch : public QObject
@@ -255,9 +264,7 @@ void TestLaunch::versionNoticesReachTheChat()
 {
     FakeHost host;
     Tchat w;
-    w.setGamePort(host.port());
-    w.setPresencePort(FakeHost().port());
-    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    joinAsAnn(w, host);
     QSignalSpy closed(&w, &Tchat::closed);
     m_boxes.shown.clear();
     w.processparams();
@@ -336,9 +343,7 @@ void TestLaunch::floodingHostIsLetGo()
 {
     FakeHost host;
     Tchat w;
-    w.setGamePort(host.port());
-    w.setPresencePort(FakeHost().port());
-    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    joinAsAnn(w, host);
     QSignalSpy closed(&w, &Tchat::closed);
     w.processparams();
     QTcpSocket *peer = host.waitForPeer();

@@ -31,6 +31,18 @@ QString openOutputMessage(const QString &name)
 {
     return QStringLiteral("Lzrw1 (de)compression : Failed to open output file : ") + name;
 }
+
+void openInputOrThrow(QFile &in)
+{
+    if (!in.open(QIODevice::ReadOnly))
+        throw ELzrw1Exception(openInputMessage(in.fileName()));
+}
+
+void openOutputOrThrow(QSaveFile &out)
+{
+    if (!out.open(QIODevice::WriteOnly))
+        throw ELzrw1Exception(openOutputMessage(out.fileName()));
+}
 QString readMessage(const QString &name)
 {
     return QStringLiteral("Lzrw1 : Error reading from input file : ") + name;
@@ -208,11 +220,9 @@ qint64 Tlzrw1::Compress()
     if (!info.isFile() || info.size() > qint64{0xFFFFFFFF})
         throw ELzrw1Exception(sizeMessage(m_inputFile));
     QFile in(m_inputFile);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ELzrw1Exception(openInputMessage(m_inputFile));
+    openInputOrThrow(in);
     QSaveFile out(m_outputFile);
-    if (!out.open(QIODevice::WriteOnly))
-        throw ELzrw1Exception(openOutputMessage(m_outputFile));
+    openOutputOrThrow(out);
     // An exception leaves `out` uncommitted: its destructor throws the new
     // content away and the previous file stays as it was.
     const qint64 written = compressStream(in, info.size(), out, m_inputFile, m_outputFile);
@@ -223,11 +233,9 @@ qint64 Tlzrw1::Compress()
 qint64 Tlzrw1::Decompress()
 {
     QFile in(m_inputFile);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ELzrw1Exception(openInputMessage(m_inputFile));
+    openInputOrThrow(in);
     QSaveFile out(m_outputFile);
-    if (!out.open(QIODevice::WriteOnly))
-        throw ELzrw1Exception(openOutputMessage(m_outputFile));
+    openOutputOrThrow(out);
     const qint64 written = decompressStream(in, out, m_inputFile, m_outputFile);
     commitOrThrow(out, m_outputFile);
     return written;
@@ -240,8 +248,7 @@ qint64 Tlzrw1::compressToOutput(const QByteArray &plain)
     in.setData(plain);
     in.open(QIODevice::ReadOnly);
     QSaveFile out(m_outputFile);
-    if (!out.open(QIODevice::WriteOnly))
-        throw ELzrw1Exception(openOutputMessage(m_outputFile));
+    openOutputOrThrow(out);
     const qint64 written = compressStream(in, plain.size(), out, QString(), m_outputFile);
     commitOrThrow(out, m_outputFile);
     return written;
@@ -250,8 +257,7 @@ qint64 Tlzrw1::compressToOutput(const QByteArray &plain)
 QByteArray Tlzrw1::decompressInput()
 {
     QFile in(m_inputFile);
-    if (!in.open(QIODevice::ReadOnly))
-        throw ELzrw1Exception(openInputMessage(m_inputFile));
+    openInputOrThrow(in);
     QByteArray plain;
     QBuffer out(&plain);
     out.open(QIODevice::WriteOnly);
