@@ -127,11 +127,6 @@ void WordIndex::clear()
     m_recordCount = 0;
 }
 
-quint32 WordIndex::slot(quint64 i) const
-{
-    return qFromLittleEndian<quint32>(m_slots + i * 4);
-}
-
 bool WordIndex::contains(const char *records, const char *field) const
 {
     if (!m_slots)

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QtEndian>
+
+#include <cstring>
 
 namespace vorlith::dict {
 
@@ -64,7 +67,12 @@ public:
     bool contains(const char *records, const char *field) const;
 
 private:
-    quint32 slot(quint64 i) const;
+    quint32 slot(quint64 i) const
+    {
+        quint32 value;
+        std::memcpy(&value, m_slots + i * 4, sizeof value);
+        return qFromLittleEndian(value);
+    }
 
     QByteArray m_bytes;
     const uchar *m_slots{nullptr};
