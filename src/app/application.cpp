@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/program.h"
+#include "ui/theme.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +15,7 @@ int run(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icons/vorlith_64.png")));
+    QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));
     // Secondary windows may still be open when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

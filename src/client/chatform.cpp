@@ -193,9 +193,9 @@ void Tchat::buildBoardPanel()
     m_chat->mychat()->setGeometry(419, 481, 342, 22);
     QList<QPixmap> smileys;
     for (int k = 0; k < assets::kSmileyCount; ++k)
-        smileys.append(QPixmap(assets::smileyPath(k)));
+        smileys.append(ui::picture(assets::smileyPath(k)));
     m_chat->mainchat()->setImages(smileys);
-    m_chat->mainchat()->setLinkCursor(QCursor(QPixmap(assets::linkCursorPath()), assets::linkCursorHotSpot().x(),
+    m_chat->mainchat()->setLinkCursor(QCursor(ui::picture(assets::linkCursorPath()), assets::linkCursorHotSpot().x(),
                                               assets::linkCursorHotSpot().y()));
 
     m_seats = new Seats(m_boardPanel, *m_session, nullptr, m_justWatch, this);

@@ -1,0 +1,149 @@
+// The pictures as the windows get them: ready pixels made at build time from
+// the PNG files, the same pixels the PNG files decode to.
+
+#include "assets/assets.h"
+#include "ui/rawpicture.h"
+#include "ui/theme.h"
+
+#include <QDirIterator>
+#include <QPixmap>
+#include <QResource>
+#include <QTest>
+#include <QtEndian>
+
+namespace rawpicture = vorlith::ui::rawpicture;
+
+namespace {
+
+QImage comparable(const QImage &image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+} // namespace
+
+class TestPictures : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { vorlith_init_assets(); }
+    void everyPictureComesReadyWithThePixelsOfItsPng_data();
+    void everyPictureComesReadyWithThePixelsOfItsPng();
+    void pictureIsFoundByNameOrPath();
+    void storedFormKeepsPixelsAndOpacity_data();
+    void storedFormKeepsPixelsAndOpacity();
+    void damagedStoredFormIsRefused_data();
+    void damagedStoredFormIsRefused();
+};
+
+void TestPictures::everyPictureComesReadyWithThePixelsOfItsPng_data()
+{
+    QTest::addColumn<QString>("name");
+    int count = 0;
+    QDirIterator it(QStringLiteral(":/images"), {QStringLiteral("*.png")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString name = it.next().mid(int(qstrlen(":/images/")));
+        QTest::newRow(qPrintable(name)) << name;
+        ++count;
+    }
+    QVERIFY(count > 50);
+}
+
+void TestPictures::everyPictureComesReadyWithThePixelsOfItsPng()
+{
+    QFETCH(QString, name);
+    // Made at build time and stored uncompressed, so showing it is a copy.
+    const QResource pixels(vorlith::assets::pixelsPath(name));
+    QVERIFY(pixels.isValid());
+    QCOMPARE(pixels.compressionAlgorithm(), QResource::NoCompression);
+
+    const QImage png(QStringLiteral(":/images/") + name);
+    QVERIFY(!png.isNull());
+    const QPixmap ready = vorlith::ui::picture(name);
+    QCOMPARE(ready.size(), png.size());
+    QCOMPARE(ready.hasAlphaChannel(), QPixmap::fromImage(png).hasAlphaChannel());
+    QCOMPARE(comparable(ready.toImage()), comparable(png));
+}
+
+void TestPictures::pictureIsFoundByNameOrPath()
+{
+    const QPixmap byName = vorlith::ui::picture(QStringLiteral("smileys/smiley03.png"));
+    const QPixmap byPath = vorlith::ui::picture(vorlith::assets::smileyPath(3));
+    QVERIFY(!byName.isNull());
+    QCOMPARE(comparable(byPath.toImage()), comparable(byName.toImage()));
+    QVERIFY(vorlith::ui::picture(QStringLiteral("no-such-picture.png")).isNull());
+    // The JPEG picture has no ready form and is decoded as before.
+    QVERIFY(vorlith::assets::pixelsPath(QStringLiteral("download.jpg")).isEmpty());
+    QCOMPARE(vorlith::ui::picture(QStringLiteral("download.jpg")).size(), QSize(320, 160));
+}
+
+void TestPictures::storedFormKeepsPixelsAndOpacity_data()
+{
+    QTest::addColumn<QImage>("image");
+    QTest::addColumn<bool>("opaque");
+
+    QImage opaque(7, 3, QImage::Format_RGB888);
+    QImage alpha(5, 4, QImage::Format_ARGB32);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            if (y < 3)
+                opaque.setPixel(x, y, qRgb(x * 30, y * 80, 255 - x));
+            if (x < 5)
+                alpha.setPixel(x, y, qRgba(200, x * 50, y * 60, (x * 60 + y * 20) % 256));
+        }
+    }
+    QImage indexed(3, 2, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgba(255, 0, 0, 255), qRgba(0, 0, 255, 0)});
+    indexed.fill(0);
+    indexed.setPixel(1, 1, 1);
+    QTest::newRow("opaque, 24 bits") << opaque << true;
+    QTest::newRow("alpha, not premultiplied") << alpha << false;
+    QTest::newRow("palette with a clear colour") << indexed << false;
+}
+
+void TestPictures::storedFormKeepsPixelsAndOpacity()
+{
+    QFETCH(QImage, image);
+    QFETCH(bool, opaque);
+    const QByteArray bytes = rawpicture::encode(image);
+    QCOMPARE(bytes.size(), rawpicture::HeaderSize + image.width() * image.height() * 4);
+    // Unaligned on purpose: the stored form may lie anywhere in the executable.
+    const QByteArray shifted = 'x' + bytes;
+    const QImage back = rawpicture::decode(QByteArrayView(shifted).sliced(1));
+    QCOMPARE(back.size(), image.size());
+    QCOMPARE(!back.hasAlphaChannel(), opaque);
+    QCOMPARE(comparable(back), comparable(image));
+}
+
+void TestPictures::damagedStoredFormIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QByteArray good = rawpicture::encode(image);
+    const auto patched = [&good](int offset, quint32 value) {
+        QByteArray b = good;
+        qToLittleEndian(value, b.data() + offset);
+        return b;
+    };
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("header only") << good.left(rawpicture::HeaderSize);
+    QTest::newRow("a pixel short") << good.chopped(4);
+    QTest::newRow("a pixel more") << QByteArray(good + "abcd");
+    QTest::newRow("another magic") << QByteArray("XPIX" + good.mid(4));
+    QTest::newRow("no width") << patched(4, 0);
+    QTest::newRow("wider than the pixels") << patched(4, 5);
+    QTest::newRow("absurd height") << patched(8, 0x40000000);
+    QTest::newRow("unknown kind") << patched(12, 3);
+}
+
+void TestPictures::damagedStoredFormIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QVERIFY(rawpicture::decode(bytes).isNull());
+}
+
+QTEST_MAIN(TestPictures)
+#include "tst_pictures.moc"
