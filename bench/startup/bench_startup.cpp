@@ -5,12 +5,16 @@
 // the median of the paired ratios and the game's peak memory (VmHWM, read a
 // moment after it listens). Prints figures; asserts nothing about time.
 //
+// Wall time on a busy machine measures the machine as much as the programs,
+// so the CPU time each had when it started listening is printed beside it.
+//
 //   bench_startup [--runs N] [--settle MS] [--program PATH] [--bare PATH]
 //
 // Both run under the offscreen platform unless QT_QPA_PLATFORM says
 // otherwise, in a fresh folder of their own, on free ports passed in
 // VORLITH_HOST_PORT and VORLITH_PRESENCE_PORT. A program that does not read
 // those listens on its default port 7772, which is watched too while free.
+// A run ends when its port accepts a connection.
 
 #include <QCoreApplication>
 #include <QDir>
@@ -28,7 +32,10 @@
 #include <cstdio>
 #include <ctime>
 #include <optional>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -75,33 +82,23 @@ std::string readWhole(const char *path)
     return text;
 }
 
-// True when some socket in /proc/net/tcp or tcp6 listens on \a port. Reading
-// the kernel's table leaves the program alone: no connection is made to it.
+// True when something on this machine accepts connections on \a port. A
+// connection to a port nobody listens on is refused at once, so this is cheap
+// enough to ask every few hundred microseconds (reading the kernel's socket
+// tables is not: it can take milliseconds). The probe connection is closed
+// straight away; the program meets it only after it listens.
 bool listening(quint16 port)
 {
-    char wanted[8];
-    std::snprintf(wanted, sizeof wanted, ":%04X", unsigned(port));
-    for (const char *table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
-        const std::string text = readWhole(table);
-        size_t line = text.find('\n'); // past the heading
-        while (line != std::string::npos && line + 1 < text.size()) {
-            const size_t end = text.find('\n', line + 1);
-            const std::string row =
-                text.substr(line + 1, end == std::string::npos ? std::string::npos : end - line - 1);
-            // "  sl  local_address rem_address st ..."
-            char local[64] = {};
-            char remote[64] = {};
-            char state[8] = {};
-            if (std::sscanf(row.c_str(), "%*s %63s %63s %7s", local, remote, state) == 3) {
-                const std::string address(local);
-                if (std::string(state) == "0A" && address.size() > 5 &&
-                    address.compare(address.size() - 5, 5, wanted) == 0)
-                    return true;
-            }
-            line = end;
-        }
-    }
-    return false;
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected = connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    close(fd);
+    return connected;
 }
 
 quint16 freePort()
@@ -210,12 +207,16 @@ std::optional<Run> startOnce(const QString &program, const QStringList &args, in
             out() << program << " ended before it listened" << Qt::endl;
             return std::nullopt;
         }
-        sleepUs(200);
+        sleepUs(250);
     }
     run.ms = nowMs() - start;
     run.cpuMs = cpuMs(pid);
     if (run.port == 0) {
-        out() << program << " did not listen within 20 s" << Qt::endl;
+        out() << program << " did not listen within 20 s"
+              << (watchDefault ? ""
+                               : " (port 7772 was taken: a program that does not read "
+                                 "VORLITH_HOST_PORT cannot listen)")
+              << Qt::endl;
         stop(pid);
         return std::nullopt;
     }
