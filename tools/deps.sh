@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
-    libgl-dev fonts-liberation
+    libgl-dev fonts-liberation libjpeg62-turbo-dev
     clang libclang-rt-14-dev
 )
 missing=()
