@@ -12,13 +12,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-Q_LOGGING_CATEGORY(lcDownload, "vorlith.download")
 
 namespace vorlith::app {
 
@@ -255,11 +252,11 @@ void Tdownload::onCompleted()
     downloadEnded();
 }
 
-void Tdownload::onFailed(const QString &reason)
+void Tdownload::onFailed()
 {
     // Whatever ended it (the server, the connection, the file, the player),
-    // a download that did not arrive whole is never started.
-    qCWarning(lcDownload).noquote() << "download aborted:" << reason;
+    // a download that did not arrive whole is never started. The fetch has
+    // logged why.
     m_infolabel->setText(QStringLiteral("Download Aborted"));
     m_downloadState = Aborted;
     downloadEnded();

@@ -65,7 +65,7 @@ private:
     void onBodyBegins();
     void onBodyReceived(qint64 received, qint64 total);
     void onCompleted();
-    void onFailed(const QString &reason);
+    void onFailed();
     void downloadEnded();
     void startInstaller();
 

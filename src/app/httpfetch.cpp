@@ -5,7 +5,7 @@
 #include <QLoggingCategory>
 #include <QTcpSocket>
 
-Q_LOGGING_CATEGORY(lcFetch, "vorlith.download")
+Q_LOGGING_CATEGORY(lcFetch, "vorlith.app.fetch")
 
 namespace vorlith::app {
 
@@ -195,9 +195,17 @@ void HttpFetch::connectTo(const QUrl &url)
     m_socket->connectToHost(url.host(), quint16(url.port(80)));
 }
 
+void HttpFetch::noteActivity()
+{
+    // The count starts again, and so does the second being counted.
+    m_idleSeconds = 0;
+    if (m_idleTimer.isActive())
+        m_idleTimer.start();
+}
+
 void HttpFetch::onConnected()
 {
-    m_idleSeconds = 0;
+    noteActivity();
     m_stage = Stage::Head;
     m_socket->write(request(m_url));
 }
@@ -209,7 +217,7 @@ void HttpFetch::onReadyRead()
     while (socket && m_socket == socket && m_turn == turn && socket->bytesAvailable() > 0) {
         if (m_stage != Stage::Head && m_stage != Stage::Body)
             return;
-        m_idleSeconds = 0;
+        noteActivity();
         const QByteArray bytes = socket->read(ReadChunk);
         if (m_stage == Stage::Head)
             takeHeadBytes(bytes);

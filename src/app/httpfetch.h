@@ -77,6 +77,7 @@ private:
     enum class Stage { Idle, Connecting, Head, Body, Stopping };
 
     void connectTo(const QUrl &url);
+    void noteActivity();
     void onConnected();
     void onReadyRead();
     void onDisconnected();

@@ -2,13 +2,13 @@
 
 #include "ui/site.h"
 
-#include <QLoggingCategory>
+#include <QUrl>
 
 #ifndef VORLITH_LOBBY_PROGRAM
 #define VORLITH_LOBBY_PROGRAM "/opt/brakmo/BrakmoLobby"
 #endif
 
-Q_LOGGING_CATEGORY(lcLobbyPlaces, "vorlith.download")
+Q_LOGGING_CATEGORY(lcDownload, "vorlith.app.download")
 
 namespace vorlith::app {
 
@@ -33,7 +33,7 @@ LobbyPlaces LobbyPlaces::current()
     if (isServerName(server))
         places.server = server;
     else if (!server.isEmpty())
-        qCWarning(lcLobbyPlaces) << "VORLITH_LOBBY_SERVER is not a host or host:port, ignored:" << server;
+        qCWarning(lcDownload) << "VORLITH_LOBBY_SERVER is not a host or host:port, ignored:" << server;
     const QString program = qEnvironmentVariable("VORLITH_LOBBY_PROGRAM");
     if (!program.isEmpty())
         places.program = program;

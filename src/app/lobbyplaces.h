@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QString>
-#include <QUrl>
+
+Q_DECLARE_LOGGING_CATEGORY(lcDownload)
 
 namespace vorlith::app {
 

@@ -6,6 +6,7 @@
 #include "recordingsound.h"
 #include "ui/jpeg.h"
 #include "ui/paths.h"
+#include "ui/site.h"
 #include "webserver.h"
 
 #include <QApplication>
@@ -105,6 +106,8 @@ class TestDownload : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void placesFollowTheEnvironment_data();
+    void placesFollowTheEnvironment();
     void completedDownloadStartsTheInstaller_data();
     void completedDownloadStartsTheInstaller();
     void relocatedInstallerKeepsTheFirstName();
@@ -121,6 +124,39 @@ private Q_SLOTS:
     void damagedPictureLeavesTheWindowWorking();
     void handOverClosesTheMainWindow();
 };
+
+void TestDownload::placesFollowTheEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("server"); // VORLITH_LOBBY_SERVER; unset when empty
+    QTest::addColumn<QString>("expected");  // empty: the build's server
+    QTest::newRow("unset") << QByteArray() << QString();
+    QTest::newRow("host") << QByteArray("lobby.example.net") << "lobby.example.net";
+    QTest::newRow("host and port") << QByteArray("127.0.0.1:8080") << "127.0.0.1:8080";
+    QTest::newRow("blank") << QByteArray("  ") << QString();
+    QTest::newRow("an address with a path") << QByteArray("http://evil.example/x") << QString();
+    QTest::newRow("port out of range") << QByteArray("h.example:99999") << QString();
+    QTest::newRow("user part") << QByteArray("me@h.example") << QString();
+}
+
+void TestDownload::placesFollowTheEnvironment()
+{
+    QFETCH(QByteArray, server);
+    QFETCH(QString, expected);
+    if (server.isEmpty())
+        qunsetenv("VORLITH_LOBBY_SERVER");
+    else
+        qputenv("VORLITH_LOBBY_SERVER", server);
+    qputenv("VORLITH_LOBBY_PROGRAM", "/usr/local/games/lobby");
+    const LobbyPlaces places = LobbyPlaces::current();
+    qunsetenv("VORLITH_LOBBY_SERVER");
+    qunsetenv("VORLITH_LOBBY_PROGRAM");
+    const QString host = expected.isEmpty() ? vorlith::ui::makerServer() : expected;
+    QCOMPARE(places.server, host);
+    QCOMPARE(places.installerAddress(), QStringLiteral("http://%1/lobby/brakmosetup.exe").arg(host));
+    QCOMPARE(vorlith::app::fileNameOf(places.installerAddress()), QStringLiteral("brakmosetup.exe"));
+    QCOMPARE(places.program, QStringLiteral("/usr/local/games/lobby"));
+    QVERIFY(QDir::isAbsolutePath(LobbyPlaces::current().program));
+}
 
 void TestDownload::completedDownloadStartsTheInstaller_data()
 {
