@@ -346,7 +346,7 @@ void TestHttpFetch::applicationQuitStopsTheFetch()
     QVERIFY(f.get(installerAt(server)));
     QTRY_COMPARE(f.headers.size(), 1);
     // Run the application's own loop and quit it, as closing the program does.
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
     QCoreApplication::exec();
     QTRY_COMPARE(server.closedByPeer, 1);
     QVERIFY(f.waitForEnd());

@@ -201,34 +201,24 @@ def find(root, predicate):
     return None
 
 
-def find_window(title, pid):
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in desktop:
+def windows_of(pid):
+    """The top-level windows of the program with process id pid."""
+    for app in pyatspi.Registry.getDesktop(0):
         try:
             if app is None or app.get_process_id() != pid:
                 continue
-            for window in app:
-                if window is not None and window.name == title:
-                    return window
-        except Exception:
+            yield from (window for window in app if window is not None)
+        except Exception:  # an application may leave the bus while we look
             continue
-    return None
+
+
+def find_window(title, pid):
+    return next((w for w in windows_of(pid) if w.name == title), None)
 
 
 def find_box_text(pid, text):
-    desktop = pyatspi.Registry.getDesktop(0)
-    for app in desktop:
-        try:
-            if app is None or app.get_process_id() != pid:
-                continue
-            for window in app:
-                if window is None:
-                    continue
-                if find(window, lambda o: o.getRole() == pyatspi.ROLE_LABEL and o.name == text):
-                    return window
-        except Exception:
-            continue
-    return None
+    return next((w for w in windows_of(pid)
+                 if find(w, lambda o: o.getRole() == pyatspi.ROLE_LABEL and o.name == text)), None)
 
 
 def screenshot(window_title, path):
