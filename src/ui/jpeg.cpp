@@ -1,6 +1,6 @@
 #include "ui/jpeg.h"
 
-#include "assets/assets.h"
+#include "ui/resources.h"
 
 #include <QFile>
 #include <QLoggingCategory>
@@ -137,7 +137,7 @@ QImage decodeJpeg(const QByteArray &data, QString *error)
 
 QImage jpegPicture(const QString &name)
 {
-    vorlith_init_assets();
+    initResources();
     QFile file(QStringLiteral(":/images/") + name);
     if (!file.open(QIODevice::ReadOnly)) {
         qCWarning(lcJpeg) << "missing picture" << name;

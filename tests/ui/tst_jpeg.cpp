@@ -1,5 +1,5 @@
-#include "assets/assets.h"
 #include "ui/jpeg.h"
+#include "ui/resources.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -62,7 +62,7 @@ class TestJpeg : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { vorlith_init_assets(); }
+    void initTestCase() { vorlith::ui::initResources(); }
     void decodesColoursInPlace_data();
     void decodesColoursInPlace();
     void offerPictureDecodes();
