@@ -15,7 +15,6 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "tally/tallylist.h"
-#include "net/handlererror.h"
 #include "net/protocol.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -71,6 +70,9 @@ Program::Program(const Options &options)
     connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
     connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
+    // Handing over to the installer or the lobby program ends the game the
+    // normal way, so settings and tally are saved.
+    connect(m_download.get(), &Tdownload::closeProgramRequested, &chat, &QWidget::close);
 }
 
 Program::~Program()
@@ -89,7 +91,7 @@ void Program::loadSettings()
 {
     try {
         m_settings->loadinifile();
-    } catch (const net::HandlerError &e) {
+    } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
     m_chat->markSettingsLoaded();
@@ -99,7 +101,7 @@ void Program::saveSettings()
 {
     try {
         m_settings->saveinifile();
-    } catch (const net::HandlerError &e) {
+    } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
 }
