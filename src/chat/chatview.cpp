@@ -26,6 +26,9 @@ QFont fontOf(const ChatView::Style &style)
     font.setBold(style.bold);
     font.setItalic(style.italic);
     font.setUnderline(style.underline);
+    // Text is drawn as it is measured: character by character, with no pair
+    // of characters drawn closer than their advances add up to.
+    font.setKerning(false);
     return font;
 }
 
@@ -216,43 +219,6 @@ bool fitsNarrow(const QString &text)
 int advance(const QFontMetrics &fm, const QString &text, int start, int length)
 {
     return fm.horizontalAdvance(QString::fromRawData(text.constData() + start, length));
-}
-
-// The longest prefix of characters [start, start + length) of \a text that is
-// at most \a available pixels wide, and its width. Prefixes are measured
-// growing geometrically, then halved, so the cost is in proportion to the
-// prefix found, not to \a length: breaking a long word row by row stays
-// linear in its length.
-int fitPrefix(const QFontMetrics &fm, const QString &text, int start, int length, int available, int *width)
-{
-    int fits = 0;
-    int fitsWidth = 0;
-    int tooLong = length + 1;
-    int probe = std::min(length, 16);
-    for (;;) {
-        const int w = advance(fm, text, start, probe);
-        if (w > available) {
-            tooLong = probe;
-            break;
-        }
-        fits = probe;
-        fitsWidth = w;
-        if (probe == length)
-            break;
-        probe = std::min(length, probe * 2 + 16);
-    }
-    while (tooLong - fits > 1) {
-        const int mid = fits + (tooLong - fits) / 2;
-        const int w = advance(fm, text, start, mid);
-        if (w <= available) {
-            fits = mid;
-            fitsWidth = w;
-        } else {
-            tooLong = mid;
-        }
-    }
-    *width = fitsWidth;
-    return fits;
 }
 
 } // namespace
@@ -519,8 +485,10 @@ void ChatView::ensureLayout()
     if (m_changedFonts) {
         for (int i = 0; i < kStyleCount; ++i) {
             if (m_changedFonts & (1u << i)) {
-                m_layoutFonts[std::size_t(i)].font = fontOf(m_styles[std::size_t(i)]);
-                m_layoutFonts[std::size_t(i)].metrics = QFontMetrics(m_layoutFonts[std::size_t(i)].font);
+                LayoutFont &lf = m_layoutFonts[std::size_t(i)];
+                lf.font = fontOf(m_styles[std::size_t(i)]);
+                lf.metrics = QFontMetrics(lf.font);
+                lf.advancesReady = false;
             }
         }
         // Only the lines that use a changed style need laying out again.
@@ -546,6 +514,12 @@ void ChatView::ensureLayout()
     for (int i = first; i < lineCount; ++i) {
         Line &line = m_lines[std::size_t(i)];
         if (line.dirty) {
+            // Lines are built up an item at a time; what they hold is kept
+            // without room to spare.
+            line.narrow.squeeze();
+            line.wide.squeeze();
+            line.images.squeeze();
+            line.runs.shrink_to_fit();
             const bool keep = i >= lineCount - kKeepNewest;
             Layout layout = layoutLine(line, keep);
             line.height = layout.height;
@@ -561,6 +535,98 @@ void ChatView::ensureLayout()
     m_documentHeight = lineCount == 0 ? 2 * kMargin : lineTop(m_lines.back()) + m_lines.back().height + kMargin;
     updateScrollRange();
 }
+
+const std::array<qreal, 256> &ChatView::LayoutFont::singleByteAdvances() const
+{
+    if (!advancesReady) {
+        const QFontMetricsF fm(font);
+        for (int c = 0; c < 256; ++c)
+            advances[std::size_t(c)] = fm.horizontalAdvance(QChar(char16_t(c)));
+        advancesReady = true;
+    }
+    return advances;
+}
+
+/// Widths of pieces of one line's text in one style. Single-byte text adds up
+/// the advances of its characters, so measuring takes time in proportion to
+/// the characters measured and nothing more; other text asks the font for
+/// each piece, growing the pieces tried geometrically so that fitting a row
+/// costs in proportion to the row.
+class ChatView::Measure
+{
+public:
+    Measure(const Line &line, const QString &text, const LayoutFont &font)
+        : m_narrow(line.isWide ? nullptr : line.narrow.constData()), m_text(text), m_font(font)
+    {
+    }
+
+    /// Width of characters [start, start + length).
+    int width(int start, int length) const
+    {
+        if (!m_narrow)
+            return advance(m_font.metrics, m_text, start, length);
+        const std::array<qreal, 256> &table = m_font.singleByteAdvances();
+        qreal sum = 0;
+        for (int i = start; i < start + length; ++i)
+            sum += table[uchar(m_narrow[i])];
+        return qRound(sum);
+    }
+
+    /// The longest prefix of characters [start, start + length) at most
+    /// \a available pixels wide, and its width.
+    int fit(int start, int length, int available, int *width) const
+    {
+        if (m_narrow) {
+            const std::array<qreal, 256> &table = m_font.singleByteAdvances();
+            qreal sum = 0;
+            int n = 0;
+            while (n < length) {
+                const qreal next = sum + table[uchar(m_narrow[start + n])];
+                if (qRound(next) > available)
+                    break;
+                sum = next;
+                ++n;
+            }
+            *width = qRound(sum);
+            return n;
+        }
+        int fits = 0;
+        int fitsWidth = 0;
+        int tooLong = length + 1;
+        int probe = std::min(length, 16);
+        for (;;) {
+            const int w = advance(m_font.metrics, m_text, start, probe);
+            if (w > available) {
+                tooLong = probe;
+                break;
+            }
+            fits = probe;
+            fitsWidth = w;
+            if (probe == length)
+                break;
+            probe = std::min(length, probe * 2 + 16);
+        }
+        while (tooLong - fits > 1) {
+            const int mid = fits + (tooLong - fits) / 2;
+            const int w = advance(m_font.metrics, m_text, start, mid);
+            if (w <= available) {
+                fits = mid;
+                fitsWidth = w;
+            } else {
+                tooLong = mid;
+            }
+        }
+        *width = fitsWidth;
+        return fits;
+    }
+
+    const QFontMetrics &metrics() const { return m_font.metrics; }
+
+private:
+    const char *m_narrow;
+    const QString &m_text;
+    const LayoutFont &m_font;
+};
 
 ChatView::Layout ChatView::layoutLine(const Line &line, bool keepPieces) const
 {
@@ -587,43 +653,68 @@ ChatView::Layout ChatView::layoutLine(const Line &line, bool keepPieces) const
         ascent = 0;
         descent = 0;
     };
-    auto place = [&](const Span &span, int start, int length, int w, int a, int d, int image) {
+    auto place = [&](int item, int itemStart, int start, int length, int w, int a, int d, int image, int style) {
         if (keepPieces)
-            out.fragments.push_back(Fragment{span.index, span.start, start, length, x, w, a, d, image, span.style});
+            out.fragments.push_back(Fragment{item, itemStart, start, length, x, w, a, d, image, style});
         ++row.count;
         x += w;
         ascent = std::max(ascent, a);
         descent = std::max(descent, d);
     };
 
-    forEachItem(line, [&](const Span &span) {
-        if (span.image) {
-            const QSize size = imageSize(span.imageIndex);
-            if (x > 0 && x + size.width() > width)
-                finishRow();
-            place(span, span.start, 1, size.width(), size.height(), 0, span.imageIndex);
-            return true;
+    // Text [from, to) in one style: a single item starting at itemStart, or
+    // (words) a stretch of words, each ending after its space, the first of
+    // them item number \a item. A piece that does not fit the rest of the row
+    // is broken after its last space that still fits; with none it moves to
+    // the next row, and alone on a row it is broken after the last character
+    // that fits.
+    auto placeText = [&](int from, int to, int style, bool words, int &item, int itemStart) {
+        const Measure measure(line, text, m_layoutFonts[std::size_t(style)]);
+        const int a = measure.metrics().ascent();
+        const int d = measure.metrics().descent();
+        // Puts characters [start, start + n), w pixels wide, on the row. The
+        // decision was taken for the whole piece; its items only learn their
+        // places in it.
+        auto placePiece = [&](int start, int n, int w) {
+            if (!keepPieces || !words) {
+                place(item, itemStart, start, n, w, a, d, -2, style);
+                return;
+            }
+            const int x0 = x;
+            int pieceStart = start;
+            for (int k = start; k < start + n; ++k) {
+                const bool wordEnds = text.at(k) == QLatin1Char(' ');
+                if (!wordEnds && k + 1 < start + n)
+                    continue;
+                const int left = measure.width(start, pieceStart - start);
+                const int right = measure.width(start, k + 1 - start);
+                x = x0 + left;
+                place(item, itemStart, pieceStart, k + 1 - pieceStart, right - left, a, d, -2, style);
+                if (wordEnds) {
+                    ++item;
+                    itemStart = k + 1;
+                }
+                pieceStart = k + 1;
+            }
+            x = x0 + w;
+        };
+        if (from == to) {
+            place(item, itemStart, from, 0, 0, a, d, -2, style);
+            return;
         }
-        const QFontMetrics &fm = m_layoutFonts[std::size_t(span.style)].metrics;
-        if (span.length == 0) {
-            place(span, span.start, 0, 0, fm.ascent(), fm.descent(), -2);
-            return true;
-        }
-        int pos = span.start;
-        const int end = span.start + span.length;
-        while (pos < end) {
+        int pos = from;
+        while (pos < to) {
             int w = 0;
-            const int n = fitPrefix(fm, text, pos, end - pos, width - x, &w);
-            if (n == end - pos) {
-                place(span, pos, n, w, fm.ascent(), fm.descent(), -2);
+            const int n = measure.fit(pos, to - pos, width - x, &w);
+            if (n == to - pos) {
+                placePiece(pos, n, w);
                 break;
             }
-            // Break after the last space that still fits.
             int cut = n;
             while (cut > 0 && text.at(pos + cut - 1) != QLatin1Char(' '))
                 --cut;
             if (cut > 0) {
-                place(span, pos, cut, cut == n ? w : advance(fm, text, pos, cut), fm.ascent(), fm.descent(), -2);
+                placePiece(pos, cut, cut == n ? w : measure.width(pos, cut));
                 pos += cut;
                 finishRow();
                 continue;
@@ -632,15 +723,53 @@ ChatView::Layout ChatView::layoutLine(const Line &line, bool keepPieces) const
                 finishRow();
                 continue;
             }
-            // Alone on its row: break after the last character that fits,
-            // taking at least one so the layout always moves on.
-            cut = keepPairs(QStringView(text).mid(pos, end - pos), std::max(1, n));
-            place(span, pos, cut, advance(fm, text, pos, cut), fm.ascent(), fm.descent(), -2);
+            cut = keepPairs(QStringView(text).mid(pos, to - pos), std::max(1, n));
+            placePiece(pos, cut, measure.width(pos, cut));
             pos += cut;
             finishRow();
         }
-        return true;
-    });
+        if (words && keepPieces && itemStart < to)
+            ++item; // the stretch ended inside a word: cannot happen, words end in spaces
+    };
+
+    int item = 0;
+    int image = 0;
+    const int length = lengthOf(line);
+    for (std::size_t r = 0; r < line.runs.size(); ++r) {
+        const quint32 run = line.runs[r];
+        const int start = runStart(run);
+        const int end = r + 1 < line.runs.size() ? runStart(line.runs[r + 1]) : length;
+        const int style = runStyle(run);
+        if (!runHoldsWords(run)) {
+            int single = item;
+            placeText(start, end, style, false, single, start);
+            ++item;
+            continue;
+        }
+        int i = start;
+        while (i < end) {
+            if (text.at(i) == QChar(kWideMark)) {
+                const quint8 code = quint8(line.images.at(image++));
+                const int index = code == kNoImage ? -1 : int(code);
+                const QSize size = imageSize(index);
+                if (x > 0 && x + size.width() > width)
+                    finishRow();
+                place(item++, i, i, 1, size.width(), size.height(), 0, index, 0);
+                ++i;
+                continue;
+            }
+            int j = i;
+            while (j < end && text.at(j) != QChar(kWideMark))
+                ++j;
+            if (keepPieces) {
+                placeText(i, j, style, true, item, i);
+            } else {
+                int unused = 0;
+                placeText(i, j, style, true, unused, i);
+            }
+            i = j;
+        }
+    }
     if (row.count > 0 || rows == 0)
         finishRow();
     out.height = row.y;
@@ -808,11 +937,11 @@ ChatView::Position ChatView::positionAt(const QPoint &viewportPoint) const
         if (fr.image != -2)
             return Position{first + fr.item, x < fr.x + fr.width / 2 ? 0 : 1};
         // Nearest character boundary inside the fragment.
-        const QFontMetrics &fm = m_layoutFonts[std::size_t(fr.style)].metrics;
         const QString text = textOf(line);
+        const Measure measure(line, text, m_layoutFonts[std::size_t(fr.style)]);
         int previous = 0;
         for (int k = 1; k <= fr.length; ++k) {
-            const int w = advance(fm, text, fr.start, k);
+            const int w = measure.width(fr.start, k);
             if (x < fr.x + (previous + w) / 2)
                 return Position{first + fr.item, offset + k - 1};
             previous = w;
@@ -985,8 +1114,9 @@ void ChatView::paintEvent(QPaintEvent *event)
                 }
                 const int a = selStart - fr.start;
                 const int b = selEnd - fr.start;
-                const int xa = lf.metrics.horizontalAdvance(piece.left(a));
-                const int xb = lf.metrics.horizontalAdvance(piece.left(b));
+                const Measure measure(line, text, lf);
+                const int xa = measure.width(fr.start, a);
+                const int xb = measure.width(fr.start, b);
                 if (a > 0)
                     painter.drawText(rect.left(), baseline, piece.left(a));
                 if (b < piece.size())

@@ -260,7 +260,14 @@ private:
     {
         QFont font;
         QFontMetrics metrics{QFont()};
+        /// Advance of each single-byte character, filled on first use: lines
+        /// of such text are measured by adding these up.
+        mutable std::array<qreal, 256> advances{};
+        mutable bool advancesReady{false};
+        const std::array<qreal, 256> &singleByteAdvances() const;
     };
+    /// Measures the text of one line in one style.
+    class Measure;
     /// A place in the content as line and character of its text.
     struct TextPos
     {
