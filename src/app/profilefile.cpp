@@ -203,8 +203,11 @@ ProfileFile::ReadResult ProfileFile::readAll(QByteArray &data) const
         return ReadResult::Failed;
     }
     if (file.size() > kMaxFileSize) {
-        qCWarning(lcProfile) << m_path << "is over" << kMaxFileSize / 1024
-                             << "KB, far more than settings take: it is neither read nor written";
+        if (!std::exchange(m_toldTooLarge, true)) {
+            qCWarning(lcProfile) << m_path << "is over" << kMaxFileSize / 1024
+                                 << "KB, far more than settings take: it is neither read nor written,"
+                                 << "and the settings keep their defaults";
+        }
         return ReadResult::TooLarge;
     }
     data = file.read(kMaxFileSize + 1);

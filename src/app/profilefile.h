@@ -84,6 +84,7 @@ private:
     QString m_path;
     QString m_error;
     bool m_tooLarge{false};
+    mutable bool m_toldTooLarge{false}; // the log says it once per file object
 };
 
 } // namespace vorlith::app
