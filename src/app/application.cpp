@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/program.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +28,7 @@ QString portFromEnvironment(const char *variable, const QString &fallback)
 
 int run(int argc, char **argv)
 {
+    ui::initResources();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));

@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include "app/profilefile.h"
-#include "net/handlererror.h"
 
 namespace vorlith::app {
 
@@ -59,7 +58,7 @@ QRect Settings::loadinifile()
 
     // An oversized file was not read (the defaults apply) and is left alone.
     if (!file.writeString(s, QStringLiteral("Help"), QStringLiteral("2")) && !file.refusedTooLarge())
-        throw net::HandlerError(ProfileFile::unableToWriteText(m_path));
+        throw SettingsError(ProfileFile::unableToWriteText(m_path));
     return bounds;
 }
 
@@ -71,7 +70,7 @@ void Settings::saveinifile()
     const QString &s = Section;
     const auto write = [&](const char *key, const QString &value) {
         if (!file.writeString(s, QString::fromLatin1(key), value))
-            throw net::HandlerError(ProfileFile::unableToWriteText(m_path));
+            throw SettingsError(ProfileFile::unableToWriteText(m_path));
     };
     const QRect b = m_target.windowBounds();
     write("Textsize", QString::number(m_target.textSize()));
@@ -81,7 +80,7 @@ void Settings::saveinifile()
     write("Height", QString::number(b.height()));
     try {
         write("Textcolor", m_target.textColorText());
-    } catch (const net::HandlerError &) {
+    } catch (const SettingsError &) {
         // a failed colour alone does not stop the save
     }
     write("Playtoscore", QString::number(m_target.rounds()));
