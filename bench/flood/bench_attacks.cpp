@@ -323,16 +323,19 @@ Waits measureWaits(Honest &honest, int words, qint64 gapMs, qint64 patience)
 struct Table
 {
     explicit Table(const QString &binary) : program(binary) {}
+    /// Starts the host and a game; says so when it cannot.
     bool open(int rounds = 10, int seconds = 120)
     {
         program.start({QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
-        // The host's own client takes slot 1 first.
-        if (!spinUntil([&] { return honest.connectTo(program.hostPort) || !program.running(); }, 15000))
-            return false;
-        if (!honest.login("Honest"))
-            return false;
-        honest.startGame(rounds, seconds);
-        return honest.roundsStarted > 0;
+        bool ok = spinUntil([&] { return honest.connectTo(program.hostPort) || !program.running(); }, 15000)
+                  && honest.login("Honest");
+        if (ok) {
+            honest.startGame(rounds, seconds);
+            ok = honest.roundsStarted > 0;
+        }
+        if (!ok)
+            print(QStringLiteral("  could not open a table: %1").arg(program.exitText()));
+        return ok;
     }
     Program program;
     Honest honest;
@@ -356,10 +359,8 @@ void crashByName(const QString &binary)
     const QByteArray names[] = {"<img src=/dev/zero>", "<b>x</b>", "&amp;"};
     {
         Table table(binary);
-        if (!table.open()) {
-            print(QStringLiteral("  could not open a table: %1").arg(table.program.exitText()));
+        if (!table.open())
             return;
-        }
         std::vector<std::unique_ptr<Peer>> peers;
         for (const QByteArray &name : names) {
             peers.push_back(std::make_unique<Peer>());
@@ -447,10 +448,8 @@ void starvation(const QString &binary)
     print(QStringLiteral("2. Starvation: four participants keep about 990 short chat lines queued each"));
     print(QStringLiteral("  (before: one flooder made a verdict wait 9.9 s; with four, no verdict within 29 s)"));
     Table table(binary);
-    if (!table.open()) {
-        print(QStringLiteral("  could not open a table"));
+    if (!table.open())
         return;
-    }
     std::vector<std::unique_ptr<Flooder>> flooders;
     for (int i = 0; i < 4; ++i) {
         flooders.push_back(std::make_unique<Flooder>("CMD_chat+S+spam spam spam|clRed", 990));
@@ -484,10 +483,8 @@ void queueBomb(const QString &binary)
     print(QStringLiteral("3. Queue bomb: 60 connections in a row, each queueing 990 lines of 4 KB and closing"));
     print(QStringLiteral("  (before: 1.6 s to send; host 46 -> 239 MB; 594 s to drain; no honest verdict within 60 s)"));
     Table table(binary);
-    if (!table.open()) {
-        print(QStringLiteral("  could not open a table"));
+    if (!table.open())
         return;
-    }
     spin(500);
     const double start = table.program.rssMb();
     double peak = start;
@@ -528,10 +525,8 @@ void freeze(const QString &binary)
     print(QStringLiteral("4. Freeze: ten chat lines of 60,000 characters without spaces"));
     print(QStringLiteral("  (before: 7 s of host CPU per line; an honest verdict delayed 72 s, the round's end 62 s)"));
     Table table(binary);
-    if (!table.open(3, 30)) {
-        print(QStringLiteral("  could not open a table"));
+    if (!table.open(3, 30))
         return;
-    }
     QElapsedTimer round;
     round.start(); // the round started a moment ago
     Peer mal;
@@ -559,10 +554,8 @@ void memoryFlood(const QString &binary, int seconds)
               .arg(seconds));
     print(QStringLiteral("  (before: the host grew 42-51 MB a second, 2.5-3 GB in a minute)"));
     Table table(binary);
-    if (!table.open()) {
-        print(QStringLiteral("  could not open a table"));
+    if (!table.open())
         return;
-    }
     spin(500);
     const double start = table.program.rssMb();
     Flooder words("CMD_chat+S+" + QByteArray("a ").repeated(30000) + "|clRed", 200);
@@ -628,10 +621,8 @@ void scoring(const QString &binary)
     print(QStringLiteral("6. Scoring after the round, and repeats by case"));
     print(QStringLiteral("  (before: words scored after CMD_roundover and CMD_winner; \"ABDOMENS\" scored 256 times)"));
     Table table(binary);
-    if (!table.open(1, 30)) {
-        print(QStringLiteral("  could not open a table"));
+    if (!table.open(1, 30))
         return;
-    }
     Honest &h = table.honest;
     const QByteArray word = wordOnBoard(h.board);
     if (word.isEmpty()) {

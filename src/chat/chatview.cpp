@@ -238,9 +238,19 @@ int ChatView::lengthOf(const Line &line)
 }
 
 template<typename F>
-void ChatView::forEachItem(const Line &line, F f)
+void ChatView::forEachRun(const Line &line, F f)
 {
     const int length = lengthOf(line);
+    for (std::size_t r = 0; r < line.runs.size(); ++r) {
+        const quint32 run = line.runs[r];
+        const int end = r + 1 < line.runs.size() ? runStart(line.runs[r + 1]) : length;
+        f(runStart(run), end, runStyle(run), runHoldsWords(run));
+    }
+}
+
+template<typename F>
+void ChatView::forEachItem(const Line &line, F f)
+{
     const auto at = [&line](int i) -> char16_t {
         if (line.isWide)
             return line.wide.at(i).unicode();
@@ -249,22 +259,19 @@ void ChatView::forEachItem(const Line &line, F f)
     };
     int index = 0;
     int image = 0;
-    for (std::size_t r = 0; r < line.runs.size(); ++r) {
-        const quint32 run = line.runs[r];
-        const int start = runStart(run);
-        const int end = r + 1 < line.runs.size() ? runStart(line.runs[r + 1]) : length;
-        const int style = runStyle(run);
-        if (!runHoldsWords(run)) {
-            if (!f(Span{index++, start, end - start, style, false, -1}))
-                return;
-            continue;
+    bool go = true;
+    forEachRun(line, [&](int start, int end, int style, bool words) {
+        if (!go)
+            return;
+        if (!words) {
+            go = f(Span{index++, start, end - start, style, false, -1});
+            return;
         }
         int i = start;
-        while (i < end) {
+        while (go && i < end) {
             if (at(i) == kWideMark) {
                 const quint8 code = quint8(line.images.at(image++));
-                if (!f(Span{index++, i, 1, style, true, code == kNoImage ? -1 : int(code)}))
-                    return;
+                go = f(Span{index++, i, 1, style, true, code == kNoImage ? -1 : int(code)});
                 ++i;
                 continue;
             }
@@ -273,11 +280,10 @@ void ChatView::forEachItem(const Line &line, F f)
                 ++j;
             if (j < end && at(j) == u' ')
                 ++j;
-            if (!f(Span{index++, i, j - i, style, false, -1}))
-                return;
+            go = f(Span{index++, i, j - i, style, false, -1});
             i = j;
         }
-    }
+    });
 }
 
 ChatView::Item ChatView::itemOf(const Line &line, const Span &span)
@@ -734,17 +740,12 @@ ChatView::Layout ChatView::layoutLine(const Line &line, bool keepPieces) const
 
     int item = 0;
     int image = 0;
-    const int length = lengthOf(line);
-    for (std::size_t r = 0; r < line.runs.size(); ++r) {
-        const quint32 run = line.runs[r];
-        const int start = runStart(run);
-        const int end = r + 1 < line.runs.size() ? runStart(line.runs[r + 1]) : length;
-        const int style = runStyle(run);
-        if (!runHoldsWords(run)) {
+    forEachRun(line, [&](int start, int end, int style, bool words) {
+        if (!words) {
             int single = item;
             placeText(start, end, style, false, single, start);
             ++item;
-            continue;
+            return;
         }
         int i = start;
         while (i < end) {
@@ -769,7 +770,7 @@ ChatView::Layout ChatView::layoutLine(const Line &line, bool keepPieces) const
             }
             i = j;
         }
-    }
+    });
     if (row.count > 0 || rows == 0)
         finishRow();
     out.height = row.y;

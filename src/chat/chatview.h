@@ -311,6 +311,9 @@ private:
     /// Calls \a f with each item of \a line in order until it returns false.
     template<typename F>
     static void forEachItem(const Line &line, F f);
+    /// Calls \a f(start, end, style, words) with each run of \a line in order.
+    template<typename F>
+    static void forEachRun(const Line &line, F f);
     static Item itemOf(const Line &line, const Span &span);
 
     std::array<Style, kStyleCount> m_styles;
