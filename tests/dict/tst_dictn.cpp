@@ -130,6 +130,24 @@ QByteArray builtInIndexBytes()
                                    static_cast<qsizetype>(res.size()));
 }
 
+// The first of \a words that \a dict answers otherwise than \a expected, or
+// a complaint when one answer is rare (then the comparison proves little);
+// empty when all is well.
+template <typename Expected>
+QString firstDifference(const TDictn &dict, const QList<QByteArray> &words, Expected &&expected)
+{
+    int hits = 0;
+    for (const QByteArray &w : words) {
+        const bool want = expected(w);
+        if (dict.isword(w) != want)
+            return QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(want);
+        hits += want ? 1 : 0;
+    }
+    if (hits <= words.size() / 5 || hits >= words.size() * 4 / 5)
+        return QStringLiteral("%1 words found of %2: too one-sided").arg(hits).arg(words.size());
+    return {};
+}
+
 QByteArray randomCase(QByteArray s, QRandomGenerator &rng)
 {
     for (char &c : s)
@@ -301,17 +319,9 @@ void TestDictn::answersMatchFileProbingOverBuiltInList()
             w += rng.bounded(12) ? char('a' + rng.bounded(26)) : ' ';
         words << w;
     }
-    int hits = 0;
-    for (const QByteArray &w : std::as_const(words)) {
-        const bool expected = reference.isword(w);
-        if (dict.isword(w) != expected)
-            QFAIL(qPrintable(
-                QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(expected)));
-        hits += expected;
-    }
-    // Both outcomes well represented, or the comparison proves little.
-    QVERIFY(hits > words.size() / 5);
-    QVERIFY(hits < words.size() * 4 / 5);
+    const QString difference =
+        firstDifference(dict, words, [&reference](const QByteArray &w) { return reference.isword(w); });
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestDictn::builtInListIsServedWithTheIndexMadeAtBuildTime()
@@ -388,16 +398,8 @@ void TestDictn::compiledIndexAnswersLikeAPlainSearch()
         words << w;
     }
 
-    int hits = 0;
-    for (const QByteArray &w : std::as_const(words)) {
-        const bool expected = plain(w);
-        if (dict.isword(w) != expected)
-            QFAIL(qPrintable(
-                QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(expected)));
-        hits += expected;
-    }
-    QVERIFY(hits > words.size() / 5);
-    QVERIFY(hits < words.size() * 4 / 5);
+    const QString difference = firstDifference(dict, words, plain);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
 void TestDictn::indexThatDoesNotFitIsRefused_data()

@@ -91,6 +91,12 @@ QByteArray builtInList()
     return QByteArray(reinterpret_cast<const char *>(res.data()), qsizetype(res.size()));
 }
 
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
 QByteArray record(unsigned char length, const QByteArray &word)
 {
     return char(length) + word.leftJustified(14, ' ', true);
@@ -254,10 +260,7 @@ void TestWordFinder::playerListsMatchAPlainScan()
     QFETCH(QByteArray, list);
     QFETCH(QStringList, expected);
     const QString path = m_dir.filePath(QStringLiteral("English"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(list), list.size());
-    file.close();
+    QVERIFY(writeFile(path, list));
 
     TDictn dict;
     QVERIFY(dict.loadwords(path));
@@ -277,10 +280,7 @@ void TestWordFinder::playerListsMatchAPlainScan()
 void TestWordFinder::listOnDiskGivesTheSameWords()
 {
     const QString path = m_dir.filePath(QStringLiteral("large.rec"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(m_list), m_list.size());
-    file.close();
+    QVERIFY(writeFile(path, m_list));
 
     TDictn onDisk;
     onDisk.setMemoryLimit(0);
