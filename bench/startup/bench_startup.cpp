@@ -26,18 +26,18 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <optional>
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
+#include <optional>
 #include <spawn.h>
 #include <string>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -96,7 +96,8 @@ bool listening(quint16 port)
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    const bool connected = connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    const bool connected =
+        connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
     close(fd);
     return connected;
 }
@@ -124,7 +125,8 @@ double cpuMs(pid_t pid)
     double total = 0;
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
     for (const QString &tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const std::string stat = readWhole(qPrintable(tasks + QLatin1Char('/') + tid + QStringLiteral("/schedstat")));
+        const std::string stat =
+            readWhole(qPrintable(tasks + QLatin1Char('/') + tid + QStringLiteral("/schedstat")));
         total += double(std::atoll(stat.c_str())) / 1e6;
     }
     return total;
@@ -161,7 +163,8 @@ std::optional<Run> startOnce(const QString &program, const QStringList &args, in
     std::vector<std::string> env;
     for (char **e = environ; *e; ++e) {
         const std::string entry(*e);
-        if (entry.rfind("VORLITH_HOST_PORT=", 0) != 0 && entry.rfind("VORLITH_PRESENCE_PORT=", 0) != 0)
+        if (entry.rfind("VORLITH_HOST_PORT=", 0) != 0 &&
+            entry.rfind("VORLITH_PRESENCE_PORT=", 0) != 0)
             env.push_back(entry);
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
@@ -229,8 +232,7 @@ std::optional<Run> startOnce(const QString &program, const QStringList &args, in
     return run;
 }
 
-template <typename T>
-double median(std::vector<T> values)
+template <typename T> double median(std::vector<T> values)
 {
     if (values.empty())
         return 0;
@@ -310,9 +312,9 @@ int main(int argc, char **argv)
         barePeak.push_back(b->peakKiB);
         programPeak.push_back(p->peakKiB);
         out() << "run " << (i + 1) << ": program " << fixed(p->ms) << " ms, bare " << fixed(b->ms)
-              << " ms, ratio " << fixed(p->ms / b->ms, 2) << "; CPU " << fixed(p->cpuMs) << " ms, bare "
-              << fixed(b->cpuMs) << " ms; peak " << p->peakKiB / 1024
-              << " MB" << Qt::endl;
+              << " ms, ratio " << fixed(p->ms / b->ms, 2) << "; CPU " << fixed(p->cpuMs)
+              << " ms, bare " << fixed(b->cpuMs) << " ms; peak " << p->peakKiB / 1024 << " MB"
+              << Qt::endl;
     }
 
     const double ratio = median(ratios);
@@ -324,8 +326,8 @@ int main(int argc, char **argv)
           << fixed(median(bareMs)) << " ms\n"
           << "median of paired ratios:     " << fixed(ratio, 2) << " (goal at most 2.0)\n"
           << "CPU time to listening, median: program " << fixed(median(programCpu)) << " ms, bare "
-          << fixed(median(bareCpu)) << " ms, ratio " << fixed(median(programCpu) / median(bareCpu), 2)
-          << "\n"
+          << fixed(median(bareCpu)) << " ms, ratio "
+          << fixed(median(programCpu) / median(bareCpu), 2) << "\n"
           << "program peak memory (VmHWM): median " << fixed(median(programPeak) / 1024)
           << " MB, max " << fixed(peakMb) << " MB (goal at most 64 MB)\n"
           << "bare peak memory (VmHWM):    median " << fixed(median(barePeak) / 1024) << " MB\n"

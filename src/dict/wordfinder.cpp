@@ -38,8 +38,7 @@ WordFinder::WordFinder(const TDictn &dict)
         for (qsizetype at = 0; at + RecordSize <= records.size(); at += RecordSize) {
             const Key key = recordKey(records.data() + at);
             // Compared as the lookup's binary search compares them.
-            sorted = sorted &&
-                     (first || std::memcmp(previous.data(), key.data(), KeyWidth) <= 0);
+            sorted = sorted && (first || std::memcmp(previous.data(), key.data(), KeyWidth) <= 0);
             previous = key;
             first = false;
             if (lettersOnlyLength(key) > 0)

@@ -22,8 +22,8 @@ QByteArray encode(const QImage &image)
     if (image.isNull())
         return {};
     const bool opaque = !image.hasAlphaChannel();
-    const QImage pixels = image.convertToFormat(opaque ? QImage::Format_RGB32
-                                                       : QImage::Format_ARGB32_Premultiplied);
+    const QImage pixels =
+        image.convertToFormat(opaque ? QImage::Format_RGB32 : QImage::Format_ARGB32_Premultiplied);
     const auto width = quint32(pixels.width());
     const auto height = quint32(pixels.height());
     QByteArray bytes(qsizetype(HeaderSize + qsizetype(width) * height * 4), Qt::Uninitialized);

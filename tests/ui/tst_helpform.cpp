@@ -53,7 +53,8 @@ void TestHelpForm::pagesAreLaidOutWhenFirstSeen()
     QTextBrowser *text = pageInFront(help);
     QVERIFY(text);
     QVERIFY(text->isVisible());
-    QVERIFY2(text->toPlainText().contains(QStringLiteral("square of its length")), qPrintable(text->toPlainText()));
+    QVERIFY2(text->toPlainText().contains(QStringLiteral("square of its length")),
+             qPrintable(text->toPlainText()));
 
     // Chosen while shown: in front at once; each page is made once.
     help.showPage(0);

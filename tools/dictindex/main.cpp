@@ -50,8 +50,9 @@ int main(int argc, char **argv)
     const qint64 count = list.size() / RecordSize;
     const ListShape shape = examineRecords(list.constData(), count);
     if (!shape.normalised || !shape.sorted)
-        return fail(QStringLiteral("%1 is not %2").arg(
-            in.fileName(), shape.normalised ? QStringLiteral("sorted") : QStringLiteral("normalised")));
+        return fail(QStringLiteral("%1 is not %2")
+                        .arg(in.fileName(), shape.normalised ? QStringLiteral("sorted")
+                                                             : QStringLiteral("normalised")));
 
     const QByteArray index = WordIndex::build(list.constData(), count, Seed);
     if (index.isEmpty())

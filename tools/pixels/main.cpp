@@ -60,6 +60,7 @@ int main(int argc, char **argv)
     }
     qrc += "    </qresource>\n</RCC>\n";
     if (!save(out.filePath(QStringLiteral("pixels.qrc")), qrc))
-        return fail(QStringLiteral("cannot write %1").arg(out.filePath(QStringLiteral("pixels.qrc"))));
+        return fail(
+            QStringLiteral("cannot write %1").arg(out.filePath(QStringLiteral("pixels.qrc"))));
     return 0;
 }
