@@ -11,7 +11,7 @@ class QMenu;
 class QWidget;
 
 namespace vorlith::ui {
-class ClickLabel;
+class ImageButton;
 }
 
 namespace vorlith::chat {
@@ -45,7 +45,7 @@ public:
     net::PhraseLock &lock() { return m_lock; }
     QMenu *popupSounds() const { return m_sounds; }
     QMenu *popupSmilies() const { return m_smilies; }
-    ui::ClickLabel *button(int number) const;
+    ui::ImageButton *button(int number) const;
 
     /// The text of the action a phrase sends: "says: " and the phrase, or the
     /// phrase without its leading "/me ".
@@ -60,9 +60,9 @@ Q_SIGNALS:
     void smileyChosen(int number);
 
 private:
-    std::array<ui::ClickLabel *, Count> m_buttons{};
-    ui::ClickLabel *m_chatter{nullptr};
-    ui::ClickLabel *m_smiley{nullptr};
+    std::array<ui::ImageButton *, Count> m_buttons{};
+    ui::ImageButton *m_chatter{nullptr};
+    ui::ImageButton *m_smiley{nullptr};
     QMenu *m_sounds{nullptr};
     QMenu *m_smilies{nullptr};
     net::PhraseLock m_lock;
