@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/program.h"
+#include "ui/resources.h"
 
 #include <QApplication>
 #include <QDir>
@@ -11,6 +12,7 @@ namespace vorlith::app {
 
 int run(int argc, char **argv)
 {
+    ui::initResources();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));

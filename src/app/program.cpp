@@ -16,7 +16,6 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "tally/tallylist.h"
-#include "net/handlererror.h"
 #include "net/protocol.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -96,7 +95,7 @@ void Program::loadSettings()
 {
     try {
         m_settings->loadinifile();
-    } catch (const net::HandlerError &e) {
+    } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
     m_chat->markSettingsLoaded();
@@ -106,7 +105,7 @@ void Program::saveSettings()
 {
     try {
         m_settings->saveinifile();
-    } catch (const net::HandlerError &e) {
+    } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
 }

@@ -1,7 +1,6 @@
 #include "app/settings.h"
 
 #include "app/profilefile.h"
-#include "net/handlererror.h"
 
 namespace vorlith::app {
 
@@ -58,7 +57,7 @@ QRect Settings::loadinifile()
         m_target.showQuickInstructions();
 
     if (!file.writeString(s, QStringLiteral("Help"), QStringLiteral("2")))
-        throw net::HandlerError(ProfileFile::unableToWriteText(m_path));
+        throw SettingsError(ProfileFile::unableToWriteText(m_path));
     return bounds;
 }
 
@@ -68,7 +67,7 @@ void Settings::saveinifile()
     const QString &s = Section;
     const auto write = [&](const char *key, const QString &value) {
         if (!file.writeString(s, QString::fromLatin1(key), value))
-            throw net::HandlerError(ProfileFile::unableToWriteText(m_path));
+            throw SettingsError(ProfileFile::unableToWriteText(m_path));
     };
     const QRect b = m_target.windowBounds();
     write("Textsize", QString::number(m_target.textSize()));
@@ -78,7 +77,7 @@ void Settings::saveinifile()
     write("Height", QString::number(b.height()));
     try {
         write("Textcolor", m_target.textColorText());
-    } catch (const net::HandlerError &) {
+    } catch (const SettingsError &) {
         // a failed colour alone does not stop the save
     }
     write("Playtoscore", QString::number(m_target.rounds()));

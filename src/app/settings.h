@@ -3,7 +3,23 @@
 #include <QRect>
 #include <QString>
 
+#include <exception>
+
 namespace vorlith::app {
+
+/// The settings file could not be written; text() is "Unable to write to
+/// <path>", for the general error display.
+class SettingsError : public std::exception
+{
+public:
+    explicit SettingsError(QString text) : m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
+    const QString &text() const { return m_text; }
+    const char *what() const noexcept override { return m_utf8.constData(); }
+
+private:
+    QString m_text;
+    QByteArray m_utf8;
+};
 
 /// What the settings file reads from and writes to: the window, the chat,
 /// the game options, the sound options and the phrases.
@@ -51,7 +67,7 @@ public:
     QString path() const { return m_path; }
 
     /// Reads the section and applies it; writes Help=2. Returns the bounds
-    /// read (the remembered bounds). Throws net::HandlerError with
+    /// read (the remembered bounds). Throws SettingsError with
     /// "Unable to write to <path>" when the file cannot be written.
     QRect loadinifile();
     /// Writes the preferences. Throws like loadinifile.

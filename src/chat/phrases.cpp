@@ -1,7 +1,7 @@
 #include "chat/phrases.h"
 
-#include "assets/assets.h"
 #include "ui/clicklabel.h"
+#include "ui/resources.h"
 #include "ui/theme.h"
 
 #include <QAction>
@@ -92,7 +92,7 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
     m_smiley->setObjectName(QStringLiteral("button_smilies"));
     m_smilies = new QMenu(panel);
     m_smilies->setObjectName(QStringLiteral("popup_smilies"));
-    for (int k = 0; k < assets::kSmileyCount; ++k) {
+    for (int k = 0; k < ui::SmileyCount; ++k) {
         QAction *a = m_smilies->addAction(QIcon(ui::picture(QStringLiteral("smileys/smiley%1.png").arg(k, 2, 10, QLatin1Char('0')))),
                                           QStringLiteral(":)#%1").arg(10 + k));
         a->setData(10 + k);

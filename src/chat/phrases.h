@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/phraselock.h"
+#include "chat/phraselock.h"
 
 #include <QObject>
 #include <QStringList>
@@ -42,7 +42,7 @@ public:
     /// Chooses item \a number of the chatter sounds menu (0 is "<Cancel>").
     void chooseChatter(int number);
 
-    net::PhraseLock &lock() { return m_lock; }
+    PhraseLock &lock() { return m_lock; }
     QMenu *popupSounds() const { return m_sounds; }
     QMenu *popupSmilies() const { return m_smilies; }
     ui::ImageButton *button(int number) const;
@@ -65,7 +65,7 @@ private:
     ui::ImageButton *m_smiley{nullptr};
     QMenu *m_sounds{nullptr};
     QMenu *m_smilies{nullptr};
-    net::PhraseLock m_lock;
+    PhraseLock m_lock;
 };
 
 } // namespace vorlith::chat

@@ -1,6 +1,6 @@
 #include "chat/sounds.h"
 
-#include "assets/assets.h"
+#include "ui/resources.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -14,7 +14,7 @@ namespace vorlith::chat {
 
 EffectSoundOutput::EffectSoundOutput()
 {
-    vorlith_init_assets();
+    ui::initResources();
 }
 
 EffectSoundOutput::~EffectSoundOutput()
@@ -27,7 +27,7 @@ void EffectSoundOutput::play(const QString &name)
     const QString key = name.toLower();
     QSoundEffect *effect = m_effects.value(key);
     if (!effect) {
-        const QString path = assets::soundPath(key);
+        const QString path = ui::soundPath(key);
         if (!QFile::exists(path)) {
             QApplication::beep();
             return;

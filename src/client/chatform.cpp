@@ -2,7 +2,6 @@
 
 #include "chat/chatroom.h"
 #include "chat/chatview.h"
-#include "assets/assets.h"
 #include "chat/chatinput.h"
 #include "chat/chatline.h"
 #include "chat/phrases.h"
@@ -23,6 +22,7 @@
 #include "tally/tallylist.h"
 #include "ui/clicklabel.h"
 #include "ui/messageboxes.h"
+#include "ui/resources.h"
 #include "ui/site.h"
 #include "ui/theme.h"
 
@@ -46,7 +46,7 @@ using net::LineOrigin;
 
 Tchat::Tchat(chat::SoundOutput *soundOutput, QWidget *parent) : QMainWindow(parent)
 {
-    vorlith_init_assets();
+    ui::initResources();
     if (!soundOutput) {
         m_ownSoundOutput = std::make_unique<chat::EffectSoundOutput>();
         soundOutput = m_ownSoundOutput.get();
@@ -162,11 +162,10 @@ void Tchat::buildBoardPanel()
     m_chat->mainchat()->setGeometry(419, 168, 342, 309);
     m_chat->mychat()->setGeometry(419, 481, 342, 22);
     QList<QPixmap> smileys;
-    for (int k = 0; k < assets::kSmileyCount; ++k)
-        smileys.append(QPixmap(assets::smileyPath(k)));
+    for (int k = 0; k < ui::SmileyCount; ++k)
+        smileys.append(QPixmap(ui::smileyPath(k)));
     m_chat->mainchat()->setImages(smileys);
-    m_chat->mainchat()->setLinkCursor(QCursor(QPixmap(assets::linkCursorPath()), assets::linkCursorHotSpot().x(),
-                                              assets::linkCursorHotSpot().y()));
+    m_chat->mainchat()->setLinkCursor(ui::linkCursor());
 
     m_seats = new Seats(m_boardPanel, *m_roster, this);
     m_seats->setHostCheck([this] { return m_launcher->isHost(); });

@@ -1,5 +1,4 @@
 #include "app/settings.h"
-#include "net/handlererror.h"
 
 #include <QDir>
 #include <QFile>
@@ -222,13 +221,13 @@ void TestSettings::unwritableFileRaisesAndKeepsTheOldFile()
     try {
         settings.saveinifile();
         QFAIL("the save must fail");
-    } catch (const vorlith::net::HandlerError &e) {
+    } catch (const vorlith::app::SettingsError &e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + path);
     }
     try {
         settings.loadinifile();
         QFAIL("the load writes Help and must fail");
-    } catch (const vorlith::net::HandlerError &e) {
+    } catch (const vorlith::app::SettingsError &e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + path);
     }
     QVERIFY(QFileInfo(path).isDir());
@@ -244,7 +243,7 @@ void TestSettings::failedWriteKeepsTheExistingFile()
     bool failed = false;
     try {
         Settings(m_path, u).saveinifile();
-    } catch (const vorlith::net::HandlerError &) {
+    } catch (const vorlith::app::SettingsError &) {
         failed = true;
     }
     QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

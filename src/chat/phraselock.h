@@ -3,7 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
-namespace vorlith::net {
+namespace vorlith::chat {
 
 /// The pause between two phrase messages: after a phrase is sent the lock is
 /// closed, and it opens again on the 101st tick after that. The ticks run
@@ -35,4 +35,4 @@ private:
     QTimer m_timer;
 };
 
-} // namespace vorlith::net
+} // namespace vorlith::chat

@@ -1,6 +1,6 @@
-#include "net/phraselock.h"
+#include "chat/phraselock.h"
 
-namespace vorlith::net {
+namespace vorlith::chat {
 
 PhraseLock::PhraseLock(QObject *parent) : QObject(parent)
 {
@@ -42,4 +42,4 @@ void PhraseLock::setManual(bool manual)
         m_timer.start();
 }
 
-} // namespace vorlith::net
+} // namespace vorlith::chat
