@@ -63,7 +63,11 @@ Program::Program(const Options &options)
     client::Launcher &launcher = chat.launcher();
     launcher.setGamePort(options.gamePort);
     launcher.setPresencePort(options.presencePort);
-    launcher.setHostStarter([this] { m_server->startListening(); });
+    launcher.setHostStarter([this, &launcher] {
+        m_server->startListening();
+        // Told to take any free port, the own client joins the one it got.
+        launcher.setGamePort(QString::number(m_server->listeningPort()));
+    });
     launcher.setLaunchParameters(options.params);
 
     connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat, &client::Tchat::kicking);

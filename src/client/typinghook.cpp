@@ -2,7 +2,7 @@
 
 #include "client/boardmodel.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QWidget>
 
@@ -11,7 +11,7 @@ namespace vorlith::client {
 TypingHook::TypingHook(QWidget *window, BoardModel &board, QWidget *chatInput, QObject *parent)
     : QObject(parent), m_window(window), m_board(board), m_chatInput(chatInput)
 {
-    qApp->installEventFilter(this);
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 int TypingHook::codeOf(const QKeyEvent &event)
@@ -81,7 +81,7 @@ bool TypingHook::watches(QObject *watched) const
         return false;
     // A key travels up from the focused widget to its parents; it is looked
     // at once, where it starts.
-    QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = m_window->focusWidget();
     return focus ? widget == focus : widget == m_window;
 }
 

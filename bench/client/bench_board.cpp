@@ -1,0 +1,199 @@
+// How quickly the board answers the player, on loopback against a real host
+// with its dispatch timers running as in the program. Prints figures;
+// asserts nothing about time.
+//
+//  1. A key press on the board to the word line repainted.
+//  2. A word submitted with Enter to its verdict shown in the status line
+//     (the host's 10 ms dispatch tick is most of it).
+//
+// Usage: bench_board [samples]   (runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise)
+
+#include "chat/sounds.h"
+#include "client/boardmodel.h"
+#include "client/boardroom.h"
+#include "client/chatform.h"
+#include "client/clientsession.h"
+#include "client/launcher.h"
+#include "client/roundflow.h"
+#include "client/roundroom.h"
+#include "dict/dictn.h"
+#include "host/gameengine.h"
+#include "host/registry.h"
+#include "host/server.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+#include <algorithm>
+
+using namespace vorlith;
+using host::GameEngine;
+
+namespace {
+
+QTextStream &out()
+{
+    static QTextStream stream(stdout);
+    return stream;
+}
+
+class Silent final : public chat::SoundOutput
+{
+public:
+    void play(const QString &) override {}
+};
+
+/// Notes when a widget has finished painting.
+class PaintWatch : public QObject
+{
+public:
+    explicit PaintWatch(QWidget *w) { w->installEventFilter(this); }
+    bool painted{false};
+
+protected:
+    bool eventFilter(QObject *, QEvent *e) override
+    {
+        if (e->type() == QEvent::Paint)
+            painted = true;
+        return false;
+    }
+};
+
+struct Figures
+{
+    QList<double> ms;
+    void add(qint64 ns) { ms.append(double(ns) / 1e6); }
+    QString text()
+    {
+        if (ms.isEmpty())
+            return QStringLiteral("no samples");
+        std::sort(ms.begin(), ms.end());
+        const auto at = [this](double q) { return ms[qsizetype(q * double(ms.size() - 1))]; };
+        return QStringLiteral("n=%1  median %2 ms  p90 %3 ms  p99 %4 ms  max %5 ms")
+            .arg(ms.size())
+            .arg(at(0.5), 0, 'f', 2)
+            .arg(at(0.9), 0, 'f', 2)
+            .arg(at(0.99), 0, 'f', 2)
+            .arg(ms.last(), 0, 'f', 2);
+    }
+};
+
+template <typename Done>
+bool spinUntil(Done &&done)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > 5000)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    return true;
+}
+
+void press(QWidget *window, int key)
+{
+    QWidget *target = window->focusWidget() ? window->focusWidget() : window;
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &up);
+}
+
+// Every word fits this board (see the host's letter table for the deal).
+const QByteArray BoardLetters = "tearsdlonhikbmpcugwfyvaoiusdlnhkbmpc";
+const QList<QByteArray> Words{"TEAR", "HOLD", "BLIND", "COLD", "DARK", "SOLD", "PLANK", "AETR"};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QLoggingCategory::setFilterRules(QStringLiteral("vorlith.*.debug=false"));
+    const int samples = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 400;
+
+    dict::TDictn spellit;
+    if (!spellit.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")))
+        return 1;
+    QList<int> deal;
+    for (char letter : BoardLetters) {
+        for (size_t r = 0; r < GameEngine::LetterTable.size(); ++r) {
+            const auto &row = GameEngine::LetterTable[r];
+            if (const auto c = std::find(row.begin(), row.end(), letter); c != row.end()) {
+                deal << int(c - row.begin()) << int(r);
+                break;
+            }
+        }
+    }
+    host::TServer server;
+    GameEngine game(server.registry(), server, spellit,
+                    [&deal, at = qsizetype(0)](int) mutable { return deal[at++ % deal.size()]; });
+    game.setManual(true); // the round stays open while the figures are taken
+    server.setGame(&game);
+    server.setPortName(QStringLiteral("0"));
+    server.startListening();
+
+    Silent silent;
+    client::Tchat window(&silent);
+    client::Launcher &launcher = window.launcher();
+    launcher.setHostStarter([] {});
+    launcher.setGamePort(QString::number(server.listeningPort()));
+    launcher.setLaunchParameters({QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
+    window.show();
+    if (!spinUntil([&] { return window.session().isConnected() && server.registry().isActive(1); }))
+        return 1;
+    window.session().send("CMD_startgame+Kim+3+60+");
+    if (!spinUntil([&] { return window.board().isOpen(); }))
+        return 1;
+    window.flow().setManual(true);
+
+    QLabel *wordLine = window.boardRoom().wordLine();
+    QLabel *status = window.roundRoom().statusLabel();
+    PaintWatch wordPaint(wordLine);
+    PaintWatch statusPaint(status);
+
+    // 1. Key to word line repainted: a letter, then Backspace.
+    Figures typed, takenBack;
+    for (int i = 0; i < samples; ++i) {
+        for (int key : {int(Qt::Key_T), int(Qt::Key_Backspace)}) {
+            wordPaint.painted = false;
+            QElapsedTimer t;
+            t.start();
+            press(&window, key);
+            if (!spinUntil([&] { return wordPaint.painted; }))
+                return 1;
+            (key == Qt::Key_T ? typed : takenBack).add(t.nsecsElapsed());
+        }
+    }
+    out() << "Key press to the word line repainted:" << Qt::endl;
+    out() << "  letter:    " << typed.text() << Qt::endl;
+    out() << "  Backspace: " << takenBack.text() << Qt::endl;
+
+    // 2. Enter to the verdict painted in the status line.
+    Figures verdicts;
+    for (int i = 0; i < samples / 4 + 1; ++i) {
+        server.registry().record(1)->roundWords.clear(); // the words count afresh
+        for (const QByteArray &word : Words) {
+            for (char letter : word)
+                press(&window, Qt::Key_A + (letter - 'A'));
+            const QString before = status->text();
+            statusPaint.painted = false;
+            QElapsedTimer t;
+            t.start();
+            press(&window, Qt::Key_Return);
+            if (!spinUntil([&] { return statusPaint.painted && status->text() != before; }))
+                return 1;
+            verdicts.add(t.nsecsElapsed());
+        }
+    }
+    out() << "Enter to the verdict shown (1 ms client tick, 10 ms host tick):" << Qt::endl;
+    out() << "  " << verdicts.text() << Qt::endl;
+    return 0;
+}
