@@ -50,7 +50,7 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
     m_typing->setObjectName(QStringLiteral("checkbox_typing"));
     m_typing->move(176, 7);
     m_typing->setFont(ui::arial(16, true));
-    m_typing->setStyleSheet(QStringLiteral("QCheckBox { color: #f4efce; background: transparent; }"));
+    m_typing->setStyleSheet(QStringLiteral("QCheckBox { color: #1f4a6d; background: transparent; }"));
     m_typing->adjustSize();
     m_typing->setChecked(model.typing());
     connect(m_typing, &QCheckBox::toggled, &model, &BoardModel::setTyping);

@@ -155,6 +155,13 @@ BoardView::BoardView(BoardModel &model, QWidget *parent) : QWidget(parent), m_mo
     setObjectName(QStringLiteral("paintbox_board"));
     setFixedSize(SurfaceSize);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // With a screen reader already listening, the widget's construction has
+    // announced it as a plain widget; that interface is dropped so that the
+    // board's own (its rows and word) takes its place.
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(this);
+    if (iface && !dynamic_cast<BoardAccessible *>(iface))
+        QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(iface));
+
     connect(&m_model, &BoardModel::boardChanged, this, &BoardView::modelChanged);
     connect(&m_model, &BoardModel::wordChanged, this, [this] {
         if (QAccessible::isActive()) {
@@ -169,7 +176,7 @@ void BoardView::modelChanged()
     update();
     if (!QAccessible::isActive())
         return;
-    auto *board = static_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(this));
+    auto *board = dynamic_cast<BoardAccessible *>(QAccessible::queryAccessibleInterface(this));
     if (!board)
         return;
     for (int r = 0; r < BoardModel::Size; ++r) {

@@ -30,6 +30,8 @@ ResultsPanel::ResultsPanel(QWidget *parent) : QFrame(parent)
         list->setFont(ui::arial(12));
         list->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 16px; }"));
         list->setFocusPolicy(Qt::NoFocus);
+        name->setAccessibleDescription(QStringLiteral("Results of seat %1").arg(seat));
+        list->setAccessibleName(QStringLiteral("Words of seat %1").arg(seat));
         m_names[static_cast<size_t>(seat - 1)] = name;
         m_lists[static_cast<size_t>(seat - 1)] = list;
     }

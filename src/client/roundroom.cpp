@@ -105,6 +105,7 @@ ClockView::ClockView(QWidget *panel) : QWidget(panel)
     m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true), QStringLiteral("#f4efce"),
                          Qt::AlignCenter);
     m_label->setText(QStringLiteral("Time: 0:00"));
+    m_label->setAccessibleDescription(QStringLiteral("Time left"));
 }
 
 void ClockView::setClock(const QString &text, int barWidth)
@@ -117,10 +118,12 @@ void ClockView::setClock(const QString &text, int barWidth)
 RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject(parent), m_flow(flow)
 {
     const QString navy = ui::colors::Banner.name();
-    m_round = plainLabel(panel, "label_roundnum", QRect(285, 3, 128, 14), ui::arial(11, true), QStringLiteral("#f4efce"),
+    m_round = plainLabel(panel, "label_roundnum", QRect(285, 3, 128, 14), ui::arial(11, true), navy,
                          Qt::AlignRight | Qt::AlignVCenter);
-    m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true),
-                        QStringLiteral("#f4efce"), Qt::AlignRight | Qt::AlignVCenter);
+    m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true), navy,
+                        Qt::AlignRight | Qt::AlignVCenter);
+    m_round->setAccessibleDescription(QStringLiteral("Round"));
+    m_time->setAccessibleDescription(QStringLiteral("Time per round"));
     m_clock = new ClockView(panel);
     m_status = plainLabel(panel, "label_status", QRect(9, 502, 416, 16), ui::arial(13, true), navy, Qt::AlignCenter);
     m_status->setAccessibleDescription(QStringLiteral("Status"));
@@ -163,6 +166,8 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
                                 QStringLiteral("#9a9a9a"), Qt::AlignCenter);
     m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19), ui::arial(16, true), navy,
                                Qt::AlignCenter);
+    m_winnerFront->setAccessibleDescription(QStringLiteral("Winner"));
+    m_winnerShadow->setAccessibleDescription(QStringLiteral("Winner"));
     m_winner->hide();
 
     connect(&flow, &RoundFlow::viewChanged, this, &RoundRoom::showView);
