@@ -1,6 +1,8 @@
 """One program joining a stand-in host: what a player's clicks and keys send,
 what the program shows for the host's messages, read as a screen reader does."""
 
+import os
+import subprocess
 import sys
 import time
 
@@ -14,8 +16,11 @@ if not port_is_free(HOST_PORT) or not port_is_free(PRESENCE_PORT):
 LETTERS = "CATEEE" + "BDFGHIJKLMNOPQRSUVWXYZBDFGHIJK"
 DEAL = "CMD_makeboard" + "".join("+%d+%d" % (i + 1, ord(ch) - 64) for i, ch in enumerate(LETTERS))
 
+# E2E_SCALE=2 runs the program at device pixel ratio 2; with E2E_SHOTS=1 a
+# picture of part of the board goes to docs/, to see the tiles stay sharp.
+SCALE = os.environ.get("E2E_SCALE", "1")
 host = FakeHost()
-ann = Program("Ann", "127.0.0.1", "join")
+ann = Program("Ann", "127.0.0.1", "join", env={"QT_SCALE_FACTOR": SCALE})
 try:
     host.accept()
     window = ann.window()
@@ -33,11 +38,17 @@ try:
 
     board = first(app, name="Letter board")
     bx, by, _, _ = extents(board)
-    cell = lambda c, r: (bx + (c - 1) * 65 + 32, by + (r - 1) * 65 + 32)
+    k = float(SCALE)
+    cell = lambda c, r: (int(bx + ((c - 1) * 65 + 32) * k), int(by + ((r - 1) * 65 + 32) * k))
     for r in (1, 2, 3):
         click(*cell(1, r))
     check(wait_for(lambda: text_of(app, "Word under construction") == "CAT"), "clicks build CAT in the word line")
     check("Word under construction: CAT" == board.description, "the board tells a screen reader the word")
+    if os.environ.get("E2E_SHOTS") == "1" and SCALE != "1":
+        wx, wy = [int(v) for v in subprocess.run(["xdotool", "getwindowgeometry", window], capture_output=True,
+                                                 text=True).stdout.split("Position: ")[1].split(" ")[0].split(",")]
+        screenshot(window, os.path.join(ROOT, "docs", "board-%sx.png" % SCALE),
+                   crop=(bx - wx, by - wy, int(195 * k), int(130 * k)))
     check(board_rows(app)[0][0] == "C" and "C used" in board.getChildAtIndex(0).name, "a used letter reads as used")
     click(*cell(4, 4), button=3)
     check(host.hear() == b"CMD_myword+2+CAT+\xff", "the right button sends exactly CMD_myword+2+CAT+")
