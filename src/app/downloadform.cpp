@@ -1,16 +1,55 @@
 #include "app/downloadform.h"
 
+#include "app/httpfetch.h"
+#include "ui/jpeg.h"
+#include "ui/messageboxes.h"
+#include "ui/paths.h"
 #include "ui/theme.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
+#include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 namespace vorlith::app {
 
-Tdownload::Tdownload(QWidget *parent) : QDialog(parent)
+namespace {
+
+bool startDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+QLabel *wrappedText(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    return label;
+}
+
+// Lets whoever may read, run it too (the effect of chmod +x).
+bool makeExecutable(const QString &path)
+{
+    QFile::Permissions p = QFile::permissions(path);
+    if (p & QFile::ReadOwner)
+        p |= QFile::ExeOwner | QFile::ExeUser;
+    if (p & QFile::ReadGroup)
+        p |= QFile::ExeGroup;
+    if (p & QFile::ReadOther)
+        p |= QFile::ExeOther;
+    return QFile::setPermissions(path, p);
+}
+
+} // namespace
+
+Tdownload::Tdownload(const LobbyPlaces &places, QWidget *parent)
+    : QDialog(parent), m_places(places), m_startProcess(&startDetached), m_fetch(std::make_unique<HttpFetch>())
 {
     setObjectName(QStringLiteral("download"));
     setWindowTitle(QStringLiteral("Download The Brakmo Lobby"));
@@ -22,71 +61,227 @@ Tdownload::Tdownload(QWidget *parent) : QDialog(parent)
 
     auto *downloadPanel = new QGroupBox(this);
     auto *d = new QVBoxLayout(downloadPanel);
-    auto *picture = new QLabel(downloadPanel);
-    QPixmap pic = ui::picture(QStringLiteral("download.png"));
-    if (pic.isNull()) {
-        // The picture carries its red caption; without it, paint a plain one.
-        pic = QPixmap(300, 90);
-        pic.fill(QColor(28, 66, 92));
-        QPainter p(&pic);
-        p.setPen(QColor(200, 20, 20));
-        p.setFont(ui::arial(22, true));
-        p.drawText(pic.rect(), Qt::AlignCenter, QStringLiteral("IS CLOSED"));
-    }
-    picture->setPixmap(pic);
-    picture->setAlignment(Qt::AlignCenter);
-    d->addWidget(picture);
-    auto *pitch = new QLabel(QStringLiteral("Download The Brakmo Lobby Now to play this  and other exciting games online with other players! "),
-                             downloadPanel);
-    pitch->setWordWrap(true);
-    d->addWidget(pitch);
-    auto *downloadButton = new QPushButton(QStringLiteral("Download And Install The Brakmo Lobby Now"), downloadPanel);
-    downloadButton->setObjectName(QStringLiteral("button_download"));
-    auto *stopButton = new QPushButton(QStringLiteral("Stop Download"), downloadPanel);
-    stopButton->setObjectName(QStringLiteral("button_stop"));
-    // Fetching the installer is not part of this build yet.
-    downloadButton->setEnabled(false);
-    stopButton->setEnabled(false);
-    d->addWidget(downloadButton);
-    d->addWidget(stopButton);
-    auto *info = new QLabel(downloadPanel);
-    info->setObjectName(QStringLiteral("infolabel"));
-    d->addWidget(info);
-    auto *info3 = new QLabel(downloadPanel);
-    info3->setObjectName(QStringLiteral("infolabel3"));
-    d->addWidget(info3);
+    m_picture = new QLabel(downloadPanel);
+    m_picture->setObjectName(QStringLiteral("image_download"));
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setAccessibleName(QStringLiteral("Online play is closed"));
+    d->addWidget(m_picture);
+    setPicture(ui::jpegPicture(QStringLiteral("download.jpg")));
+    d->addWidget(wrappedText(
+        QStringLiteral("Download The Brakmo Lobby Now to play this  and other exciting games online with other players! "),
+        downloadPanel));
+    m_downloadButton = new QPushButton(QStringLiteral("Download And Install The Brakmo Lobby Now"), downloadPanel);
+    m_downloadButton->setObjectName(QStringLiteral("button_download"));
+    m_stopButton = new QPushButton(QStringLiteral("Stop Download"), downloadPanel);
+    m_stopButton->setObjectName(QStringLiteral("button_stop"));
+    d->addWidget(m_downloadButton);
+    d->addWidget(m_stopButton);
+
+    // The upper status line, with a bar beside it when the length is known.
+    auto *upper = new QHBoxLayout;
+    m_infolabel = new QLabel(downloadPanel);
+    m_infolabel->setObjectName(QStringLiteral("infolabel"));
+    m_infolabel->setAccessibleDescription(QStringLiteral("Download status"));
+    upper->addWidget(m_infolabel, 1);
+    m_progress = new QProgressBar(downloadPanel);
+    m_progress->setObjectName(QStringLiteral("progress_download"));
+    m_progress->setAccessibleName(QStringLiteral("Download progress"));
+    m_progress->setRange(0, 1000);
+    m_progress->setTextVisible(false);
+    m_progress->setFixedWidth(120);
+    m_progress->hide();
+    upper->addWidget(m_progress);
+    d->addLayout(upper);
+    m_infolabel3 = new QLabel(downloadPanel);
+    m_infolabel3->setObjectName(QStringLiteral("infolabel3"));
+    m_infolabel3->setAccessibleDescription(QStringLiteral("Download step"));
+    d->addWidget(m_infolabel3);
+    // Holds the installer's file name while a download runs; never shown.
+    m_infolabel2 = new QLabel(downloadPanel);
+    m_infolabel2->setObjectName(QStringLiteral("infolabel2"));
+    m_infolabel2->hide();
+    for (QLabel *label : {m_infolabel, m_infolabel2, m_infolabel3})
+        label->setTextFormat(Qt::PlainText);
     layout->addWidget(downloadPanel);
 
     auto *soloPanel = new QGroupBox(this);
     auto *s = new QVBoxLayout(soloPanel);
-    auto *soloText = new QLabel(QStringLiteral("To proceed to the game without the ability to play against others click the button below."), soloPanel);
-    soloText->setWordWrap(true);
-    s->addWidget(soloText);
-    auto *solo = new QPushButton(QStringLiteral("Play Solo Game"), soloPanel);
-    solo->setObjectName(QStringLiteral("button_solo"));
-    solo->setDefault(true);
-    connect(solo, &QPushButton::clicked, this, &QDialog::close);
-    s->addWidget(solo);
-    auto *note = new QLabel(QStringLiteral("Note: Even if you are playing offline, you will need to configure your FIREWALL to allow the game to access the internet components."),
-                            soloPanel);
-    note->setWordWrap(true);
+    s->addWidget(wrappedText(
+        QStringLiteral("To proceed to the game without the ability to play against others click the button below."),
+        soloPanel));
+    m_soloButton = new QPushButton(QStringLiteral("Play Solo Game"), soloPanel);
+    m_soloButton->setObjectName(QStringLiteral("button_solo"));
+    m_soloButton->setDefault(true);
+    s->addWidget(m_soloButton);
+    auto *note = wrappedText(QStringLiteral("Note: Even if you are playing offline, you will need to configure your FIREWALL "
+                                            "to allow the game to access the internet components."),
+                             soloPanel);
     note->setStyleSheet(QStringLiteral("color: #c81414;"));
     s->addWidget(note);
     layout->addWidget(soloPanel);
 
     auto *lobbyPanel = new QGroupBox(this);
     auto *l = new QVBoxLayout(lobbyPanel);
-    auto *lobbyText = new QLabel(QStringLiteral("If you already have The Brakmo Lobby and you wish to play with others then click the button below to close this game and open The Brakmo Lobby."),
-                                 lobbyPanel);
-    lobbyText->setWordWrap(true);
-    l->addWidget(lobbyText);
-    auto *others = new QPushButton(QStringLiteral("Play with Others"), lobbyPanel);
-    others->setObjectName(QStringLiteral("button_others"));
-    others->setEnabled(false);
-    l->addWidget(others);
+    l->addWidget(wrappedText(QStringLiteral("If you already have The Brakmo Lobby and you wish to play with others then "
+                                            "click the button below to close this game and open The Brakmo Lobby."),
+                             lobbyPanel));
+    m_othersButton = new QPushButton(QStringLiteral("Play with Others"), lobbyPanel);
+    m_othersButton->setObjectName(QStringLiteral("button_others"));
+    l->addWidget(m_othersButton);
     layout->addWidget(lobbyPanel);
 
     setFixedWidth(360);
+
+    connect(m_downloadButton, &QPushButton::clicked, this, &Tdownload::button_downloadClick);
+    connect(m_stopButton, &QPushButton::clicked, this, &Tdownload::button_stopClick);
+    connect(m_soloButton, &QPushButton::clicked, this, &Tdownload::button_soloClick);
+    connect(m_othersButton, &QPushButton::clicked, this, &Tdownload::button_othersClick);
+
+    connect(m_fetch.get(), &HttpFetch::headerLine, this, &Tdownload::onHeaderLine);
+    connect(m_fetch.get(), &HttpFetch::bodyBegins, this, &Tdownload::onBodyBegins);
+    connect(m_fetch.get(), &HttpFetch::bodyReceived, this, &Tdownload::onBodyReceived);
+    connect(m_fetch.get(), &HttpFetch::completed, this, &Tdownload::onCompleted);
+    connect(m_fetch.get(), &HttpFetch::failed, this, &Tdownload::onFailed);
+}
+
+Tdownload::~Tdownload()
+{
+    // The fetch goes first, so it no longer writes into the file.
+    m_fetch.reset();
+}
+
+void Tdownload::setProcessStarter(ProcessStarter starter)
+{
+    m_startProcess = starter ? std::move(starter) : ProcessStarter(&startDetached);
+}
+
+void Tdownload::setPicture(const QImage &picture)
+{
+    m_picture->setPixmap(QPixmap::fromImage(picture));
+    m_picture->setVisible(!picture.isNull());
+}
+
+QStringList Tdownload::installerArguments()
+{
+    return {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")};
+}
+
+void Tdownload::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // Enter plays solo until the player moves the focus elsewhere.
+    if (!m_focused) {
+        m_focused = true;
+        m_soloButton->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void Tdownload::button_downloadClick()
+{
+    if (m_fetch->isRunning())
+        return;
+    m_downloadState = Downloading;
+    const QString address = m_places.installerAddress();
+    const QString fileName = fileNameOf(address);
+    m_infolabel2->setText(fileName);
+    const QString path = ui::dataFilePath(fileName);
+    auto file = std::make_unique<QFile>(path);
+    // Unbuffered, so a write that fails is known at once, not at close.
+    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        ui::showGeneralError(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path),
+                                                                                  file->errorString()));
+        return;
+    }
+    m_file = std::move(file);
+    m_downloadButton->setEnabled(false);
+    m_stopButton->setEnabled(true);
+    m_infolabel->setText(QStringLiteral("Loading"));
+    m_progress->hide();
+    m_fetch->get(QUrl(address), m_file.get());
+}
+
+void Tdownload::button_stopClick()
+{
+    m_fetch->stop();
+    m_infolabel->setText(QStringLiteral("Download has been aborted."));
+    m_downloadState = Aborted;
+    m_infolabel3->setText(QStringLiteral("Download Aborted"));
+}
+
+void Tdownload::button_soloClick()
+{
+    close();
+}
+
+void Tdownload::button_othersClick()
+{
+    if (!QFileInfo::exists(m_places.program)) {
+        ui::messageBoxes().inform(
+            QStringLiteral("Please close the game and open the Brakmo Lobby using the icon on your desktop or using "
+                           "the your Window's start-up menu."));
+        return;
+    }
+    // Whether it started is not examined: the game hands over either way.
+    if (!m_startProcess(m_places.program, {}))
+        qCWarning(lcDownload) << "the lobby program did not start:" << m_places.program;
+    Q_EMIT closeProgramRequested();
+}
+
+void Tdownload::onHeaderLine()
+{
+    m_infolabel->setText(m_infolabel->text() + QLatin1Char('.'));
+}
+
+void Tdownload::onBodyBegins()
+{
+    m_infolabel3->setText(QStringLiteral("Downloading: ") + m_infolabel2->text());
+}
+
+void Tdownload::onBodyReceived(qint64 received, qint64 total)
+{
+    m_infolabel->setText(QStringLiteral("%1 bytes").arg(received));
+    if (total > 0) {
+        m_progress->setValue(static_cast<int>(qMin<qint64>(received, total) * 1000 / total));
+        m_progress->show();
+    }
+}
+
+void Tdownload::onCompleted()
+{
+    m_infolabel->setText(QStringLiteral("Received %1 bytes").arg(m_file ? m_file->size() : 0));
+    downloadEnded();
+}
+
+void Tdownload::onFailed()
+{
+    // Whatever ended it (the server, the connection, the file, the player),
+    // a download that did not arrive whole is never started. The fetch has
+    // logged why.
+    m_infolabel->setText(QStringLiteral("Download Aborted"));
+    m_downloadState = Aborted;
+    downloadEnded();
+}
+
+void Tdownload::downloadEnded()
+{
+    m_downloadButton->setEnabled(true);
+    m_stopButton->setEnabled(false);
+    m_file.reset();
+    if (m_downloadState != Aborted)
+        startInstaller();
+}
+
+void Tdownload::startInstaller()
+{
+    m_infolabel3->setText(QStringLiteral("Installing"));
+    const QString path = ui::dataFilePath(m_infolabel2->text());
+    if (!makeExecutable(path))
+        qCWarning(lcDownload) << "cannot make the installer executable:" << path;
+    if (!m_startProcess(path, installerArguments())) {
+        ui::messageBoxes().inform(QStringLiteral("An Error has Occurred."));
+        return;
+    }
+    Q_EMIT closeProgramRequested();
 }
 
 } // namespace vorlith::app

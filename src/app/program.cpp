@@ -76,6 +76,9 @@ Program::Program(const Options &options)
     connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
     connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
+    // Handing over to the installer or the lobby program ends the game the
+    // normal way, so settings and tally are saved.
+    connect(m_download.get(), &Tdownload::closeProgramRequested, &chat, &QWidget::close);
 }
 
 Program::~Program()

@@ -20,9 +20,14 @@ void (*s_opener)(const QString &) = &openWithDesktop;
 
 } // namespace
 
+QString makerServer()
+{
+    return QStringLiteral(VORLITH_MAKER_SERVER);
+}
+
 QString makerSiteUrl()
 {
-    return QStringLiteral("http://") + QStringLiteral(VORLITH_MAKER_SERVER) + QLatin1Char('/');
+    return QStringLiteral("http://") + makerServer() + QLatin1Char('/');
 }
 
 void openUrl(const QString &url)

@@ -7,6 +7,9 @@ namespace vorlith::ui {
 /// The maker's web site, opened from the About window and the logo.
 QString makerSiteUrl();
 
+/// Host name of the maker's web server (a build setting).
+QString makerServer();
+
 /// Opens \a url in the system's browser. Tests replace the opener.
 void openUrl(const QString &url);
 void setUrlOpener(void (*opener)(const QString &url));

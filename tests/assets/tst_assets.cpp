@@ -145,7 +145,6 @@ QList<PictureRow> pictureRows()
         {QStringLiteral(":/images/panel_help.png"), {411, 520}, Alpha::TransparentCorner},
         {QStringLiteral(":/images/winner_banner.png"), {383, 41}, Alpha::TransparentCorner},
         {QStringLiteral(":/images/cursor_link.png"), {32, 32}, Alpha::TransparentCorner},
-        {QStringLiteral(":/images/download.png"), {320, 160}, Alpha::Opaque},
         {QStringLiteral(":/images/download.jpg"), {320, 160}, Alpha::Opaque},
         {QStringLiteral(":/images/button_smilies.png"), {22, 21}, Alpha::TransparentCorner},
     };

@@ -1256,9 +1256,8 @@ int run(const QString &root)
     out.save(linkCursor(), QStringLiteral("cursor_link.png"));
     std::printf("link cursor hot spot: %d, %d\n", kCursorHotSpot.x(), kCursorHotSpot.y());
 
-    const QImage offer = downloadPicture();
-    out.save(offer, QStringLiteral("download.png"));
-    out.save(offer, QStringLiteral("download.jpg"), "JPG", 90);
+    // The one JPEG: the offer window decodes it with libjpeg.
+    out.save(downloadPicture(), QStringLiteral("download.jpg"), "JPG", 90);
 
     out.writeQrc();
     return out.ok() ? 0 : 1;
