@@ -15,14 +15,14 @@ here=$(cd "$(dirname "$0")" && pwd)
 checks=("$@")
 ((${#checks[@]})) || checks=(check_board.py check_game.py)
 
-for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-Xvfb "$display" -screen 0 1600x1200x24 -nolisten tcp >/dev/null 2>&1 &
+# The X server picks a free display itself and names it on descriptor 5.
+displayfile=$(mktemp)
+Xvfb -displayfd 5 -screen 0 1600x1200x24 -nolisten tcp 5>"$displayfile" 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$displayfile")"
+rm -f "$displayfile"
 
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 dbus-run-session -- bash -c '
