@@ -10,6 +10,7 @@
 // QT_QPA_PLATFORM says otherwise)
 
 #include "chat/sounds.h"
+#include "common/figures.h"
 #include "client/boardmodel.h"
 #include "client/boardroom.h"
 #include "client/chatform.h"
@@ -33,6 +34,8 @@
 
 using namespace vorlith;
 using host::GameEngine;
+using bench::Figures;
+using bench::spinUntil;
 
 namespace {
 
@@ -63,38 +66,6 @@ protected:
         return false;
     }
 };
-
-struct Figures
-{
-    QList<double> ms;
-    void add(qint64 ns) { ms.append(double(ns) / 1e6); }
-    QString text()
-    {
-        if (ms.isEmpty())
-            return QStringLiteral("no samples");
-        std::sort(ms.begin(), ms.end());
-        const auto at = [this](double q) { return ms[qsizetype(q * double(ms.size() - 1))]; };
-        return QStringLiteral("n=%1  median %2 ms  p90 %3 ms  p99 %4 ms  max %5 ms")
-            .arg(ms.size())
-            .arg(at(0.5), 0, 'f', 2)
-            .arg(at(0.9), 0, 'f', 2)
-            .arg(at(0.99), 0, 'f', 2)
-            .arg(ms.last(), 0, 'f', 2);
-    }
-};
-
-template <typename Done>
-bool spinUntil(Done &&done)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done()) {
-        if (t.elapsed() > 5000)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    return true;
-}
 
 void press(QWidget *window, int key)
 {
@@ -160,7 +131,7 @@ int main(int argc, char **argv)
     PaintWatch statusPaint(status);
 
     // 1. Key to word line repainted: a letter, then Backspace.
-    Figures typed, takenBack;
+    Figures typed(Figures::Unit::Milliseconds), takenBack(Figures::Unit::Milliseconds);
     for (int i = 0; i < samples; ++i) {
         for (int key : {int(Qt::Key_T), int(Qt::Key_Backspace)}) {
             wordPaint.painted = false;
@@ -177,7 +148,7 @@ int main(int argc, char **argv)
     out() << "  Backspace: " << takenBack.text() << Qt::endl;
 
     // 2. Enter to the verdict painted in the status line.
-    Figures verdicts;
+    Figures verdicts(Figures::Unit::Milliseconds);
     for (int i = 0; i < samples / 4 + 1; ++i) {
         server.registry().record(1)->roundWords.clear(); // the words count afresh
         for (const QByteArray &word : Words) {

@@ -15,67 +15,43 @@ namespace vorlith::client {
 
 namespace {
 
-/// The clock's frame, drawn at paint time so it stays sharp on dense screens.
-class ClockFrame : public QWidget
+/// A rounded panel with a vertical gradient and an optional outline, drawn at
+/// paint time so that it stays sharp on dense screens: the clock's frame and
+/// bar and the banner's backdrop.
+class GradientPanel : public QFrame
 {
 public:
-    using QWidget::QWidget;
+    struct Look
+    {
+        QColor top;
+        QColor bottom;
+        QColor outline; ///< none when invalid
+        qreal outlineWidth{0};
+        qreal radius{0};
+    };
+
+    GradientPanel(const Look &look, QWidget *parent) : QFrame(parent), m_look(look) {}
 
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter p(this);
         p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+        const qreal inset = m_look.outlineWidth / 2;
+        const QRectF r = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
         QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(20, 48, 74));
-        g.setColorAt(1, QColor(38, 82, 118));
+        g.setColorAt(0, m_look.top);
+        g.setColorAt(1, m_look.bottom);
         p.setBrush(g);
-        p.setPen(QPen(QColor(233, 162, 59), 1.0));
-        p.drawRoundedRect(r, 5, 5);
+        p.setPen(m_look.outline.isValid() ? QPen(m_look.outline, m_look.outlineWidth) : QPen(Qt::NoPen));
+        p.drawRoundedRect(r, m_look.radius, m_look.radius);
     }
+
+private:
+    Look m_look;
 };
 
-/// The bar: amber, as wide as the seconds left.
-class ClockBar : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        QLinearGradient g(0, 0, 0, height());
-        g.setColorAt(0, QColor(250, 205, 112));
-        g.setColorAt(1, QColor(200, 125, 30));
-        p.setPen(Qt::NoPen);
-        p.setBrush(g);
-        p.drawRoundedRect(QRectF(rect()), 3, 3);
-    }
-};
-
-/// The banner's backdrop.
-class BannerFrame : public QFrame
-{
-public:
-    using QFrame::QFrame;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r = QRectF(rect()).adjusted(1, 1, -1, -1);
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, QColor(252, 246, 223));
-        g.setColorAt(1, QColor(234, 220, 172));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(233, 162, 59), 2.0));
-        p.drawRoundedRect(r, 8, 8);
-    }
-};
+const QColor Amber(233, 162, 59);
 
 QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font, const QString &colour,
                    Qt::Alignment alignment)
@@ -96,10 +72,10 @@ ClockView::ClockView(QWidget *panel) : QWidget(panel)
 {
     setObjectName(QStringLiteral("clock"));
     setGeometry(18, 4, 123, 25);
-    m_frame = new ClockFrame(this);
+    m_frame = new GradientPanel({QColor(20, 48, 74), QColor(38, 82, 118), Amber, 1.0, 5}, this);
     m_frame->setObjectName(QStringLiteral("image_timer1"));
     m_frame->setGeometry(0, 0, 123, 25);
-    m_bar = new ClockBar(this);
+    m_bar = new GradientPanel({QColor(250, 205, 112), QColor(200, 125, 30), {}, 0, 3}, this);
     m_bar->setObjectName(QStringLiteral("image_timer"));
     m_bar->setGeometry(3, 3, 0, 19);
     m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true), QStringLiteral("#f4efce"),
@@ -159,7 +135,7 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     m_results = new ResultsPanel(panel);
     connect(m_results, &ResultsPanel::closeRequested, &flow, &RoundFlow::button_showClick);
 
-    m_winner = new BannerFrame(panel);
+    m_winner = new GradientPanel({QColor(252, 246, 223), QColor(234, 220, 172), Amber, 2.0, 8}, panel);
     m_winner->setObjectName(QStringLiteral("panel_winner"));
     m_winner->setGeometry(24, 144, 383, 41);
     m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19), ui::arial(16, true),

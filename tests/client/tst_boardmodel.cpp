@@ -57,7 +57,6 @@ private Q_SLOTS:
     void releasePointsMapToCells_data();
     void releasePointsMapToCells();
     void clickingChoosesOnceAndOnlyWhileOpen();
-    void rightButtonSubmitsEvenAnEmptyWord();
     void typedLettersTakeTheFirstFreeCell();
     void takingBackRestoresOnlyTheLastLetter();
     void clearingAndSubmittingEmptyTheWord();
@@ -209,25 +208,6 @@ void TestBoardModel::clickingChoosesOnceAndOnlyWhileOpen()
     QCOMPARE(played, (QStringList{"puttile", "puttile", "invalid", "puttile"}));
 }
 
-void TestBoardModel::rightButtonSubmitsEvenAnEmptyWord()
-{
-    BoardModel b;
-    b.makeboard(dealOf(Deal));
-    QSignalSpy submitted(&b, &BoardModel::wordSubmitted);
-    b.paintbox_boardMouseUp(true, 5, 5);
-    QCOMPARE(submitted.count(), 0); // closed
-    b.setOpen(true);
-    b.paintbox_boardMouseUp(true, 500, 500);
-    b.checkforletter('C');
-    b.checkforletter('A');
-    b.paintbox_boardMouseUp(true, 5, 5);
-    QCOMPARE(submitted.count(), 2);
-    QCOMPARE(submitted.at(0).at(0).toString(), QString());
-    QCOMPARE(submitted.at(1).at(0).toString(), QStringLiteral("CA"));
-    QCOMPARE(b.word(), QString());
-    QCOMPARE(markedCells(b), 0);
-}
-
 void TestBoardModel::typedLettersTakeTheFirstFreeCell()
 {
     BoardModel b;
@@ -295,13 +275,15 @@ void TestBoardModel::clearingAndSubmittingEmptyTheWord()
     QCOMPARE(b.selected(), QStringList());
     b.checkforletter('A');
     b.button_enterClick();
-    QCOMPARE(submitted.count(), 1);
+    b.paintbox_boardMouseUp(true, 500, 500); // the right button submits even an empty word
+    QCOMPARE(submitted.count(), 2);
     QCOMPARE(submitted.at(0).at(0).toString(), QStringLiteral("A"));
+    QCOMPARE(submitted.at(1).at(0).toString(), QString());
     b.setOpen(false);
     b.checkforletter('A');
     b.button_enterClick();
-    b.hitdone();
-    QCOMPARE(submitted.count(), 1); // closed: nothing goes out, the word stays
+    b.paintbox_boardMouseUp(true, 5, 5);
+    QCOMPARE(submitted.count(), 2); // closed: nothing goes out, the word stays
     QCOMPARE(b.word(), QStringLiteral("A"));
 }
 

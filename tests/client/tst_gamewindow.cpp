@@ -9,7 +9,6 @@
 #include "client/clientsession.h"
 #include "client/launcher.h"
 #include "client/quickhelp.h"
-#include "client/resultspanel.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
 #include "client/roundroom.h"
@@ -53,12 +52,10 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void clickedTilesAndTheRightButtonSendTheWord();
     void typedKeysDriveTheBoard();
     void typingOffSendsKeysToTheChat();
     void scoresArePlacedAfterTheName();
     void clockBarStaysInItsFrameAndTimeUpHidesTheButtons();
-    void resultsBannerAndStartButton();
     void peerTextIsPlainText();
     void screenReadersReadTheBoardAndTheButtons();
 
@@ -139,31 +136,6 @@ void TestGameWindow::key(int k, Qt::KeyboardModifiers modifiers)
 {
     QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : m_window.get();
     QTest::keyClick(target, Qt::Key(k), modifiers);
-}
-
-void TestGameWindow::clickedTilesAndTheRightButtonSendTheWord()
-{
-    openRound();
-    auto *board = m_window->boardRoom().board();
-    QLabel *word = m_window->boardRoom().wordLine();
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 1));
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 2));
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 2)); // used already
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 3));
-    QCOMPARE(word->text(), QStringLiteral("CAT"));
-    QCOMPARE(m_sound->played, (QStringList{"puttile", "puttile", "invalid", "puttile"}));
-    QTest::mouseClick(board, Qt::RightButton, {}, centreOf(4, 4));
-    QCOMPARE(hostHears(), QByteArray("CMD_myword+2+CAT+\xff"));
-    QCOMPARE(word->text(), QString());
-
-    // SUBMIT and CLEAR do the same with the buttons.
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 4));
-    m_window->boardRoom().enterButton()->click();
-    QTest::mouseClick(board, Qt::LeftButton, {}, centreOf(1, 5));
-    m_window->boardRoom().clearButton()->click();
-    QCOMPARE(hostHears(), QByteArray("CMD_myword+2+E+\xff"));
-    QCOMPARE(m_window->board().mark(1, 5), 0);
-    QCOMPARE(m_sound->played.last(), QStringLiteral("clear"));
 }
 
 void TestGameWindow::typedKeysDriveTheBoard()
@@ -280,41 +252,6 @@ void TestGameWindow::clockBarStaysInItsFrameAndTimeUpHidesTheButtons()
     QTest::mouseClick(m_window->boardRoom().board(), Qt::RightButton, {}, centreOf(1, 1));
     key(Qt::Key_Return);
     QCOMPARE(hostHears(), QByteArray());
-}
-
-void TestGameWindow::resultsBannerAndStartButton()
-{
-    m_window->launcher().identity().host = true;
-    openRound(1);
-    QVERIFY(!m_window->startButton()->isVisible());
-    hostSays("CMD_hisword+1+9+CAT+\xff" "CMD_notvalid+1+1+QZX+\xff" "CMD_notvalid+2+1+CAT+\xff");
-    auto &round = m_window->roundRoom();
-    QListWidget *words = round.wordList();
-    QCOMPARE(words->count(), 3);
-    QCOMPARE(words->item(0)->text(), QStringLiteral("9 : CAT"));
-    QCOMPARE(words->item(1)->text(), QStringLiteral("QZX : Not Valid"));
-    QCOMPARE(words->item(2)->text(), QStringLiteral("CAT : Repeat"));
-    QCOMPARE(round.statusLabel()->text(), QStringLiteral("You already found: CAT."));
-    round.listButton()->click();
-    QVERIFY(round.listButton()->isChecked());
-
-    hostSays("CMD_roundover+1+9+9+CAT:9,+2+0+0++3+0+0++4+0+0++5+0+0++6+0+0+\xff");
-    auto *results = round.results();
-    QVERIFY(results->isVisible());
-    QCOMPARE(results->nameLabel(1)->text(), QStringLiteral("Kim"));
-    QCOMPARE(results->nameLabel(3)->text(), QStringLiteral("<Waiting>"));
-    QCOMPARE(results->list(1)->count(), 1);
-    QCOMPARE(results->list(1)->item(0)->text(), QStringLiteral("CAT:9"));
-    QCOMPARE(results->list(2)->count(), 0);
-    results->closeButton()->click();
-    QVERIFY(!results->isVisible());
-
-    hostSays("CMD_winner+Kim+\xff");
-    QVERIFY(round.winnerBanner()->isVisible());
-    QCOMPARE(round.winnerLabel()->text(), QStringLiteral("You have Won the Game!"));
-    QCOMPARE(round.statusLabel()->text(), QStringLiteral("Game Over!"));
-    QVERIFY(m_window->startButton()->isVisible());
-    QCOMPARE(m_sound->played.last(), QStringLiteral("gameover"));
 }
 
 void TestGameWindow::peerTextIsPlainText()

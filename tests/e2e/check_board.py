@@ -71,7 +71,10 @@ try:
     click_node(first(app, name="Shuffle", role="push button"))
     check(every_letter_once("SHUFFLE"), "after SHUFFLE the same 36 letters can all be typed once")
     check(sorted(sum(before, [])) == sorted(sum(board_rows(app), [])), "the shuffle keeps the letters")
-    check(host.hear() == b"", "clearing with 1 sends nothing")
+    click(*cell(1, 1))
+    click_node(first(app, name="Clear", role="push button"))
+    check(wait_for(lambda: text_of(app, "Word under construction") == ""), "CLEAR empties the word line")
+    check(host.hear() == b"", "clearing with 1 or CLEAR sends nothing")
 
     host.say("CMD_hisscore+2+45+9+")
     check(wait_for(lambda: text_of(app, "Score of seat 2") == "45"), "CMD_hisscore+2+45+9+ shows 45")
