@@ -70,17 +70,21 @@ void Roster::newplayerinfo(const QString &fields)
             if (flag == QLatin1String("1"))
                 s->watching = true;
             Q_EMIT seatChanged(number);
-        } else if (isSpy(number) && m_spies.size() < MaxSpyEntries) {
+            continue;
+        }
+        // A number the host cannot give (0, negative, above 9) names nobody
+        // to list, and a broken host must not fill the list without end.
+        if (!isSpy(number))
+            continue;
+        if (m_spies.size() < MaxSpyEntries) {
             const QString entry = QString::number(number) + QStringLiteral(": ") + name;
             m_spies.append(entry);
             Q_EMIT spyAdded(entry);
-            if (number == m_own)
-                Q_EMIT chatLine(QStringLiteral("0+You are spying."));
-            else
-                Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is spying."));
         }
-        // A number the host cannot give (0, negative, above 9) names nobody
-        // to list; a broken host must not fill the spy list without end.
+        if (number == m_own)
+            Q_EMIT chatLine(QStringLiteral("0+You are spying."));
+        else
+            Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is spying."));
     }
     Q_EMIT soundRequested(QStringLiteral("entered"));
 }

@@ -43,6 +43,7 @@ private Q_SLOTS:
     void chatterSoundsPlayOrBecomeChatLines();
     void phraseButtonsSendOneActionPerPause();
     void smileyGoesIntoTheInputBox();
+    void numbersNoHostGivesNameNobody();
 
 private:
     void hostSays(const QByteArray &lines);
@@ -280,6 +281,20 @@ void TestSeats::smileyGoesIntoTheInputBox()
     QCOMPARE(input->text(), QStringLiteral(":)#12:)#27"));
     QCOMPARE(input->cursorPosition(), int(input->text().size()));
     QCOMPARE(hostHears(), QByteArray()); // nothing is sent before Enter
+}
+
+void TestSeats::numbersNoHostGivesNameNobody()
+{
+    vorlith::client::Roster roster;
+    QSignalSpy changed(&roster, &vorlith::client::Roster::seatChanged);
+    roster.newplayerinfo(QStringLiteral("0+Ghost+1+10+Far+0+-1+Neg+1+2147483647+Big+0"));
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(roster.spies().isEmpty());
+    QCOMPARE(roster.seatNames(), QStringList(6, QStringLiteral("<Waiting>")));
+    // The same spy announced again and again is listed up to a bound.
+    for (int i = 0; i < 150; ++i)
+        roster.newplayerinfo(QStringLiteral("8+Zed+0"));
+    QCOMPARE(roster.spies().size(), vorlith::client::Roster::MaxSpyEntries);
 }
 
 QTEST_MAIN(TestSeats)
