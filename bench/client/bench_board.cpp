@@ -22,6 +22,7 @@
 #include "host/gameengine.h"
 #include "host/registry.h"
 #include "host/server.h"
+#include "net/sock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -147,8 +148,15 @@ int main(int argc, char **argv)
     out() << "  letter:    " << typed.text() << Qt::endl;
     out() << "  Backspace: " << takenBack.text() << Qt::endl;
 
-    // 2. Enter to the verdict painted in the status line.
-    Figures verdicts(Figures::Unit::Milliseconds);
+    // 2. Enter to the verdict painted in the status line, and on the way the
+    // moment its bytes reach the client.
+    Figures verdicts(Figures::Unit::Milliseconds), arrived(Figures::Unit::Milliseconds);
+    QElapsedTimer sinceEnter;
+    qint64 arrivedAt = -1;
+    QObject::connect(&window.session().sock(), &net::Sock::readEvent, &window, [&] {
+        if (arrivedAt < 0 && sinceEnter.isValid())
+            arrivedAt = sinceEnter.nsecsElapsed();
+    });
     for (int i = 0; i < samples / 4 + 1; ++i) {
         server.registry().record(1)->roundWords.clear(); // the words count afresh
         for (const QByteArray &word : Words) {
@@ -156,15 +164,17 @@ int main(int argc, char **argv)
                 press(&window, Qt::Key_A + (letter - 'A'));
             const QString before = status->text();
             statusPaint.painted = false;
-            QElapsedTimer t;
-            t.start();
+            arrivedAt = -1;
+            sinceEnter.start();
             press(&window, Qt::Key_Return);
             if (!spinUntil([&] { return statusPaint.painted && status->text() != before; }))
                 return 1;
-            verdicts.add(t.nsecsElapsed());
+            verdicts.add(sinceEnter.nsecsElapsed());
+            arrived.add(arrivedAt);
         }
     }
     out() << "Enter to the verdict shown (1 ms client tick, 10 ms host tick):" << Qt::endl;
-    out() << "  " << verdicts.text() << Qt::endl;
+    out() << "  verdict shown:       " << verdicts.text() << Qt::endl;
+    out() << "  its bytes at client: " << arrived.text() << Qt::endl;
     return 0;
 }

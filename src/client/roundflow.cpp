@@ -152,8 +152,8 @@ void RoundFlow::hisword(const QString &fields)
     if (w.slot != m_roster.ownNumber())
         return;
     setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
-    addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
     Q_EMIT viewChanged();
+    addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
     Q_EMIT soundRequested(QStringLiteral("goodword"));
     Q_EMIT wordRecorded(w.word);
 }
@@ -163,14 +163,16 @@ void RoundFlow::notvalid(const QString &fields)
     const proto::NotValid v = proto::readNotValid(fields);
     if (v.slot != m_roster.ownNumber())
         return;
+    // The status line first: it is the verdict the player waits for.
     if (v.verdict == 1) {
         setStatus(v.word + QStringLiteral(" is not a valid word."));
+        Q_EMIT viewChanged();
         addWordRow(v.word.toUpper() + QStringLiteral(" : Not Valid"));
     } else if (v.verdict == 2) {
         setStatus(QStringLiteral("You already found: ") + v.word + QStringLiteral("."));
+        Q_EMIT viewChanged();
         addWordRow(v.word.toUpper() + QStringLiteral(" : Repeat"));
     }
-    Q_EMIT viewChanged();
     Q_EMIT soundRequested(QStringLiteral("badword"));
 }
 

@@ -114,6 +114,8 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     m_wordList->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; color: #1f4a6d; }"
                                              " QListWidget::item { height: 19px; }"));
     m_wordList->setAccessibleName(QStringLiteral("Your words"));
+    m_wordList->setUniformItemSizes(true); // a row more costs the same however long the list
+
     m_wordPanel->lower();
 
     const auto makeTab = [panel](const char *name, const QString &text, int x) {
@@ -167,7 +169,12 @@ void RoundRoom::showView()
     m_round->setText(v.roundLabel);
     m_time->setText(v.timeLabel);
     m_clock->setClock(v.clock, v.barWidth);
-    m_status->setText(v.status);
+    if (m_status->text() != v.status) {
+        m_status->setText(v.status);
+        // A verdict is what the player waits for: it is drawn now rather
+        // than with the window's next scheduled update.
+        m_status->repaint();
+    }
     m_results->setVisible(v.resultsShown);
     m_winnerFront->setText(v.winner);
     m_winnerShadow->setText(v.winner);
