@@ -7,8 +7,24 @@
 #include <QDir>
 #include <QIcon>
 #include <QLockFile>
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 
 namespace vorlith::app {
+
+QString portFromEnvironment(const char *variable, const QString &fallback)
+{
+    if (!qEnvironmentVariableIsSet(variable))
+        return fallback;
+    const QString text = qEnvironmentVariable(variable).trimmed();
+    bool ok = false;
+    const uint port = text.toUInt(&ok, 10);
+    if (ok && port >= 1 && port <= 65535)
+        return QString::number(port);
+    qCWarning(lcApp) << variable << "holds no port number:" << text << "- using" << fallback;
+    return fallback;
+}
 
 int run(int argc, char **argv)
 {
@@ -26,6 +42,8 @@ int run(int argc, char **argv)
 
     Program::Options options;
     options.params = QApplication::arguments().mid(1);
+    options.gamePort = portFromEnvironment("VORLITH_HOST_PORT", options.gamePort);
+    options.presencePort = portFromEnvironment("VORLITH_PRESENCE_PORT", options.presencePort);
     Program program(options);
     QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     program.start();

@@ -1,6 +1,7 @@
 #include "chat/phrases.h"
 
 #include "ui/clicklabel.h"
+#include "ui/plaintext.h"
 #include "ui/resources.h"
 #include "ui/theme.h"
 
@@ -65,6 +66,7 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
         b->setAccessibleDescription(builtInPhrases().at(n - 1));
         connect(b, &ui::ImageButton::clicked, this, [this, n] { b_phraseClick(n); });
         m_buttons[static_cast<size_t>(n - 1)] = b;
+        setPhrase(n, builtInPhrases().at(n - 1));
     }
 
     m_chatter = makeButton(panel, QStringLiteral("b_phrase10.png"), x + Count * 24 + 4, y,
@@ -108,16 +110,17 @@ ui::ImageButton *PhraseButtons::button(int number) const
 
 QString PhraseButtons::phrase(int number) const
 {
-    const ui::ImageButton *b = button(number);
-    return b ? b->toolTip() : QString();
+    return button(number) ? m_phrases[static_cast<size_t>(number - 1)] : QString();
 }
 
 void PhraseButtons::setPhrase(int number, const QString &text)
 {
-    if (ui::ImageButton *b = button(number)) {
-        b->setToolTip(text);
-        b->setAccessibleDescription(text);
-    }
+    ui::ImageButton *b = button(number);
+    if (!b)
+        return;
+    m_phrases[static_cast<size_t>(number - 1)] = text;
+    b->setToolTip(ui::plainTextHint(text));
+    b->setAccessibleDescription(text);
 }
 
 QStringList PhraseButtons::phrases() const

@@ -65,7 +65,7 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         name->setFont(ui::arial(13, true));
         name->setStyleSheet(style);
         name->setGeometry(p.nameLeft, p.nameTop, 86, 18);
-        name->setTextFormat(Qt::PlainText);
+        name->setTextFormat(Qt::PlainText); // a name is whatever the player typed
         name->setText(tally::emptySeatName());
         name->setAccessibleDescription(QStringLiteral("Seat %1").arg(n));
         name->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -76,8 +76,8 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.name = name;
 
         s.score = new QLabel(QStringLiteral("0"), panel);
-        s.score->setTextFormat(Qt::PlainText);
         s.score->setObjectName(QStringLiteral("label_score%1").arg(n));
+        s.score->setTextFormat(Qt::PlainText);
         s.score->setFont(ui::arial(13, true));
         s.score->setStyleSheet(style);
         s.score->move(p.scoreLeft, p.nameTop);
@@ -85,8 +85,8 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.score->setAccessibleDescription(QStringLiteral("Score of seat %1").arg(n));
 
         s.bonus = new QLabel(panel);
-        s.bonus->setTextFormat(Qt::PlainText);
         s.bonus->setObjectName(QStringLiteral("label_bonus%1").arg(n));
+        s.bonus->setTextFormat(Qt::PlainText);
         s.bonus->setFont(ui::arial(13, true));
         s.bonus->setStyleSheet(style);
         s.bonus->move(p.scoreLeft + 40, p.nameTop);
