@@ -20,8 +20,21 @@ from gi.repository import Atspi
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BINARY = os.environ.get("VORLITH_BINARY", os.path.join(ROOT, "build", "vorlith"))
-HOST_PORT = int(os.environ.get("VORLITH_HOST_PORT", "7772"))
-PRESENCE_PORT = int(os.environ.get("VORLITH_PRESENCE_PORT", "9001"))
+
+
+def _free_port():
+    s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    s.bind(("127.0.0.1", 0))
+    port = s.getsockname()[1]
+    s.close()
+    return port
+
+
+# The program takes its ports from these; free ones unless given.
+HOST_PORT = int(os.environ.get("VORLITH_HOST_PORT") or _free_port())
+PRESENCE_PORT = int(os.environ.get("VORLITH_PRESENCE_PORT") or _free_port())
+os.environ["VORLITH_HOST_PORT"] = str(HOST_PORT)
+os.environ["VORLITH_PRESENCE_PORT"] = str(PRESENCE_PORT)
 TERMINATOR = b"\xff"
 
 failures = []

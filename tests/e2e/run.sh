@@ -6,9 +6,9 @@
 #   tests/e2e/run.sh                      # every check
 #   tests/e2e/run.sh check_board.py       # one of them
 #
-# Needs a built program (build/vorlith, or VORLITH_BINARY), the packages in
-# tests/e2e/README.md, and the game's ports free (7772 and 9001, or
-# VORLITH_HOST_PORT / VORLITH_PRESENCE_PORT where the program honours them).
+# Needs a built program (build/vorlith, or VORLITH_BINARY) and the packages in
+# tests/e2e/README.md. The programs run on free ports (VORLITH_HOST_PORT and
+# VORLITH_PRESENCE_PORT, picked by the scripts unless set).
 set -euo pipefail
 ulimit -c unlimited 2>/dev/null || true
 here=$(cd "$(dirname "$0")" && pwd)
