@@ -10,6 +10,7 @@
 // QT_QPA_PLATFORM says otherwise)
 
 #include "chat/sounds.h"
+#include "common/deal.h"
 #include "common/figures.h"
 #include "client/boardmodel.h"
 #include "client/boardroom.h"
@@ -94,19 +95,8 @@ int main(int argc, char **argv)
     dict::TDictn spellit;
     if (!spellit.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")))
         return 1;
-    QList<int> deal;
-    for (char letter : BoardLetters) {
-        for (size_t r = 0; r < GameEngine::LetterTable.size(); ++r) {
-            const auto &row = GameEngine::LetterTable[r];
-            if (const auto c = std::find(row.begin(), row.end(), letter); c != row.end()) {
-                deal << int(c - row.begin()) << int(r);
-                break;
-            }
-        }
-    }
     host::TServer server;
-    GameEngine game(server.registry(), server, spellit,
-                    [&deal, at = qsizetype(0)](int) mutable { return deal[at++ % deal.size()]; });
+    GameEngine game(server.registry(), server, spellit, bench::riggedDeal(BoardLetters));
     game.setManual(true); // the round stays open while the figures are taken
     server.setGame(&game);
     server.setPortName(QStringLiteral("0"));

@@ -7,6 +7,7 @@
 //  2. From the participant sending CMD_myword to the complete reply, with the
 //     host's 10 ms dispatch timer running as in the program.
 
+#include "common/deal.h"
 #include "common/figures.h"
 #include "dict/dictn.h"
 #include "host/gameengine.h"
@@ -85,20 +86,8 @@ int main(int argc, char **argv)
         out() << spellit.errorText() << Qt::endl;
         return 1;
     }
-    QList<int> deal;
-    for (char letter : BoardLetters) {
-        for (size_t r = 0; r < GameEngine::LetterTable.size(); ++r) {
-            const auto &row = GameEngine::LetterTable[r];
-            if (const auto c = std::find(row.begin(), row.end(), letter); c != row.end()) {
-                deal << int(c - row.begin()) << int(r);
-                break;
-            }
-        }
-    }
     host::TServer server;
-    GameEngine game(server.registry(), server, spellit, [&deal, at = qsizetype(0)](int) mutable {
-        return deal[at++ % deal.size()];
-    });
+    GameEngine game(server.registry(), server, spellit, bench::riggedDeal(BoardLetters));
     game.setManual(true);
     server.setGame(&game);
     server.setPortName(QStringLiteral("0"));
