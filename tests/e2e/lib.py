@@ -38,6 +38,7 @@ os.environ["VORLITH_PRESENCE_PORT"] = str(PRESENCE_PORT)
 TERMINATOR = b"\xff"
 
 failures = []
+folders = []  # the programs' folders, removed when every check passed
 
 
 def check(condition, what):
@@ -49,6 +50,9 @@ def check(condition, what):
 
 def finish():
     print("%d failure(s)" % len(failures))
+    if not failures:
+        for folder in folders:
+            shutil.rmtree(folder, ignore_errors=True)
     sys.exit(1 if failures else 0)
 
 
@@ -123,6 +127,7 @@ class Program:
 
     def __init__(self, *params, env=None):
         self.dir = tempfile.mkdtemp(prefix="vorlith-e2e-")
+        folders.append(self.dir)
         self.path = os.path.join(self.dir, "vorlith")
         shutil.copy(BINARY, self.path)
         e = dict(os.environ)
