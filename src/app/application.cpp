@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/program.h"
+#include "ui/deferredicons.h"
 #include "ui/resources.h"
 #include "ui/theme.h"
 
@@ -30,6 +31,7 @@ int run(int argc, char **argv)
 {
     ui::initResources();
     QApplication app(argc, argv);
+    QApplication::setStyle(new ui::DeferredIconStyle);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
     QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));

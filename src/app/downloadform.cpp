@@ -66,7 +66,6 @@ Tdownload::Tdownload(const LobbyPlaces &places, QWidget *parent)
     m_picture->setAlignment(Qt::AlignCenter);
     m_picture->setAccessibleName(QStringLiteral("Online play is closed"));
     d->addWidget(m_picture);
-    setPicture(ui::jpegPicture(QStringLiteral("download.jpg")));
     d->addWidget(wrappedText(
         QStringLiteral("Download The Brakmo Lobby Now to play this  and other exciting games online with other players! "),
         downloadPanel));
@@ -157,8 +156,18 @@ void Tdownload::setProcessStarter(ProcessStarter starter)
 
 void Tdownload::setPicture(const QImage &picture)
 {
+    m_pictureSet = true;
     m_picture->setPixmap(QPixmap::fromImage(picture));
     m_picture->setVisible(!picture.isNull());
+}
+
+void Tdownload::setVisible(bool visible)
+{
+    // Decoded before the window is laid out for showing, so it opens at its
+    // full size; a game that never offers the download never decodes it.
+    if (visible && !m_pictureSet)
+        setPicture(ui::jpegPicture(QStringLiteral("download.jpg")));
+    QDialog::setVisible(visible);
 }
 
 QStringList Tdownload::installerArguments()

@@ -39,8 +39,11 @@ public:
 
     /// Replaces the way programs are started (tests record them instead).
     void setProcessStarter(ProcessStarter starter);
-    /// Shows \a picture on the download panel; a null picture leaves the panel without one.
+    /// Shows \a picture on the download panel; a null picture leaves the panel
+    /// without one. Until it is called, the window's own picture is decoded
+    /// the first time the window shows.
     void setPicture(const QImage &picture);
+    void setVisible(bool visible) override;
 
     HttpFetch &fetch() { return *m_fetch; }
     DownloadState downloadState() const { return m_downloadState; }
@@ -75,6 +78,7 @@ private:
     std::unique_ptr<QFile> m_file;
     DownloadState m_downloadState{NoDownload};
     bool m_focused{false};
+    bool m_pictureSet{false};
 
     QLabel *m_picture{nullptr};
     QPushButton *m_downloadButton{nullptr};

@@ -17,8 +17,8 @@
 
 namespace vorlith::app {
 
-WindowPreferences::WindowPreferences(client::Tchat &chat, client::Tgamestart &gameStart)
-    : m_chat(chat), m_gameStart(gameStart)
+WindowPreferences::WindowPreferences(client::Tchat &chat, std::function<client::Tgamestart &()> gameStart)
+    : m_chat(chat), m_gameStart(std::move(gameStart))
 {
 }
 
@@ -66,22 +66,22 @@ void WindowPreferences::setTextColorText(const QString &text)
 
 int WindowPreferences::rounds() const
 {
-    return m_gameStart.rounds();
+    return m_gameStart().rounds();
 }
 
 void WindowPreferences::setRounds(int rounds)
 {
-    m_gameStart.setRounds(rounds);
+    m_gameStart().setRounds(rounds);
 }
 
 int WindowPreferences::creationTime() const
 {
-    return m_gameStart.creationTime();
+    return m_gameStart().creationTime();
 }
 
 void WindowPreferences::setCreationTime(int seconds)
 {
-    m_gameStart.setCreationTime(seconds);
+    m_gameStart().setCreationTime(seconds);
 }
 
 int WindowPreferences::turnSound() const

@@ -2,6 +2,8 @@
 
 #include "app/settings.h"
 
+#include <functional>
+
 namespace vorlith::client {
 class Tchat;
 class Tgamestart;
@@ -14,7 +16,8 @@ namespace vorlith::app {
 class WindowPreferences final : public SettingsTarget
 {
 public:
-    WindowPreferences(client::Tchat &chat, client::Tgamestart &gameStart);
+    /// \a gameStart gives the game options dialog, made when first needed.
+    WindowPreferences(client::Tchat &chat, std::function<client::Tgamestart &()> gameStart);
 
     int textSize() const override;
     void setTextSize(int points) override;
@@ -37,7 +40,7 @@ public:
 
 private:
     client::Tchat &m_chat;
-    client::Tgamestart &m_gameStart;
+    std::function<client::Tgamestart &()> m_gameStart;
 };
 
 } // namespace vorlith::app

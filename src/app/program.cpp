@@ -32,13 +32,7 @@ Program::Program(const Options &options)
 {
     // The main window comes first: the others copy its background picture.
     m_chat = std::make_unique<client::Tchat>(options.soundOutput);
-    const QPixmap background = m_chat->backgroundPicture();
-    m_about = std::make_unique<ui::Tabout>(background);
-    m_download = std::make_unique<Tdownload>();
-    m_gameStart = std::make_unique<client::Tgamestart>(background);
-    m_gameStart->setCentredOn(m_chat.get());
-    m_help = std::make_unique<ui::Thelp>(background, m_about.get());
-    m_phrases = std::make_unique<chat::Tphrases>(background);
+    m_background = m_chat->backgroundPicture();
 
     // The host engine, with its dictionary; dormant until hosting starts.
     m_dictionary = std::make_unique<dict::TDictn>();
@@ -50,16 +44,13 @@ Program::Program(const Options &options)
                                                 [this](int n) { return draw(n); });
     m_server->setGame(m_game.get());
 
-    m_spyList = std::make_unique<client::Tspylist>(background);
-    m_tally = std::make_unique<tally::Ttallylist>(background, &m_chat->roster());
-
-    m_preferences = std::make_unique<WindowPreferences>(*m_chat, *m_gameStart);
+    m_preferences = std::make_unique<WindowPreferences>(*m_chat, [this]() -> client::Tgamestart & { return gameStart(); });
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
 
     client::Tchat &chat = *m_chat;
-    m_spyList->observe(chat.roster());
-    chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(), m_phrases.get(),
-                     m_spyList.get(), m_tally.get()});
+    chat.setWindows({[this] { return &about(); }, [this] { return &download(); }, [this] { return &gameStart(); },
+                     [this] { return &help(); }, [this] { return &phrases(); }, [this] { return &spyList(); },
+                     [this] { return &tally(); }});
     chat.setRandomSource([this](int n) { return draw(n); });
     client::Launcher &launcher = chat.launcher();
     launcher.setGamePort(options.gamePort);
@@ -70,16 +61,91 @@ Program::Program(const Options &options)
         launcher.setGamePort(QString::number(m_server->listeningPort()));
     });
     launcher.setLaunchParameters(options.params);
+    // The hidden windows wait until the game has been started or joined:
+    // nobody can see them before, and a start need not wait for them.
+    connect(&launcher, &client::Launcher::launched, this, &Program::makeWindows, Qt::QueuedConnection);
+    connect(&launcher, &client::Launcher::hostingChanged, this, [this](bool host) {
+        if (m_spyList)
+            m_spyList->popup_kickhim()->setEnabled(host);
+    });
 
-    connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat, &client::Tchat::kicking);
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
     connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
-    connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
-    connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
-    // Handing over to the installer or the lobby program ends the game the
-    // normal way, so settings and tally are saved.
-    connect(m_download.get(), &Tdownload::closeProgramRequested, &chat, &QWidget::close);
+}
+
+void Program::makeWindows()
+{
+    about();
+    download();
+    gameStart();
+    help();
+    phrases();
+    spyList();
+    tally();
+}
+
+ui::Tabout &Program::about()
+{
+    if (!m_about)
+        m_about = std::make_unique<ui::Tabout>(m_background);
+    return *m_about;
+}
+
+Tdownload &Program::download()
+{
+    if (!m_download) {
+        m_download = std::make_unique<Tdownload>();
+        // Handing over to the installer or the lobby program ends the game
+        // the normal way, so settings and tally are saved.
+        connect(m_download.get(), &Tdownload::closeProgramRequested, m_chat.get(), &QWidget::close);
+    }
+    return *m_download;
+}
+
+client::Tgamestart &Program::gameStart()
+{
+    if (!m_gameStart) {
+        m_gameStart = std::make_unique<client::Tgamestart>(m_background);
+        m_gameStart->setCentredOn(m_chat.get());
+        connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
+    }
+    return *m_gameStart;
+}
+
+ui::Thelp &Program::help()
+{
+    if (!m_help)
+        m_help = std::make_unique<ui::Thelp>(m_background, &about());
+    return *m_help;
+}
+
+chat::Tphrases &Program::phrases()
+{
+    if (!m_phrases) {
+        m_phrases = std::make_unique<chat::Tphrases>(m_background);
+        connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
+    }
+    return *m_phrases;
+}
+
+client::Tspylist &Program::spyList()
+{
+    if (!m_spyList) {
+        m_spyList = std::make_unique<client::Tspylist>(m_background);
+        // The roster holds the spies from the start; the list shows them all.
+        m_spyList->observe(m_chat->roster());
+        m_spyList->popup_kickhim()->setEnabled(m_chat->launcher().isHost());
+        connect(m_spyList.get(), &client::Tspylist::kickRequested, m_chat.get(), &client::Tchat::kicking);
+    }
+    return *m_spyList;
+}
+
+tally::Ttallylist &Program::tally()
+{
+    if (!m_tally)
+        m_tally = std::make_unique<tally::Ttallylist>(m_background, &m_chat->roster());
+    return *m_tally;
 }
 
 Program::~Program()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPixmap>
 #include <QStringList>
 
 #include <QRandomGenerator>
@@ -37,8 +38,10 @@ class Settings;
 class Tdownload;
 class WindowPreferences;
 
-/// The whole program: its nine windows created in their order and wired
-/// together, the host engine beside them.
+/// The whole program: its nine windows wired together, the host engine beside
+/// them. The main window and the host engine are made at once; the seven
+/// windows that start hidden are made, in their order, right after the launch
+/// step has run, or earlier the moment one of them is needed.
 class Program : public QObject
 {
     Q_OBJECT
@@ -59,13 +62,16 @@ public:
 
     client::Tchat &mainWindow() { return *m_chat; }
     host::TServer &server() { return *m_server; }
-    client::Tgamestart &gameStart() { return *m_gameStart; }
-    ui::Tabout &about() { return *m_about; }
-    ui::Thelp &help() { return *m_help; }
-    Tdownload &download() { return *m_download; }
-    client::Tspylist &spyList() { return *m_spyList; }
-    chat::Tphrases &phrases() { return *m_phrases; }
-    tally::Ttallylist &tally() { return *m_tally; }
+    // The hidden windows, each made when first asked for.
+    client::Tgamestart &gameStart();
+    ui::Tabout &about();
+    ui::Thelp &help();
+    Tdownload &download();
+    client::Tspylist &spyList();
+    chat::Tphrases &phrases();
+    tally::Ttallylist &tally();
+    /// Makes every hidden window not made yet, in their order.
+    void makeWindows();
     host::GameEngine &game() { return *m_game; }
     Settings &settings() { return *m_settings; }
 
@@ -85,6 +91,7 @@ private:
     /// The one generator of the process, seeded from the clock.
     QRandomGenerator m_random;
     std::unique_ptr<client::Tchat> m_chat;
+    QPixmap m_background;
     std::unique_ptr<ui::Tabout> m_about;
     std::unique_ptr<Tdownload> m_download;
     std::unique_ptr<client::Tgamestart> m_gameStart;

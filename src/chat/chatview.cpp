@@ -494,7 +494,8 @@ void ChatView::ensureLayout()
                 LayoutFont &lf = m_layoutFonts[std::size_t(i)];
                 lf.font = fontOf(m_styles[std::size_t(i)]);
                 lf.metrics = QFontMetrics(lf.font);
-                lf.advancesReady = false;
+                lf.exactMetrics = QFontMetricsF(lf.font);
+                lf.advanceKnown.reset();
             }
         }
         // Only the lines that use a changed style need laying out again.
@@ -542,15 +543,15 @@ void ChatView::ensureLayout()
     updateScrollRange();
 }
 
-const std::array<qreal, 256> &ChatView::LayoutFont::singleByteAdvances() const
+qreal ChatView::LayoutFont::advance(uchar c) const
 {
-    if (!advancesReady) {
-        const QFontMetricsF fm(font);
-        for (int c = 0; c < 256; ++c)
-            advances[std::size_t(c)] = fm.horizontalAdvance(QChar(char16_t(c)));
-        advancesReady = true;
+    // A line uses few of the 256: asking for each as it comes costs the
+    // first line a handful of glyphs instead of all of them.
+    if (!advanceKnown[c]) {
+        advances[c] = exactMetrics.horizontalAdvance(QChar(char16_t(c)));
+        advanceKnown[c] = true;
     }
-    return advances;
+    return advances[c];
 }
 
 /// Widths of pieces of one line's text in one style. Single-byte text adds up
@@ -571,10 +572,9 @@ public:
     {
         if (!m_narrow)
             return advance(m_font.metrics, m_text, start, length);
-        const std::array<qreal, 256> &table = m_font.singleByteAdvances();
         qreal sum = 0;
         for (int i = start; i < start + length; ++i)
-            sum += table[uchar(m_narrow[i])];
+            sum += m_font.advance(uchar(m_narrow[i]));
         return qRound(sum);
     }
 
@@ -583,11 +583,10 @@ public:
     int fit(int start, int length, int available, int *width) const
     {
         if (m_narrow) {
-            const std::array<qreal, 256> &table = m_font.singleByteAdvances();
             qreal sum = 0;
             int n = 0;
             while (n < length) {
-                const qreal next = sum + table[uchar(m_narrow[start + n])];
+                const qreal next = sum + m_font.advance(uchar(m_narrow[start + n]));
                 if (qRound(next) > available)
                     break;
                 sum = next;

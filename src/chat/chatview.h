@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <deque>
 #include <memory>
 #include <vector>
@@ -260,11 +261,12 @@ private:
     {
         QFont font;
         QFontMetrics metrics{QFont()};
-        /// Advance of each single-byte character, filled on first use: lines
-        /// of such text are measured by adding these up.
+        QFontMetricsF exactMetrics{QFont()};
+        /// Advances of single-byte characters, each asked of the font when
+        /// first used: lines of such text are measured by adding these up.
         mutable std::array<qreal, 256> advances{};
-        mutable bool advancesReady{false};
-        const std::array<qreal, 256> &singleByteAdvances() const;
+        mutable std::bitset<256> advanceKnown;
+        qreal advance(uchar c) const;
     };
     /// Measures the text of one line in one style.
     class Measure;

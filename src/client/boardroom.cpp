@@ -42,7 +42,7 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
     m_word->setAlignment(Qt::AlignCenter);
     m_word->setTextFormat(Qt::PlainText);
     m_word->setFont(ui::arial(21, true));
-    m_word->setStyleSheet(QStringLiteral("color: #1f4a6d; background: transparent;"));
+    ui::setTextColour(m_word, ui::colors::Banner);
     m_word->setAccessibleDescription(QStringLiteral("Word under construction"));
     connect(&model, &BoardModel::wordChanged, m_word, &QLabel::setText);
 
@@ -50,11 +50,15 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
     m_typing->setObjectName(QStringLiteral("checkbox_typing"));
     m_typing->move(176, 7);
     m_typing->setFont(ui::arial(16, true));
-    m_typing->setStyleSheet(QStringLiteral("QCheckBox { color: #1f4a6d; background: transparent; }"));
-    m_typing->adjustSize();
+    ui::setTextColour(m_typing, ui::colors::Banner);
     m_typing->setChecked(model.typing());
     connect(m_typing, &QCheckBox::toggled, &model, &BoardModel::setTyping);
     connect(&model, &BoardModel::typingChanged, m_typing, &QCheckBox::setChecked);
+}
+
+void BoardRoom::fitLabels()
+{
+    m_typing->adjustSize();
 }
 
 void BoardRoom::setControlsShown(bool shown)

@@ -112,13 +112,13 @@ void Tchat::buildMenus()
     phrases->setObjectName(QStringLiteral("PhraseList1"));
     connect(phrases, &QAction::triggered, this, [this] {
         if (m_windows.phrases)
-            m_windows.phrases->showWith(m_phrases->phrases());
+            m_windows.phrases()->showWith(m_phrases->phrases());
     });
     QAction *tally = m_viewMenu->addAction(QStringLiteral("View Tally"));
     tally->setObjectName(QStringLiteral("ViewTally1"));
     connect(tally, &QAction::triggered, this, [this] {
         if (m_windows.tally)
-            m_windows.tally->showTally();
+            m_windows.tally()->showTally();
     });
     QAction *spies = m_viewMenu->addAction(QStringLiteral("Spy List"));
     spies->setObjectName(QStringLiteral("SpyList1"));
@@ -238,17 +238,14 @@ void Tchat::wireSession()
     connect(m_launcher, &Launcher::failed, this, [](const QString &text) { ui::showGeneralError(text); });
     connect(m_launcher, &Launcher::soloStarted, this, [this] {
         if (m_windows.download) {
-            m_windows.download->show();
-            m_windows.download->raise();
+            QWidget *offer = m_windows.download();
+            offer->show();
+            offer->raise();
         }
     });
     connect(m_launcher, &Launcher::hostingChanged, this, [this](bool host) {
         m_startButton->setVisible(host);
         m_startGame->setEnabled(host);
-        if (!m_windows.spyList)
-            return;
-        if (auto *kick = m_windows.spyList->findChild<QAction *>(QStringLiteral("popup_kickhim")))
-            kick->setEnabled(host);
     });
 
     connect(m_roster, &Roster::chatLine, this, &Tchat::addSystemLine);
@@ -301,11 +298,11 @@ void Tchat::wireGame()
     connect(m_flow, &RoundFlow::scorePlaced, m_seats, &Seats::placeAfterName);
     connect(m_flow, &RoundFlow::gameRecorded, this, [this](const QString &result) {
         if (m_windows.tally)
-            m_windows.tally->addgame(result);
+            m_windows.tally()->addgame(result);
     });
     connect(m_flow, &RoundFlow::wordRecorded, this, [this](const QString &word) {
         if (m_windows.tally)
-            m_windows.tally->checkword(word);
+            m_windows.tally()->checkword(word);
     });
 }
 
@@ -319,8 +316,9 @@ void Tchat::addSystemLine(const QString &line)
     m_chat->addlinetochat(line, chat::colorValueOf(m_state.systemColour));
 }
 
-void Tchat::showWindow(QWidget *window)
+void Tchat::showWindow(const std::function<QWidget *()> &make)
 {
+    QWidget *window = make ? make() : nullptr;
     if (!window)
         return;
     window->show();
@@ -362,6 +360,12 @@ void Tchat::showEvent(QShowEvent *event)
     m_launched = true;
     // Once the window is on screen, so its chat can show the loading line.
     QTimer::singleShot(0, m_launcher, &Launcher::processparams);
+    // Sizes measured from text wait for the launch step, which then need not
+    // wait for the fonts; they are still set before the window's first paint.
+    QTimer::singleShot(0, this, [this] {
+        m_seats->fitLabels();
+        m_boardRoom->fitLabels();
+    });
 }
 
 // ---- commands ----------------------------------------------------------

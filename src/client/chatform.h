@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -57,16 +58,17 @@ public:
         bool settingsLoaded{false};
     };
 
-    /// The other windows the main window opens.
+    /// The other windows the main window opens, each given by a function
+    /// that makes it when first called; a window without one is not opened.
     struct Windows
     {
-        QWidget *about{nullptr};
-        QWidget *download{nullptr};
-        QWidget *gameStart{nullptr};
-        QWidget *help{nullptr};
-        chat::Tphrases *phrases{nullptr};
-        QWidget *spyList{nullptr};
-        tally::Ttallylist *tally{nullptr};
+        std::function<QWidget *()> about;
+        std::function<QWidget *()> download;
+        std::function<QWidget *()> gameStart;
+        std::function<QWidget *()> help;
+        std::function<chat::Tphrases *()> phrases;
+        std::function<QWidget *()> spyList;
+        std::function<tally::Ttallylist *()> tally;
     };
 
     /// \a soundOutput plays the sounds (the real ones when null).
@@ -98,7 +100,7 @@ public:
     QAction *justWatchAction() const { return m_justWatch; }
     QWidget *startButton() const { return m_startButton; }
 
-    void setWindows(const Windows &windows) { m_windows = windows; }
+    void setWindows(Windows windows) { m_windows = std::move(windows); }
     const Windows &windows() const { return m_windows; }
     /// The program's one generator, for the shuffle.
     void setRandomSource(RandomSource random);
@@ -139,7 +141,7 @@ private:
     void requestSave();
     void button_startClick();
     void JustWatch1Click();
-    void showWindow(QWidget *window);
+    void showWindow(const std::function<QWidget *()> &window);
     void playasound(const QString &fields);
     void smileyChosen(int number);
 

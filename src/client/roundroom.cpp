@@ -53,7 +53,7 @@ private:
 
 const QColor Amber(233, 162, 59);
 
-QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font, const QString &colour,
+QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font, const QColor &colour,
                    Qt::Alignment alignment)
 {
     auto *label = new QLabel(parent);
@@ -62,7 +62,7 @@ QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, con
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     label->setAlignment(alignment);
-    label->setStyleSheet(QStringLiteral("color: %1; background: transparent;").arg(colour));
+    ui::setTextColour(label, colour);
     return label;
 }
 
@@ -78,7 +78,7 @@ ClockView::ClockView(QWidget *panel) : QWidget(panel)
     m_bar = new GradientPanel({QColor(250, 205, 112), QColor(200, 125, 30), {}, 0, 3}, this);
     m_bar->setObjectName(QStringLiteral("image_timer"));
     m_bar->setGeometry(3, 3, 0, 19);
-    m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true), QStringLiteral("#f4efce"),
+    m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true), ui::colors::Parchment,
                          Qt::AlignCenter);
     m_label->setText(QStringLiteral("Time: 0:00"));
     m_label->setAccessibleDescription(QStringLiteral("Time left"));
@@ -93,7 +93,7 @@ void ClockView::setClock(const QString &text, int barWidth)
 
 RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject(parent), m_flow(flow)
 {
-    const QString navy = ui::colors::Banner.name();
+    const QColor navy = ui::colors::Banner;
     m_round = plainLabel(panel, "label_roundnum", QRect(285, 3, 128, 14), ui::arial(11, true), navy,
                          Qt::AlignRight | Qt::AlignVCenter);
     m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true), navy,
@@ -141,7 +141,7 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     m_winner->setObjectName(QStringLiteral("panel_winner"));
     m_winner->setGeometry(24, 144, 383, 41);
     m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19), ui::arial(16, true),
-                                QStringLiteral("#9a9a9a"), Qt::AlignCenter);
+                                QColor(0x9a, 0x9a, 0x9a), Qt::AlignCenter);
     m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19), ui::arial(16, true), navy,
                                Qt::AlignCenter);
     m_winnerFront->setAccessibleDescription(QStringLiteral("Winner"));

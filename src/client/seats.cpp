@@ -58,12 +58,11 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         const Place &p = places[static_cast<size_t>(n - 1)];
         Seat &s = m_seats[static_cast<size_t>(n - 1)];
         const QColor colour = n % 2 ? ui::colors::SeatOdd : QColor(Qt::black);
-        const QString style = QStringLiteral("color: %1; background: transparent;").arg(colour.name());
 
         auto *name = new ui::ClickLabel(panel);
         name->setObjectName(QStringLiteral("label_playername%1").arg(n));
         name->setFont(ui::arial(13, true));
-        name->setStyleSheet(style);
+        ui::setTextColour(name, colour);
         name->setGeometry(p.nameLeft, p.nameTop, 86, 18);
         name->setTextFormat(Qt::PlainText); // a name is whatever the player typed
         name->setText(tally::emptySeatName());
@@ -79,19 +78,16 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.score->setObjectName(QStringLiteral("label_score%1").arg(n));
         s.score->setTextFormat(Qt::PlainText);
         s.score->setFont(ui::arial(13, true));
-        s.score->setStyleSheet(style);
+        ui::setTextColour(s.score, colour);
         s.score->move(p.scoreLeft, p.nameTop);
-        s.score->adjustSize();
         s.score->setAccessibleDescription(QStringLiteral("Score of seat %1").arg(n));
 
         s.bonus = new QLabel(panel);
         s.bonus->setObjectName(QStringLiteral("label_bonus%1").arg(n));
         s.bonus->setTextFormat(Qt::PlainText);
         s.bonus->setFont(ui::arial(13, true));
-        s.bonus->setStyleSheet(style);
+        ui::setTextColour(s.bonus, colour);
         s.bonus->move(p.scoreLeft + 40, p.nameTop);
-        s.bonus->setText(QString());
-        s.bonus->adjustSize();
         s.bonus->setAccessibleDescription(QStringLiteral("Latest points of seat %1").arg(n));
 
         s.eyes = new QLabel(panel);
@@ -105,6 +101,14 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.eyes->raise();
     }
     connect(&m_roster, &Roster::seatChanged, this, &Seats::showSeat);
+}
+
+void Seats::fitLabels()
+{
+    for (const Seat &s : m_seats) {
+        s.score->adjustSize();
+        s.bonus->adjustSize();
+    }
 }
 
 void Seats::showSeat(int number)

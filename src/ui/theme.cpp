@@ -66,6 +66,13 @@ QPixmap backgroundPicture(const QSize &size)
     return pic;
 }
 
+void setTextColour(QWidget *widget, const QColor &colour)
+{
+    QPalette pal = widget->palette();
+    pal.setColor(QPalette::WindowText, colour);
+    widget->setPalette(pal);
+}
+
 void setBackground(QWidget *widget, const QPixmap &picture, const QColor &fallback)
 {
     QPalette pal = widget->palette();

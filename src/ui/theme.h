@@ -30,6 +30,11 @@ QPixmap picture(const QString &nameOrPath);
 /// Painted when the compiled-in picture is missing.
 QPixmap backgroundPicture(const QSize &size);
 
+/// Draws the text of \a widget (a label, a check box) in \a colour. A palette
+/// costs nothing at start, where a style sheet is parsed and matched for every
+/// widget that has one when the window first shows.
+void setTextColour(QWidget *widget, const QColor &colour);
+
 /// Paints \a picture as the background of \a widget (tiled).
 void setBackground(QWidget *widget, const QPixmap &picture, const QColor &fallback);
 

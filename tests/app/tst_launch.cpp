@@ -129,7 +129,9 @@ void TestLaunch::soloGameHostsAsYouWithoutPresence()
     FakeHost lobby;
     QWidget offer;
     Tchat w;
-    w.setWindows({nullptr, &offer, nullptr, nullptr, nullptr, nullptr, nullptr});
+    Tchat::Windows windows;
+    windows.download = [&offer] { return &offer; };
+    w.setWindows(windows);
     w.launcher().setPresencePort(lobby.port());
     w.launcher().setHostStarter([&] {
         server.startListening();
