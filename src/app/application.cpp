@@ -1,22 +1,81 @@
 #include "app/application.h"
 
+#include "app/commandline.h"
+#include "app/gameswitch.h"
 #include "app/program.h"
+#include "net/localgames.h"
 #include "ui/resources.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
 #include <QLockFile>
+#include <QLoggingCategory>
+#include <QTextStream>
+
+#include <cstdio>
+
+Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 
 namespace vorlith::app {
 
+namespace {
+
+/// The UDP port for local-network games; VORLITH_LAN_PORT moves it (tests).
+quint16 lanPort()
+{
+    const QString text = qEnvironmentVariable("VORLITH_LAN_PORT");
+    if (text.isEmpty())
+        return net::localgames::DefaultPort;
+    bool ok = false;
+    const uint port = text.toUInt(&ok);
+    if (ok && port > 0 && port <= 65535)
+        return quint16(port);
+    qCWarning(lcApp) << "VORLITH_LAN_PORT is not a port number, ignored:" << text;
+    return net::localgames::DefaultPort;
+}
+
+/// Where the Join dialog asks; VORLITH_LAN_TARGETS (addresses separated by
+/// commas) keeps the queries on given addresses, such as this machine in tests.
+QList<QHostAddress> lanTargets()
+{
+    QList<QHostAddress> targets;
+    const QStringList texts = qEnvironmentVariable("VORLITH_LAN_TARGETS").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    for (const QString &text : texts) {
+        const QHostAddress address(text.trimmed());
+        if (address.isNull())
+            qCWarning(lcApp) << "VORLITH_LAN_TARGETS holds no address:" << text;
+        else
+            targets.append(address);
+    }
+    return targets;
+}
+
+} // namespace
+
 int run(int argc, char **argv)
 {
+    // The command line is read before any window exists, so --help and
+    // --version work without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine;
+    const LaunchRequest asked = commandLine.parse(arguments);
+    if (asked.action != LaunchRequest::Action::Play) {
+        QTextStream out(asked.action == LaunchRequest::Action::Print ? stdout : stderr);
+        out << asked.output;
+        return asked.exitCode;
+    }
+
     ui::initResources();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icons/vorlith_64.png")));
+    // Matches the installed desktop entry, so the desktop puts the window
+    // under the launcher's icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Vorlith"));
     // Secondary windows may still be open when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -24,12 +83,26 @@ int run(int argc, char **argv)
     QLockFile marker(QDir::temp().filePath(QStringLiteral("vorlith.lock")));
     marker.tryLock(0);
 
+    // Qt has taken its own options (-platform, -style, ...) out of the list.
+    const LaunchRequest launch = commandLine.parse(QApplication::arguments());
     Program::Options options;
-    options.params = QApplication::arguments().mid(1);
-    Program program(options);
-    QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
-    program.start();
-    return QApplication::exec();
+    options.params = launch.action == LaunchRequest::Action::Play ? launch.params : asked.params;
+    options.lanPort = lanPort();
+    options.lanTargets = lanTargets();
+    Relauncher relauncher;
+    options.relauncher = &relauncher;
+
+    int exitCode = 0;
+    {
+        Program program(options);
+        QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        program.start();
+        exitCode = QApplication::exec();
+    }
+    // The game's ports are closed now, so the next program can take them.
+    if (relauncher.isRequested() && !relauncher.startRequested())
+        return 1;
+    return exitCode;
 }
 
 } // namespace vorlith::app

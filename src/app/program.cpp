@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/downloadform.h"
+#include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/profilefile.h"
 #include "app/settings.h"
@@ -15,6 +16,7 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "tally/tallylist.h"
+#include "net/localgames.h"
 #include "net/protocol.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -22,6 +24,7 @@
 #include "ui/paths.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QListWidget>
 
 namespace vorlith::app {
@@ -60,7 +63,7 @@ Program::Program(const Options &options)
                      m_spyList.get(), m_tally.get()});
     chat.setGamePort(options.gamePort);
     chat.setPresencePort(options.presencePort);
-    chat.setHostStarter([this] { m_server->startListening(); });
+    chat.setHostStarter([this] { startHosting(); });
     chat.setLaunchParameters(options.params);
 
     connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat,
@@ -73,6 +76,33 @@ Program::Program(const Options &options)
     // Handing over to the installer or the lobby program ends the game the
     // normal way, so settings and tally are saved.
     connect(m_download.get(), &Tdownload::closeProgramRequested, &chat, &QWidget::close);
+
+    // Local-network games: answers while hosting, File > Host and Join.
+    m_lanPort = options.lanPort;
+    const quint32 lanId = QRandomGenerator::global()->generate();
+    m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
+        net::LocalGame game;
+        game.id = lanId;
+        game.name = host::TServer::cleanName(m_chat->state().playerName);
+        for (int seat = 1; seat <= host::Registry::Seats; ++seat)
+            game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
+        game.running = m_game->gameInProgress();
+        return game;
+    });
+    Relauncher *relauncher = options.relauncher;
+    if (!relauncher) {
+        m_ownRelauncher = std::make_unique<Relauncher>();
+        relauncher = m_ownRelauncher.get();
+    }
+    GameSwitch::Table table{[&chat] { return chat.state().playerName; }, [&chat] { return chat.state().host; },
+                            [this] { return othersAtTable(); }};
+    m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
+    m_switch->finder().setPort(options.lanPort);
+    m_switch->finder().setTargets(options.lanTargets);
+    m_switch->addTo(chat.fileMenu());
+    // Leaving goes through the window's ordinary close, so settings and
+    // tally are saved before the next program starts.
+    connect(m_switch.get(), &GameSwitch::leaveRequested, &chat, &QWidget::close);
 }
 
 Program::~Program()
@@ -85,6 +115,25 @@ Program::~Program()
 void Program::start()
 {
     m_chat->show();
+}
+
+void Program::startHosting()
+{
+    m_server->startListening();
+    // Only exactly "false" keeps the game quiet, as with the other switches.
+    const QString answers =
+        ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
+    if (answers != QLatin1String("false"))
+        m_responder->start(m_lanPort);
+}
+
+int Program::othersAtTable() const
+{
+    const int own = m_chat->ownNumber();
+    int others = 0;
+    for (int slot : m_server->registry().activeSlots())
+        others += slot != own ? 1 : 0;
+    return others;
 }
 
 void Program::loadSettings()

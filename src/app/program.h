@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -26,6 +28,9 @@ class Ttallylist;
 namespace vorlith::dict {
 class TDictn;
 }
+namespace vorlith::net {
+class LocalGameResponder;
+}
 namespace vorlith::ui {
 class Tabout;
 class Thelp;
@@ -33,6 +38,8 @@ class Thelp;
 
 namespace vorlith::app {
 
+class GameSwitch;
+class Relauncher;
 class Settings;
 class Tdownload;
 class WindowPreferences;
@@ -49,6 +56,14 @@ public:
         QString gamePort{QStringLiteral("7772")};     ///< the host engine's port
         QString presencePort{QStringLiteral("9001")}; ///< the lobby program's port
         chat::SoundOutput *soundOutput{nullptr};      ///< real sounds when null
+        /// The UDP port a hosted game answers local-network queries on, and
+        /// where the Join dialog asks.
+        quint16 lanPort{7772};
+        /// Where the Join dialog's queries go; the local networks when empty.
+        QList<QHostAddress> lanTargets;
+        /// Starts the next program after Host a Game or Join a Game; one of
+        /// the program's own when null.
+        Relauncher *relauncher{nullptr};
     };
 
     explicit Program(const Options &options);
@@ -68,6 +83,9 @@ public:
     tally::Ttallylist &tally() { return *m_tally; }
     host::GameEngine &game() { return *m_game; }
     Settings &settings() { return *m_settings; }
+    GameSwitch &gameSwitch() { return *m_switch; }
+    /// Answers local-network queries while this program hosts.
+    net::LocalGameResponder &lanResponder() { return *m_responder; }
 
 Q_SIGNALS:
     /// The main window closed: the program ends.
@@ -78,6 +96,8 @@ private:
     void saveSettings();
     void savePhrases(const QStringList &phrases);
     void startGame(int rounds, int creationTime);
+    void startHosting();
+    int othersAtTable() const;
 
     /// The one generator of the process, seeded from the clock.
     QRandomGenerator m_random;
@@ -94,6 +114,10 @@ private:
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<net::LocalGameResponder> m_responder;
+    std::unique_ptr<Relauncher> m_ownRelauncher;
+    std::unique_ptr<GameSwitch> m_switch;
+    quint16 m_lanPort{7772};
 };
 
 } // namespace vorlith::app
