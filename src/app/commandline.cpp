@@ -21,6 +21,8 @@ CommandLine::CommandLine()
                                           QStringLiteral("Host a game as NAME (the same as: NAME 127.0.0.1 true)."),
                                           QStringLiteral("NAME")),
                        [](const QCommandLineParser &parser, LaunchRequest &request) {
+                           if (parser.isSet(QStringLiteral("join")))
+                               return QStringLiteral("Choose either --host or --join.");
                            if (!request.params.isEmpty())
                                return QStringLiteral("--host takes no launch parameters besides its NAME.");
                            request.params = {parser.value(QStringLiteral("host")), Localhost, QStringLiteral("true")};
@@ -33,8 +35,6 @@ CommandLine::CommandLine()
                                                          "NAME ADDRESS join)."),
                                           QStringLiteral("NAME> <ADDRESS")),
                        [](const QCommandLineParser &parser, LaunchRequest &request) {
-                           if (parser.isSet(QStringLiteral("host")))
-                               return QStringLiteral("Choose either --host or --join.");
                            if (request.params.size() != 1)
                                return QStringLiteral("--join needs a NAME and an ADDRESS.");
                            request.params = {parser.value(QStringLiteral("join")), request.params.first(), JoinMode};
