@@ -17,6 +17,10 @@
 
 Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 
+#ifndef VORLITH_APP_ID
+#define VORLITH_APP_ID "org.example.vorlith"
+#endif
+
 namespace vorlith::app {
 
 namespace {
@@ -75,7 +79,7 @@ int run(int argc, char **argv)
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icons/vorlith_64.png")));
     // Matches the installed desktop entry, so the desktop puts the window
     // under the launcher's icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Vorlith"));
+    QGuiApplication::setDesktopFileName(QStringLiteral(VORLITH_APP_ID));
     // Secondary windows may still be open when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 

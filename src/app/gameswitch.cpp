@@ -55,9 +55,9 @@ GameSwitch::GameSwitch(QString settingsPath, Table table, Relauncher &relauncher
 {
     m_joinDialog->setFinder(m_finder.get());
 
-    m_hostAction = new QAction(QStringLiteral("Host a Game…"), this);
+    m_hostAction = new QAction(QStringLiteral("&Host a Game…"), this);
     m_hostAction->setObjectName(QStringLiteral("HostGame1"));
-    m_joinAction = new QAction(QStringLiteral("Join a Game…"), this);
+    m_joinAction = new QAction(QStringLiteral("&Join a Game…"), this);
     m_joinAction->setObjectName(QStringLiteral("JoinGame1"));
     connect(m_hostAction, &QAction::triggered, this, &GameSwitch::openHostDialog);
     connect(m_joinAction, &QAction::triggered, this, &GameSwitch::openJoinDialog);

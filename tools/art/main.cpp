@@ -5,6 +5,7 @@
 // All drawing is vector work with a fixed palette and fixed random seeds, so a
 // run on the same Qt version gives the same files.
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -17,8 +18,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <array>
@@ -139,6 +142,18 @@ public:
         return true;
     }
 
+    // A file the program does not compile in (it stays out of images.qrc).
+    bool saveFile(const QByteArray &bytes, const QString &relative)
+    {
+        const QString path = m_root + QLatin1Char('/') + relative;
+        QSaveFile file(path);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly)
+            || file.write(bytes) != bytes.size() || !file.commit())
+            return fail(path);
+        std::printf("%-28s %18lld bytes\n", qPrintable(relative), static_cast<long long>(bytes.size()));
+        return true;
+    }
+
     bool writeQrc()
     {
         QSaveFile file(m_root + QStringLiteral("/images.qrc"));
@@ -214,9 +229,13 @@ void paintTileBody(QPainter &p, QRectF square)
     bevel.setColorAt(0.5, withAlpha(Qt::white, 0));
     bevel.setColorAt(0.51, withAlpha(QColor(150, 120, 60), 0));
     bevel.setColorAt(1.0, withAlpha(QColor(150, 120, 60), 110));
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QBrush(bevel), qMax(1.0, s * 0.03)));
-    p.drawRoundedRect(inner, radius * 0.7, radius * 0.7);
+    // Filled as a ring rather than stroked with a gradient pen, which the
+    // SVG writer cannot express.
+    QPainterPath edge;
+    edge.addRoundedRect(inner, radius * 0.7, radius * 0.7);
+    QPainterPathStroker stroker;
+    stroker.setWidth(qMax(1.0, s * 0.03));
+    p.fillPath(stroker.createStroke(edge), QBrush(bevel));
 }
 
 void paintTileLetter(QPainter &p, QRectF square, const QString &letter)
@@ -1037,18 +1056,16 @@ QImage aboutLogo()
     return img;
 }
 
-QImage appIcon(int size)
+// The application icon drawn on a 256 x 256 canvas; \a size is the size it
+// will be seen at, which decides how much detail it gets.
+void paintAppIcon(QPainter &p, int size)
 {
-    QImage img = canvas(size, size);
-    QPainter p(&img);
-    prepare(p);
-    p.scale(size / 256.0, size / 256.0);
     if (size <= 32) {
         // too small for the two tiles: one large tile that fills the square
         const QRectF square(4, 4, 248, 248);
         paintTileBody(p, square);
         paintTileLetter(p, square, QStringLiteral("V"));
-        return img;
+        return;
     }
     // rounded navy square
     const QRectF base(8, 8, 240, 240);
@@ -1082,7 +1099,38 @@ QImage appIcon(int size)
     paintTileBody(p, square);
     paintTileLetter(p, square, QStringLiteral("V"));
     p.restore();
+}
+
+QImage appIcon(int size)
+{
+    QImage img = canvas(size, size);
+    QPainter p(&img);
+    prepare(p);
+    p.scale(size / 256.0, size / 256.0);
+    paintAppIcon(p, size);
     return img;
+}
+
+// The same drawing as a scalable picture, for the desktop's icon theme.
+QByteArray appIconSvg()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Vorlith"));
+    svg.setDescription(QStringLiteral("Vorlith application icon: two letter tiles"));
+    QPainter p(&svg);
+    prepare(p);
+    paintAppIcon(p, 256);
+    p.end();
+    // Pixels rather than the generator's millimetres: icon themes think in pixels.
+    QString text = QString::fromUtf8(buffer.data());
+    text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
+                 QStringLiteral("<svg width=\"256\" height=\"256\""));
+    return text.toUtf8();
 }
 
 // ---------------------------------------------------------------------------
@@ -1275,6 +1323,7 @@ int run(const QString &root)
     out.save(aboutLogo(), QStringLiteral("about_logo.png"));
     for (const int size : {16, 32, 48, 64, 128, 256})
         out.save(appIcon(size), QStringLiteral("icons/vorlith_%1.png").arg(size));
+    out.saveFile(appIconSvg(), QStringLiteral("icons/vorlith.svg"));
     out.save(eyesImage(), QStringLiteral("eyes.png"));
 
     for (int i = 0; i < 18; ++i) {
