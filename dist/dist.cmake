@@ -32,16 +32,21 @@ install(FILES ${dist}/vorlith.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 install(FILES ${distOut}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith)
 
 # The package. Its libraries come from Debian itself: dpkg-shlibdeps names
-# the Qt 6, libjpeg and C++ runtime packages the binary links. What the
-# binary cannot tell: the platform plugin that opens windows, the font the
-# windows ask for, and the sound server Qt Multimedia plays through.
+# the Qt 6, libjpeg and C++ runtime packages the binary links (Debian's Qt
+# Multimedia package carries its media backends). What the binary cannot
+# tell: the platform plugin that opens windows, the font the windows ask
+# for, and the sound server Qt Multimedia plays through (a desktop has one
+# already; a bare system gets PulseAudio, which runs without a session
+# manager).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlith)
 set(CPACK_PACKAGE_VENDOR "The Vorlith developers")
 set(CPACK_PACKAGE_CONTACT "The Vorlith developers <vorlith@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timed word game for up to six players")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Every round the host deals one board of 36 letters to everybody at the table; players build words from the letters before the clock runs out, and every accepted word scores the square of its length. Play alone, host a game or join one on the local network, with chat, sounds and a tally of wins.")
+set(CPACK_PACKAGE_DESCRIPTION "Every round the host deals one board of 36 letters to everybody at the
+table; players build words from the letters before the clock runs out, and
+every accepted word scores the square of its length. Play alone, host a game
+or join one on the local network, with chat, sounds and a tally of wins.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -49,6 +54,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VORLITH_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, pipewire-pulse | pulseaudio")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, pulseaudio | pipewire-pulse")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
 include(CPack)
