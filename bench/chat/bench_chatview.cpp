@@ -1,5 +1,6 @@
-// Cost of adding one chat line as the history grows. Each measured line goes
-// the whole way: parsed, added, laid out and painted.
+// Cost of adding one chat line as the history grows, and of the lines a
+// hostile peer sends. Each measured line goes the whole way: parsed, added,
+// laid out and painted.
 
 #include "chat/chatinput.h"
 #include "chat/chatroom.h"
@@ -7,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 #include <QWidget>
 
@@ -58,6 +60,18 @@ Figures measure(ChatRoom &room, int history, int samples)
     return Figures{costs[std::size_t(samples / 2)], sum / samples};
 }
 
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -90,5 +104,41 @@ int main(int argc, char **argv)
     room.mainchat()->resize(room.mainchat()->width() - 40, room.mainchat()->height());
     out << "full layout of " << room.mainchat()->lineCount()
         << " lines after a width change: " << double(timer.nsecsElapsed()) / 1e6 << " ms\n";
+
+    // Lines a hostile peer sends: how long one takes, and what a history of
+    // them holds in memory (the view keeps its last lines only).
+    const std::pair<const char *, QString> hostile[] = {
+        {"60,000 characters without a space", QString(60000, QLatin1Char('W'))},
+        {"30,000 words in 60,000 bytes", QStringLiteral("a ").repeated(30000)},
+        {"12,000 smileys in 60,000 bytes", QStringLiteral(":)#12").repeated(12000)},
+        {"4,096 bytes of 2,048 words, as a host passes them on", QStringLiteral("a ").repeated(2040)},
+    };
+    for (const auto &[what, body] : hostile) {
+        room.clearMainChat();
+        const QString line = QStringLiteral("3+Mal chats: ") + body + QStringLiteral("|clBlack");
+        timer.start();
+        room.chatrecieved(line);
+        room.mainchat()->viewport()->repaint();
+        const double first = double(timer.nsecsElapsed()) / 1e6;
+        const long before = residentKb();
+        constexpr int kLines = 200;
+        timer.start();
+        for (int i = 0; i < kLines; ++i)
+            room.chatrecieved(line);
+        room.mainchat()->viewport()->repaint();
+        const double each = double(timer.nsecsElapsed()) / 1e6 / kLines;
+        const long after = residentKb();
+        out << "a line of " << what << ": " << first << " ms to add and show; " << each << " ms each of "
+            << kLines << " more; memory " << double(after - before) / kLines << " kB a line ("
+            << double(body.size()) / 1024 << " kB of text)\n";
+    }
+    room.clearMainChat();
+    const long before = residentKb();
+    const QString flood = QStringLiteral("3+Mal chats: ") + QStringLiteral("ab ").repeated(1360) + QStringLiteral("|clBlack");
+    timer.start();
+    for (int i = 0; i < 3 * ChatView::kMaxLines; ++i)
+        room.chatrecieved(flood);
+    out << 3 * ChatView::kMaxLines << " lines of 4 kB: " << double(timer.nsecsElapsed()) / 1e9 << " s; the view keeps "
+        << room.mainchat()->lineCount() << " lines in " << double(residentKb() - before) / 1024 << " MB\n";
     return 0;
 }

@@ -145,6 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         r->active = true;
         r->name = QStringLiteral("P%1").arg(slot);
         r->connectionSerial = static_cast<quint64>(slot);
+        r->loggedIn = true;
+        r->loginName = r->name;
     }
     registry.setSlotCount(9);
 
@@ -160,7 +162,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     server.dispatcher().drain();
     check(game.gameInProgress() && game.roundCounter() == 1);
 
-    net::LineFramer framer;
+    net::LineFramer framer(net::HostLineLength);
     QList<QByteArray> lines;
     framer.feed(QByteArrayView(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size)), lines);
     for (const QByteArray &line : lines) {

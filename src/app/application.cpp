@@ -13,7 +13,6 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
-#include <cstdio>
 
 Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 
@@ -24,20 +23,6 @@ Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 namespace vorlith::app {
 
 namespace {
-
-/// The UDP port for local-network games; VORLITH_LAN_PORT moves it (tests).
-quint16 lanPort()
-{
-    const QString text = qEnvironmentVariable("VORLITH_LAN_PORT");
-    if (text.isEmpty())
-        return net::localgames::DefaultPort;
-    bool ok = false;
-    const uint port = text.toUInt(&ok);
-    if (ok && port > 0 && port <= 65535)
-        return quint16(port);
-    qCWarning(lcApp) << "VORLITH_LAN_PORT is not a port number, ignored:" << text;
-    return net::localgames::DefaultPort;
-}
 
 /// Where the Join dialog asks; VORLITH_LAN_TARGETS (addresses separated by
 /// commas) keeps the queries on given addresses, such as this machine in tests.
@@ -56,6 +41,19 @@ QList<QHostAddress> lanTargets()
 }
 
 } // namespace
+
+QString portFromEnvironment(const char *variable, const QString &fallback)
+{
+    if (!qEnvironmentVariableIsSet(variable))
+        return fallback;
+    const QString text = qEnvironmentVariable(variable).trimmed();
+    bool ok = false;
+    const uint port = text.toUInt(&ok, 10);
+    if (ok && port >= 1 && port <= 65535)
+        return QString::number(port);
+    qCWarning(lcApp) << variable << "holds no port number:" << text << "- using" << fallback;
+    return fallback;
+}
 
 int run(int argc, char **argv)
 {
@@ -91,7 +89,9 @@ int run(int argc, char **argv)
     const LaunchRequest launch = commandLine.parse(QApplication::arguments());
     Program::Options options;
     options.params = launch.action == LaunchRequest::Action::Play ? launch.params : asked.params;
-    options.lanPort = lanPort();
+    options.gamePort = portFromEnvironment("VORLITH_HOST_PORT", options.gamePort);
+    options.presencePort = portFromEnvironment("VORLITH_PRESENCE_PORT", options.presencePort);
+    options.lanPort = portFromEnvironment("VORLITH_LAN_PORT", QString::number(options.lanPort)).toUShort();
     options.lanTargets = lanTargets();
     Relauncher relauncher;
     options.relauncher = &relauncher;

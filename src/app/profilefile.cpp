@@ -9,7 +9,6 @@
 #include <QSaveFile>
 
 #include <limits>
-#include <vector>
 
 Q_LOGGING_CATEGORY(lcProfile, "vorlith.app.profile")
 
@@ -33,11 +32,6 @@ QByteArrayView trimmed(QByteArrayView text)
     return text.sliced(from, to - from);
 }
 
-bool sameName(QByteArrayView a, QByteArrayView b)
-{
-    return QString::fromLatin1(a).compare(QString::fromLatin1(b), Qt::CaseInsensitive) == 0;
-}
-
 struct Line
 {
     enum class Kind
@@ -57,62 +51,51 @@ struct Line
     qsizetype valueStart{0};
 };
 
-std::vector<Line> splitLines(const QByteArray &data)
+// Walks the lines of a file one at a time, so that reading a file costs time
+// in proportion to its size and no memory beyond it.
+class LineCursor
 {
-    std::vector<Line> lines;
-    const QByteArrayView all(data);
-    qsizetype start = 0;
-    while (start < all.size()) {
-        qsizetype newline = all.indexOf('\n', start);
-        const qsizetype next = newline < 0 ? all.size() : newline + 1;
-        qsizetype end = newline < 0 ? all.size() : newline;
-        if (end > start && all[end - 1] == '\r')
+public:
+    explicit LineCursor(QByteArrayView all) : m_all(all) {}
+
+    bool next(Line &line)
+    {
+        if (m_start >= m_all.size())
+            return false;
+        const qsizetype start = m_start;
+        const qsizetype newline = m_all.indexOf('\n', start);
+        m_start = newline < 0 ? m_all.size() : newline + 1;
+        qsizetype end = newline < 0 ? m_all.size() : newline;
+        if (end > start && m_all[end - 1] == '\r')
             --end;
-        Line line;
+        line = Line{};
         line.start = start;
         line.end = end;
-        const QByteArrayView text = trimmed(all.sliced(start, end - start));
+        const QByteArrayView text = trimmed(m_all.sliced(start, end - start));
         if (text.isEmpty()) {
             line.kind = Line::Kind::Blank;
-        } else if (text.front() == '[' && text.lastIndexOf(']') > 0) {
+        } else if (const qsizetype close = text.lastIndexOf(']'); text.front() == '[' && close > 0) {
             line.kind = Line::Kind::Section;
-            line.name = trimmed(text.sliced(1, text.lastIndexOf(']') - 1));
-        } else if (text.front() != ';' && text.contains('=')) {
-            const qsizetype equals = all.indexOf('=', start);
+            line.name = trimmed(text.sliced(1, close - 1));
+        } else if (const qsizetype equals = text.indexOf('='); text.front() != ';' && equals >= 0) {
             line.kind = Line::Kind::Key;
-            line.name = trimmed(all.sliced(start, equals - start));
-            line.valueStart = equals + 1;
+            line.name = trimmed(text.first(equals));
+            line.valueStart = (text.data() - m_all.data()) + equals + 1;
         }
-        lines.push_back(line);
-        start = next;
+        return true;
     }
-    return lines;
-}
 
-// Index range [first, last) of the lines of the first section named \a section
-// (the header excluded), or nothing.
-std::optional<std::pair<std::size_t, std::size_t>> findSection(const std::vector<Line> &lines,
-                                                               QByteArrayView section)
-{
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != Line::Kind::Section || !sameName(lines[i].name, section))
-            continue;
-        std::size_t last = i + 1;
-        while (last < lines.size() && lines[last].kind != Line::Kind::Section)
-            ++last;
-        return std::pair{i + 1, last};
-    }
-    return std::nullopt;
-}
+private:
+    QByteArrayView m_all;
+    qsizetype m_start{0};
+};
 
-std::optional<std::size_t> findKey(const std::vector<Line> &lines,
-                                   std::pair<std::size_t, std::size_t> range, QByteArrayView key)
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
-    for (std::size_t i = range.first; i < range.second; ++i) {
-        if (lines[i].kind == Line::Kind::Key && sameName(lines[i].name, key))
-            return i;
-    }
-    return std::nullopt;
+    // Case folding keeps the length of single-byte text.
+    if (a.size() != b.size())
+        return false;
+    return QString::fromLatin1(a).compare(QString::fromLatin1(b), Qt::CaseInsensitive) == 0;
 }
 
 QByteArray lineBreakOf(const QByteArray &data)
@@ -143,52 +126,70 @@ ProfileFile::ProfileFile(QString path) : m_path(std::move(path)) {}
 std::optional<QByteArray> ProfileFile::valueIn(const QByteArray &file, const QByteArray &section,
                                                const QByteArray &key)
 {
-    const std::vector<Line> lines = splitLines(file);
-    const auto range = findSection(lines, section);
-    if (!range)
-        return std::nullopt;
-    const auto index = findKey(lines, *range, key);
-    if (!index)
-        return std::nullopt;
-    const Line &line = lines[*index];
-    QByteArrayView value =
-        trimmed(QByteArrayView(file).sliced(line.valueStart, line.end - line.valueStart));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front())
-        value = value.sliced(1, value.size() - 2);
-    return value.first(std::min<qsizetype>(value.size(), kMaxValueLength)).toByteArray();
+    LineCursor cursor(file);
+    Line line;
+    bool inSection = false;
+    while (cursor.next(line)) {
+        if (line.kind == Line::Kind::Section) {
+            if (inSection)
+                return std::nullopt; // the first section of that name ended without the key
+            inSection = sameName(line.name, section);
+            continue;
+        }
+        if (!inSection || line.kind != Line::Kind::Key || !sameName(line.name, key))
+            continue;
+        QByteArrayView value =
+            trimmed(QByteArrayView(file).sliced(line.valueStart, line.end - line.valueStart));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.sliced(1, value.size() - 2);
+        return value.first(std::min<qsizetype>(value.size(), kMaxValueLength)).toByteArray();
+    }
+    return std::nullopt;
 }
 
 QByteArray ProfileFile::withValue(const QByteArray &file, const QByteArray &section,
                                   const QByteArray &key, const QByteArray &value)
 {
-    const std::vector<Line> lines = splitLines(file);
     const QByteArray eol = lineBreakOf(file);
+    LineCursor cursor(file);
+    Line line;
+    bool found = false;
+    // End of the section's last line that is not blank, so that blank lines
+    // keep separating it from the next section.
+    qsizetype insertAt = -1;
+    while (cursor.next(line)) {
+        if (line.kind == Line::Kind::Section) {
+            if (found)
+                break;
+            if (sameName(line.name, section)) {
+                found = true;
+                insertAt = line.end;
+            }
+            continue;
+        }
+        if (!found)
+            continue;
+        if (line.kind == Line::Kind::Key && sameName(line.name, key)) {
+            // Only the value changes; the key and the blanks after "=" stay.
+            qsizetype from = line.valueStart;
+            while (from < line.end && isBlank(file[from]))
+                ++from;
+            QByteArray result = file;
+            result.replace(from, line.end - from, value);
+            return result;
+        }
+        if (line.kind != Line::Kind::Blank)
+            insertAt = line.end;
+    }
     QByteArray result = file;
-    const auto range = findSection(lines, section);
-    if (!range) {
+    if (!found) {
         if (!result.isEmpty() && !result.endsWith('\n'))
             result += eol;
         result += '[' + section + ']' + eol + key + '=' + value + eol;
         return result;
     }
-    if (const auto index = findKey(lines, *range, key)) {
-        // Only the value changes; the key and the blanks after "=" stay.
-        const Line &line = lines[*index];
-        qsizetype from = line.valueStart;
-        while (from < line.end && isBlank(file[from]))
-            ++from;
-        result.replace(from, line.end - from, value);
-        return result;
-    }
-    // After the last line of the section that is not blank, so that blank
-    // lines keep separating it from the next section.
-    std::size_t after = range->first - 1;
-    for (std::size_t i = range->first; i < range->second; ++i) {
-        if (lines[i].kind != Line::Kind::Blank)
-            after = i;
-    }
-    result.insert(lines[after].end, eol + key + '=' + value);
+    result.insert(insertAt, eol + key + '=' + value);
     return result;
 }
 
@@ -202,12 +203,18 @@ ProfileFile::ReadResult ProfileFile::readAll(QByteArray &data) const
         return ReadResult::Failed;
     }
     if (file.size() > kMaxFileSize) {
-        qCWarning(lcProfile) << m_path << "is too large to be a settings file";
-        return ReadResult::Failed;
+        if (!std::exchange(m_toldTooLarge, true)) {
+            qCWarning(lcProfile) << m_path << "is over" << kMaxFileSize / 1024
+                                 << "KB, far more than settings take: it is neither read nor written,"
+                                 << "and the settings keep their defaults";
+        }
+        return ReadResult::TooLarge;
     }
     data = file.read(kMaxFileSize + 1);
-    if (data.size() > kMaxFileSize || file.error() != QFileDevice::NoError)
+    if (file.error() != QFileDevice::NoError)
         return ReadResult::Failed;
+    if (data.size() > kMaxFileSize)
+        return ReadResult::TooLarge; // it grew while we read it
     return ReadResult::Ok;
 }
 
@@ -248,9 +255,16 @@ std::optional<int> ProfileFile::parseInt(QStringView text)
     return net::parseDecimal32(text);
 }
 
+bool ProfileFile::isTooLarge() const
+{
+    const QFileInfo info(m_path);
+    return info.isFile() && info.size() > kMaxFileSize;
+}
+
 bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value)
 {
     m_error.clear();
+    m_tooLarge = false;
     if (!validName(section, true) || !validName(key, false)) {
         m_error = QStringLiteral("invalid section or key name");
         return false;
@@ -265,7 +279,15 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
         return false;
     }
     QByteArray data;
-    if (readAll(data) == ReadResult::Failed) {
+    switch (readAll(data)) {
+    case ReadResult::Ok:
+    case ReadResult::Missing:
+        break;
+    case ReadResult::TooLarge:
+        m_error = QStringLiteral("the file is too large to be a settings file");
+        m_tooLarge = true;
+        return false;
+    case ReadResult::Failed:
         // Rewriting a file we could not read would lose what it holds.
         m_error = QStringLiteral("cannot read the file");
         return false;

@@ -22,13 +22,15 @@ namespace vorlith::app {
 /// - every write replaces the file atomically.
 ///
 /// Text is single-byte (Latin-1). The file is opened for each call and closed
-/// right after; nothing is cached.
+/// right after; nothing is cached. Reading and editing take time in proportion
+/// to the file's size.
 class ProfileFile
 {
 public:
     static constexpr int kMaxValueLength = 2047;
-    /// Files larger than this are not read, and not rewritten.
-    static constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
+    /// Files larger than this are neither read nor rewritten: settings take
+    /// a few hundred bytes, and such a file is somebody else's or damaged.
+    static constexpr qint64 kMaxFileSize = 1024 * 1024;
 
     explicit ProfileFile(QString path);
 
@@ -50,6 +52,10 @@ public:
     bool writeInt(const QString &section, const QString &key, int value);
 
     QString errorString() const { return m_error; }
+    /// True when the file is over kMaxFileSize, so it is left alone.
+    bool isTooLarge() const;
+    /// True when the last write was refused because the file is too large.
+    bool refusedTooLarge() const { return m_tooLarge; }
 
     /// "Unable to write to " and the full path of \a path: the error raised
     /// when a write is refused.
@@ -70,12 +76,15 @@ private:
     {
         Ok,
         Missing,
+        TooLarge,
         Failed
     };
     ReadResult readAll(QByteArray &data) const;
 
     QString m_path;
     QString m_error;
+    bool m_tooLarge{false};
+    mutable bool m_toldTooLarge{false}; // the log says it once per file object
 };
 
 } // namespace vorlith::app

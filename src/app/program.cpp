@@ -38,6 +38,7 @@ Program::Program(const Options &options)
     m_about = std::make_unique<ui::Tabout>(background);
     m_download = std::make_unique<Tdownload>();
     m_gameStart = std::make_unique<client::Tgamestart>(background);
+    m_gameStart->setCentredOn(m_chat.get());
     m_help = std::make_unique<ui::Thelp>(background, m_about.get());
     m_phrases = std::make_unique<chat::Tphrases>(background);
 
@@ -162,7 +163,8 @@ void Program::savePhrases(const QStringList &phrases)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
         if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n), phrases.value(n - 1))) {
-            ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
+            if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
+                ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
             return;
         }
     }

@@ -56,7 +56,8 @@ QRect Settings::loadinifile()
     if (file.readString(s, QStringLiteral("Help"), QStringLiteral("1")) == QLatin1String("1"))
         m_target.showQuickInstructions();
 
-    if (!file.writeString(s, QStringLiteral("Help"), QStringLiteral("2")))
+    // An oversized file was not read (the defaults apply) and is left alone.
+    if (!file.writeString(s, QStringLiteral("Help"), QStringLiteral("2")) && !file.refusedTooLarge())
         throw SettingsError(ProfileFile::unableToWriteText(m_path));
     return bounds;
 }
@@ -64,6 +65,8 @@ QRect Settings::loadinifile()
 void Settings::saveinifile()
 {
     ProfileFile file(m_path);
+    if (file.isTooLarge())
+        return; // left alone, as at load; the log says why
     const QString &s = Section;
     const auto write = [&](const char *key, const QString &value) {
         if (!file.writeString(s, QString::fromLatin1(key), value))

@@ -72,9 +72,12 @@ public:
 
     /// Reads the section and applies it; writes Help=2. Returns the bounds
     /// read (the remembered bounds). Throws SettingsError with
-    /// "Unable to write to <path>" when the file cannot be written.
+    /// "Unable to write to <path>" when the file cannot be written. A file
+    /// too large to be a settings file is neither read (the defaults apply)
+    /// nor written.
     QRect loadinifile();
-    /// Writes the preferences. Throws like loadinifile.
+    /// Writes the preferences. Throws like loadinifile; leaves a file too
+    /// large to be a settings file alone.
     void saveinifile();
 
 private:

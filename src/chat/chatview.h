@@ -11,6 +11,8 @@
 #include <QString>
 
 #include <array>
+#include <deque>
+#include <memory>
 #include <vector>
 
 namespace vorlith::chat {
@@ -22,13 +24,23 @@ namespace vorlith::chat {
 /// start a new line; otherwise it continues the current one. Colour and face
 /// belong to the style, so re-colouring a style re-colours every item drawn in
 /// it. Text items in a link style show the link cursor and report a single
-/// click through linkClicked().
+/// click through linkClicked(). Text is only ever drawn as text: nothing in it
+/// is read as markup.
 ///
-/// Items added are shown once format() has laid them out. The layout of each
-/// line is kept, so format() only lays out the lines that are new or changed;
+/// Items added are shown once format() has laid them out. Each line keeps its
+/// height, so format() only lays out the lines that are new or changed;
 /// everything is laid out again only when the width, the image list or the
-/// font of a style used by a line changes. Adding a line therefore costs the
-/// same however long the history is.
+/// font of a style used by a line changes. Laying out a line takes time in
+/// proportion to its length, however it is made (a word wider than the view
+/// is broken across rows), so adding a line costs the same however long the
+/// history is.
+///
+/// A line is stored as its text and the places where its style changes, so it
+/// takes memory in proportion to its length rather than to its number of
+/// items; the rows and pieces of a layout are only kept for the lines last
+/// shown. The view keeps the last kMaxLines lines: when a line is started
+/// beyond them the oldest goes, as in a terminal's scroll-back, and the item
+/// numbers move down with it.
 ///
 /// The vertical scroll position counts in units of 10 pixels.
 class ChatView : public QAbstractScrollArea
@@ -41,6 +53,11 @@ public:
     static constexpr int kScrollUnit = 10;
     static constexpr int kMargin = 5;
     static constexpr int kDefaultPointSize = 10;
+    /// Lines kept; the oldest go first.
+    static constexpr int kMaxLines = 5000;
+    /// Characters (an image counts as one) kept of one line; items that would
+    /// pass it are dropped. Far more than any message can carry.
+    static constexpr int kMaxLineLength = 1 << 20;
     /// Size of a smiley image, and of the blank image shown when none is set.
     static constexpr QSize kImageSize{17, 16};
 
@@ -67,6 +84,7 @@ public:
         ItemKind kind{ItemKind::Text};
         int style{0};
         QString text;
+        /// The image list index, -1 for none (or one outside 0..254).
         int image{-1};
         bool startsLine{false};
     };
@@ -123,8 +141,9 @@ public:
     /// Removes every item; the view shows nothing until content is formatted.
     void clear();
 
-    int itemCount() const { return int(m_items.size()); }
-    const Item &item(int index) const { return m_items.at(std::size_t(index)); }
+    int itemCount() const { return int(m_nextItem - m_firstItem); }
+    /// Item \a index (0 is the oldest kept); an index outside gives an empty item.
+    Item item(int index) const;
     int lineCount() const { return int(m_lines.size()); }
 
     // --- Layout and scrolling -----------------------------------------------
@@ -153,7 +172,7 @@ public:
     void selectAll();
     void deselect();
     void setSelection(Position anchor, Position caret);
-    bool hasSelection() const { return !(m_anchor == m_caret); }
+    bool hasSelection() const { return !(m_selAnchor == m_selCaret); }
     /// The selected content as plain text, lines separated by "\n".
     QString selectedText() const;
     /// Copies the selection to the clipboard as plain text; nothing happens
@@ -175,15 +194,47 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    /// One line of items. Its text holds every item's characters in order, an
+    /// image as one mark character; runs say where the style changes. A run
+    /// of "words" holds many items: each ends after its one space, and each
+    /// image is an item of its own; any other run is a single item.
+    struct Line
+    {
+        QByteArray narrow; ///< the text while every character is single-byte
+        QString wide;      ///< the text once one is not
+        bool isWide{false};
+        std::vector<quint32> runs; ///< start | style << 26 | words << 30
+        QByteArray images;         ///< the image index of each mark, in order
+        qint64 firstItem{0};       ///< number of the line's first item, counted since the last clear
+        int items{0};
+        quint16 styles{0}; ///< text styles used, for font changes
+        bool dirty{true};
+        qint64 top{0}; ///< in pixels, counted like firstItem
+        int height{0};
+        quint64 serial{0};
+    };
+    /// An item of a line: characters [start, start + length) of its text.
+    struct Span
+    {
+        int index{0}; ///< within the line
+        int start{0};
+        int length{0};
+        int style{0};
+        bool image{false};
+        int imageIndex{-1};
+    };
     struct Fragment
     {
-        int item{0};
-        int start{0};
+        int item{0};      ///< within the line
+        int itemStart{0}; ///< where the item starts in the line's text
+        int start{0};     ///< where the fragment starts in the line's text
         int length{0};
         int x{0};
         int width{0};
         int ascent{0};
         int descent{0};
+        int image{-2}; ///< -2 for text, else the image index (-1 blank)
+        int style{0};
     };
     struct Row
     {
@@ -193,38 +244,77 @@ private:
         int first{0};
         int count{0};
     };
-    struct Line
+    struct Layout
     {
-        int firstItem{0};
-        int itemCount{0};
-        quint16 styles{0};
-        bool dirty{true};
-        int top{0};
-        int height{0};
         std::vector<Row> rows;
         std::vector<Fragment> fragments;
+        int height{0};
+    };
+    struct CachedLayout
+    {
+        quint64 serial{0};
+        quint64 lastUse{0};
+        Layout layout;
     };
     struct LayoutFont
     {
         QFont font;
         QFontMetrics metrics{QFont()};
+        /// Advance of each single-byte character, filled on first use: lines
+        /// of such text are measured by adding these up.
+        mutable std::array<qreal, 256> advances{};
+        mutable bool advancesReady{false};
+        const std::array<qreal, 256> &singleByteAdvances() const;
+    };
+    /// Measures the text of one line in one style.
+    class Measure;
+    /// A place in the content as line and character of its text.
+    struct TextPos
+    {
+        int line{0};
+        int pos{0};
     };
 
     bool validStyle(int index) const;
-    void addItem(Item item);
+    void appendItem(ItemKind kind, int style, const QString &text, int image, bool newLine);
+    void startLine();
+    void dropOldestLine();
     void markDirty(int line);
     void noteFontChange(int style);
     void ensureLayout();
-    void layoutLine(Line &line);
+    Layout layoutLine(const Line &line, bool keepPieces) const;
+    const Layout &layoutOf(int line) const;
+    const Layout &keepLayout(quint64 serial, Layout layout) const;
+    void forgetLayouts() const;
     void updateScrollRange();
     QSize imageSize(int index) const;
     QPixmap imageFor(int index) const;
     int lineAtY(int docY) const;
+    int lineTop(const Line &line) const;
+    int lineOfItem(qint64 item) const;
     int yOffset() const;
     QRect pieceRect(const Line &line, const Row &row, const Fragment &fragment) const;
-    int itemLength(int item) const;
-    std::pair<Position, Position> orderedSelection() const;
+    /// A selection end: an item numbered like Line::firstItem, so that
+    /// dropping old lines leaves it on the same content.
+    struct Anchor
+    {
+        qint64 item{0};
+        int offset{0};
+        friend bool operator==(const Anchor &, const Anchor &) = default;
+    };
+    TextPos textPos(const Anchor &a) const;
+    std::pair<Anchor, Anchor> orderedSelection() const;
     void updateCursor(const QPoint &viewportPoint);
+
+    static QString textOf(const Line &line);
+    static int lengthOf(const Line &line);
+    /// Calls \a f with each item of \a line in order until it returns false.
+    template<typename F>
+    static void forEachItem(const Line &line, F f);
+    /// Calls \a f(start, end, style, words) with each run of \a line in order.
+    template<typename F>
+    static void forEachRun(const Line &line, F f);
+    static Item itemOf(const Line &line, const Span &span);
 
     std::array<Style, kStyleCount> m_styles;
     std::array<LayoutFont, kStyleCount> m_layoutFonts;
@@ -234,20 +324,24 @@ private:
     bool m_imagesChanged{false};
     QCursor m_linkCursor{Qt::PointingHandCursor};
 
-    std::vector<Item> m_items;
-    std::vector<Line> m_lines;
+    std::deque<Line> m_lines;
+    qint64 m_firstItem{0};
+    qint64 m_nextItem{0};
+    quint64 m_nextSerial{1};
     bool m_nextStartsLine{false};
-    // Lines [0, m_laidOutLines) have a layout and a top; lines from
+    // Lines [0, m_laidOutLines) have a height and a top; lines from
     // m_firstDirty on need laying out again.
     int m_laidOutLines{0};
     int m_firstDirty{0};
     int m_layoutWidth{-1};
     int m_documentHeight{2 * kMargin};
+    mutable std::vector<std::unique_ptr<CachedLayout>> m_cache;
+    mutable quint64 m_cacheClock{0};
 
-    Position m_anchor;
-    Position m_caret;
+    Anchor m_selAnchor;
+    Anchor m_selCaret;
     bool m_selecting{false};
-    int m_pressedLink{-1};
+    qint64 m_pressedLink{-1};
     QPoint m_pressPoint;
 };
 

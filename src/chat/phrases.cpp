@@ -1,6 +1,7 @@
 #include "chat/phrases.h"
 
 #include "ui/clicklabel.h"
+#include "ui/plaintext.h"
 #include "ui/resources.h"
 #include "ui/theme.h"
 
@@ -66,6 +67,7 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         connect(b, &ui::ClickLabel::clicked, this, [this, n] { b_phraseClick(n); });
         m_buttons[static_cast<size_t>(n - 1)] = b;
+        setPhrase(n, builtInPhrases().at(n - 1));
     }
 
     m_chatter = makeButton(panel, QStringLiteral("b_phrase10.png"), x + Count * 24 + 4, y, QStringLiteral("Chatter Sounds"));
@@ -107,14 +109,16 @@ ui::ClickLabel *PhraseButtons::button(int number) const
 
 QString PhraseButtons::phrase(int number) const
 {
-    const ui::ClickLabel *b = button(number);
-    return b ? b->toolTip() : QString();
+    return button(number) ? m_phrases[static_cast<size_t>(number - 1)] : QString();
 }
 
 void PhraseButtons::setPhrase(int number, const QString &text)
 {
-    if (ui::ClickLabel *b = button(number))
-        b->setToolTip(text);
+    ui::ClickLabel *b = button(number);
+    if (!b)
+        return;
+    m_phrases[static_cast<size_t>(number - 1)] = text;
+    b->setToolTip(ui::plainTextHint(text));
 }
 
 QStringList PhraseButtons::phrases() const

@@ -61,6 +61,8 @@ Q_SIGNALS:
 
 private:
     std::array<ui::ClickLabel *, Count> m_buttons{};
+    /// The phrases; a button's hint shows its phrase as text.
+    std::array<QString, Count> m_phrases{};
     ui::ClickLabel *m_chatter{nullptr};
     ui::ClickLabel *m_smiley{nullptr};
     QMenu *m_sounds{nullptr};

@@ -24,7 +24,15 @@ ClientSession::ClientSession(QObject *parent)
         Q_EMIT handlerFailed(text);
         Q_EMIT unreachable(text);
     });
-    m_dispatcher.setErrorHandler([this](const QString &text) { Q_EMIT handlerFailed(text); });
+    // The error box is shown once the failed tick has returned: a box opened
+    // inside the tick would hold the dispatch timer for as long as it is open.
+    m_dispatcher.setErrorHandler([this](const QString &text) {
+        QMetaObject::invokeMethod(this, [this, text] { Q_EMIT handlerFailed(text); }, Qt::QueuedConnection);
+    });
+    connect(&m_dispatcher, &net::Dispatcher::drained, this, [this] {
+        if (std::exchange(m_closePending, false))
+            Q_EMIT closed();
+    });
 
     // The client's table, in the order the command word is compared.
     const char *words[] = {
@@ -85,7 +93,12 @@ void ClientSession::sockRead()
 void ClientSession::sockInfo(const QString &text)
 {
     if (text == QLatin1String("Socket Closed")) {
-        Q_EMIT closed();
+        // What arrived before the close is handled first: a full host sends
+        // "CMD_full+" and closes at once, and its box must still be shown.
+        if (m_dispatcher.pending() > 0)
+            m_closePending = true;
+        else
+            Q_EMIT closed();
         return;
     }
     // Before the connection ever stood, an error means the host cannot be reached.

@@ -53,11 +53,13 @@ Q_SIGNALS:
     void systemLine(const QString &line);
     /// The host refused this connection: the game is full.
     void gameFull();
-    /// The connection to the host closed ("Socket Closed").
+    /// The connection to the host closed ("Socket Closed"), and every line
+    /// received before the close has been handled.
     void closed();
     /// The host could not be reached; \a reason is the socket's error text.
     void unreachable(const QString &reason);
-    /// An error that ended a message handler, for the general error display.
+    /// An error that ended a message handler, for the general error display;
+    /// raised after the handler's tick, so dispatch goes on while it is shown.
     void handlerFailed(const QString &text);
     /// The own number arrived (the host asked for the login).
     void loggedIn(int ownNumber);
@@ -74,6 +76,8 @@ private:
     int m_ownNumber{0};
     bool m_connected{false};
     bool m_everConnected{false};
+    // The connection closed while lines still waited; closed() follows them.
+    bool m_closePending{false};
 };
 
 } // namespace vorlith::client

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QShowEvent>
 #include <QSpinBox>
 
 namespace vorlith::client {
@@ -64,6 +65,19 @@ Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(par
     start->setObjectName(QStringLiteral("button_start"));
     start->move(77, 101);
     connect(start, &ui::ClickLabel::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
+}
+
+void Tgamestart::showEvent(QShowEvent *event)
+{
+    if (m_centredOn && !event->spontaneous()) {
+        const QRect outer = m_centredOn->frameGeometry();
+        // Frame sizes are only known once shown; the client area is what the
+        // dialog is sized by, so centre that.
+        QRect client = geometry();
+        client.moveCenter(outer.center());
+        move(client.topLeft() - (geometry().topLeft() - pos()));
+    }
+    QDialog::showEvent(event);
 }
 
 int Tgamestart::rounds() const

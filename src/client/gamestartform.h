@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 
 class QSpinBox;
 
@@ -21,12 +22,18 @@ public:
     int creationTime() const;
     void setRounds(int value);
     void setCreationTime(int value);
+    /// The window the dialog opens centred on each time it is shown.
+    void setCentredOn(QWidget *window) { m_centredOn = window; }
 
 Q_SIGNALS:
     /// The start button was pressed.
     void startRequested(int rounds, int creationTime);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    QPointer<QWidget> m_centredOn;
     QSpinBox *m_rounds{nullptr};
     QSpinBox *m_time{nullptr};
 };

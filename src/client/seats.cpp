@@ -71,6 +71,7 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
         name->setFont(ui::arial(13, true));
         name->setStyleSheet(style);
         name->setGeometry(p.nameLeft, p.nameTop, 86, 18);
+        name->setTextFormat(Qt::PlainText); // a name is whatever the player typed
         name->setText(Waiting);
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, n, name](const QPoint &pos) {
@@ -81,6 +82,7 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
 
         s.score = new QLabel(QStringLiteral("0"), panel);
         s.score->setObjectName(QStringLiteral("label_score%1").arg(n));
+        s.score->setTextFormat(Qt::PlainText);
         s.score->setFont(ui::arial(13, true));
         s.score->setStyleSheet(style);
         s.score->move(p.scoreLeft, p.nameTop);
@@ -88,6 +90,7 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
 
         s.bonus = new QLabel(panel);
         s.bonus->setObjectName(QStringLiteral("label_bonus%1").arg(n));
+        s.bonus->setTextFormat(Qt::PlainText);
         s.bonus->setFont(ui::arial(13, true));
         s.bonus->setStyleSheet(style);
         s.bonus->move(p.scoreLeft + 40, p.nameTop);

@@ -236,6 +236,10 @@ void GameEngine::myword(const QString &fields, int senderSlot)
     const int slot = line.slot;
     if (slot > Seats || slot < 1)
         return;
+    // Words count only while a round runs: one sent in a break, or after the
+    // game was decided, would change totals that were already announced.
+    if (!m_inProgress || m_phase != Phase::Round)
+        return;
     const QString &word = line.word;
 
     // The dictionary first: the board is not looked at for a non-word.
@@ -249,8 +253,9 @@ void GameEngine::myword(const QString &fields, int senderSlot)
     const QString entry = word + QLatin1Char(':') + QString::number(points) + QLatin1Char(',');
     PlayerRecord *r = m_registry.record(slot);
     // Entries hold letters, ":", digits and ",": a match is the same word
-    // (the same points make it the same length). Case counts.
-    if (r->roundWords.contains(entry)) {
+    // (the same points make it the same length), in whatever letter case it
+    // was sent.
+    if (r->roundWords.contains(entry, Qt::CaseInsensitive)) {
         m_outbox.sendTo(slot, proto::notValid(2, slot, word));
         return;
     }

@@ -95,8 +95,10 @@ public:
     void catchUp(int slot) override;
     /// CMD_startgame: starts (or restarts) a game for whoever sent it.
     void startgame(const QString &fields, int senderSlot) override;
-    /// CMD_myword: judges and scores one word. Raises net::HandlerError when
-    /// the slot field is not a number.
+    /// CMD_myword: judges and scores one word while a round runs; at other
+    /// times it answers nothing. A word already accepted for the seat this
+    /// round, in any letter case, gets verdict 2. Raises net::HandlerError
+    /// when the slot field is not a number.
     void myword(const QString &fields, int senderSlot) override;
 
     // ---- the game's steps -----------------------------------------------

@@ -18,6 +18,11 @@ struct PlayerRecord
     bool active{false};
     net::Sock *connection{nullptr};
     quint64 connectionSerial{0}; ///< serial of the connection now in this slot
+    /// The connection now in this slot has logged in, as loginName. Both stay
+    /// after it leaves, until the slot is taken again, so that its last lines
+    /// still count as that player's.
+    bool loggedIn{false};
+    QString loginName;
     qint64 totalScore{0};
     qint64 roundScore{0};
     bool watching{false};

@@ -31,13 +31,16 @@ TServer::TServer(QObject *parent)
         Q_EMIT handlerFailed(text);
     });
 
+    m_dispatcher.addCommand(proto::cmd::logininfo, [this](const QString &fields, const LineOrigin &from) {
+        if (isCurrent(from))
+            receivedlogininfo(fields, from);
+    });
     const auto bind = [this](const char *word, void (TServer::*handler)(const QString &, const LineOrigin &)) {
         m_dispatcher.addCommand(word, [this, handler](const QString &fields, const LineOrigin &from) {
-            if (isCurrent(from))
+            if (isCurrent(from) && isLoggedIn(from))
                 (this->*handler)(fields, from);
         });
     };
-    bind(proto::cmd::logininfo, &TServer::receivedlogininfo);
     bind(proto::cmd::kickhim, &TServer::kickhim);
     bind(proto::cmd::chat, &TServer::chat);
     bind(proto::cmd::action, &TServer::action);
@@ -79,6 +82,12 @@ bool TServer::isCurrent(const LineOrigin &origin) const
 {
     const PlayerRecord *r = m_registry.record(origin.slot);
     return r && r->connectionSerial == origin.connection;
+}
+
+bool TServer::isLoggedIn(const LineOrigin &origin) const
+{
+    const PlayerRecord *r = m_registry.record(origin.slot);
+    return r && r->connectionSerial == origin.connection && r->loggedIn;
 }
 
 // ---- sending -----------------------------------------------------------
@@ -152,14 +161,19 @@ void TServer::Sock1Accept()
     m_registry.setSlotCount(count);
     PlayerRecord *r = m_registry.record(slot);
     if (r->connection) {
+        // What the slot's last connection left waiting would be dropped when
+        // its turn came; dropping it now keeps it from delaying anybody.
+        m_dispatcher.dropFrom(r->connectionSerial);
         forgetConnection(r->connection);
         r->connection->deleteLater();
     }
     const quint64 serial = m_nextSerial++;
-    m_connections.emplace(sock, Connection{serial, {}});
+    m_connections.emplace(sock, Connection{serial, net::LineFramer(net::HostLineLength)});
     r->connection = sock;
     r->connectionSerial = serial;
     r->active = true;
+    r->loggedIn = false;
+    r->loginName.clear();
     sock->setTag(slot);
     connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { Sock1Read(s); });
     connect(sock, &Sock::disconnectEvent, this, &TServer::tempsockDisconnect);
@@ -191,6 +205,30 @@ void TServer::Sock1Read(Sock *sock)
         m_dispatcher.dropFrom(conn.serial);
         dropConnection(sock);
     }
+    holdQueueBound();
+}
+
+void TServer::holdQueueBound()
+{
+    while (m_dispatcher.pendingBytes() > MaxQueuedBytes) {
+        const std::optional<quint64> largest = m_dispatcher.largestBacklog();
+        if (!largest)
+            return;
+        m_dispatcher.dropFrom(*largest);
+        if (Sock *sock = connectionOf(*largest); sock && sock->isConnected()) {
+            qCWarning(lcHost) << "slot" << sock->tag() << "holds the most of a full queue; closing it";
+            dropConnection(sock);
+        }
+    }
+}
+
+Sock *TServer::connectionOf(quint64 serial) const
+{
+    for (const auto &[sock, conn] : m_connections) {
+        if (conn.serial == serial)
+            return sock;
+    }
+    return nullptr;
 }
 
 void TServer::dropConnection(Sock *sock)
@@ -211,6 +249,8 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
 {
     if (text != QLatin1String("Socket Closed"))
         return;
+    if (const auto it = m_connections.find(sock); it != m_connections.end())
+        m_dispatcher.keepNextFrom(it->second.serial, LinesAfterClose);
     const int n = sock->tag();
     PlayerRecord *r = m_registry.record(n);
     if (!r || r->connection != sock)
@@ -275,6 +315,8 @@ void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
 
     r->name = cleanName(login.name);
     r->active = true;
+    r->loggedIn = true;
+    r->loginName = r->name;
     sendToAll(proto::newPlayerInfo(n, r->name));
 
     QList<proto::PlayerEntry> others;
@@ -307,7 +349,7 @@ void TServer::chat(const QString &fields, const LineOrigin &from)
     const proto::ChatLine c = proto::readChatLine(fields);
     if (proto::toInt(c.slotText) != from.slot)
         return;
-    sendToAll(proto::chatRelay(c.slotText, m_registry.name(from.slot), c.rest));
+    sendToAll(proto::chatRelay(c.slotText, m_registry.record(from.slot)->loginName, c.rest));
 }
 
 void TServer::action(const QString &fields, const LineOrigin &from)
@@ -315,7 +357,7 @@ void TServer::action(const QString &fields, const LineOrigin &from)
     const proto::ChatLine c = proto::readChatLine(fields);
     if (proto::toInt(c.slotText) != from.slot)
         return;
-    sendToAll(proto::actionRelay(c.slotText, m_registry.name(from.slot), c.rest));
+    sendToAll(proto::actionRelay(c.slotText, m_registry.record(from.slot)->loginName, c.rest));
 }
 
 void TServer::playasound(const QString &fields, const LineOrigin &from)

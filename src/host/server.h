@@ -22,7 +22,9 @@ namespace vorlith::host {
 ///
 /// Every line is queued with the slot and serial of the connection it came
 /// on; a message that names a slot is honoured only when that slot is the
-/// sender's own.
+/// sender's own, and nothing but a login is honoured from a connection that
+/// has not logged in. Connections take turns in the received-line queue, and
+/// the lines waiting are bounded per connection and in all.
 class TServer : public QObject, public Outbox
 {
     Q_OBJECT
@@ -34,6 +36,12 @@ public:
     /// A connection with more waiting lines (or bytes) than this is closed.
     static constexpr qsizetype MaxPendingLines = 1000;
     static constexpr qsizetype MaxPendingBytes = 4 * 1024 * 1024;
+    /// When the lines waiting from all connections together pass this, the
+    /// connection with the most is closed, until they no longer do.
+    static constexpr qsizetype MaxQueuedBytes = 8 * 1024 * 1024;
+    /// Lines still handled of a connection that has closed (its last chat
+    /// line, say); the rest of what it left waiting is dropped.
+    static constexpr qsizetype LinesAfterClose = 16;
     /// A peer that leaves this much of our data unread is closed.
     static constexpr qint64 MaxUnsentBytes = 8 * 1024 * 1024;
 
@@ -68,7 +76,7 @@ private:
     struct Connection
     {
         quint64 serial{0};
-        net::LineFramer framer;
+        net::LineFramer framer{net::HostLineLength};
     };
 
     void Sock1Accept();
@@ -78,6 +86,10 @@ private:
     void disconnectsock(int slot);
     void dropConnection(net::Sock *sock);
     void forgetConnection(net::Sock *sock);
+    /// Closes connections, the one with the most waiting first, until the
+    /// lines waiting from all of them fit MaxQueuedBytes.
+    void holdQueueBound();
+    net::Sock *connectionOf(quint64 serial) const;
 
     void receivedlogininfo(const QString &fields, const net::LineOrigin &from);
     void kickhim(const QString &fields, const net::LineOrigin &from);
@@ -91,6 +103,8 @@ private:
     /// True when \a origin's connection still holds its slot (its lines are
     /// dropped once the slot has gone to a newer connection).
     bool isCurrent(const net::LineOrigin &origin) const;
+    /// True when \a origin's connection has logged in.
+    bool isLoggedIn(const net::LineOrigin &origin) const;
 
     net::Sock *m_listener{nullptr};
     Registry m_registry;

@@ -5,6 +5,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcDispatch, "vorlith.dispatch")
 
 namespace vorlith::net {
@@ -15,7 +17,7 @@ Dispatcher::Dispatcher(std::chrono::milliseconds interval, QObject *parent) : QO
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         tick();
-        if (m_queue.empty())
+        if (m_pendingLines == 0)
             m_timer.stop();
     });
 }
@@ -46,37 +48,85 @@ void Dispatcher::enqueue(QByteArray line, LineOrigin origin)
 {
     if (line.size() > MaxLineLength)
         line.truncate(MaxLineLength);
-    Count &c = m_counts[origin.connection];
-    c.lines += 1;
-    c.bytes += line.size();
-    m_queue.push_back({std::move(line), origin});
+    auto [it, added] = m_queues.try_emplace(origin.connection);
+    if (added)
+        m_turns.push_back(origin.connection);
+    Queue &queue = it->second;
+    queue.bytes += line.size();
+    m_pendingBytes += line.size();
+    ++m_pendingLines;
+    queue.lines.push_back({std::move(line), origin});
     if (!m_manual && !m_timer.isActive())
         m_timer.start();
 }
 
-void Dispatcher::forget(const Queued &q)
+qsizetype Dispatcher::pendingFrom(quint64 connection) const
 {
-    auto it = m_counts.find(q.origin.connection);
-    if (it == m_counts.end())
+    const auto it = m_queues.find(connection);
+    return it == m_queues.end() ? 0 : qsizetype(it->second.lines.size());
+}
+
+qsizetype Dispatcher::pendingBytesFrom(quint64 connection) const
+{
+    const auto it = m_queues.find(connection);
+    return it == m_queues.end() ? 0 : it->second.bytes;
+}
+
+std::optional<quint64> Dispatcher::largestBacklog() const
+{
+    std::optional<quint64> largest;
+    qsizetype most = -1;
+    // In turn order, so that of equal backlogs the one served next is named.
+    for (quint64 connection : m_turns) {
+        const qsizetype bytes = m_queues.at(connection).bytes;
+        if (bytes > most) {
+            most = bytes;
+            largest = connection;
+        }
+    }
+    return largest;
+}
+
+void Dispatcher::forgetQueue(quint64 connection)
+{
+    const auto it = m_queues.find(connection);
+    if (it == m_queues.end())
         return;
-    it->lines -= 1;
-    it->bytes -= q.line.size();
-    if (it->lines <= 0)
-        m_counts.erase(it);
+    m_pendingLines -= qsizetype(it->second.lines.size());
+    m_pendingBytes -= it->second.bytes;
+    m_queues.erase(it);
+    std::erase(m_turns, connection);
 }
 
 bool Dispatcher::tick()
 {
-    if (m_queue.empty())
+    if (m_turns.empty())
         return false;
-    const Queued q = std::move(m_queue.front());
-    m_queue.pop_front();
-    forget(q);
+    const quint64 connection = m_turns.front();
+    m_turns.pop_front();
+    Queue &queue = m_queues.at(connection);
+    const Queued q = std::move(queue.lines.front());
+    queue.lines.pop_front();
+    queue.bytes -= q.line.size();
+    m_pendingBytes -= q.line.size();
+    --m_pendingLines;
+    if (queue.lines.empty())
+        m_queues.erase(connection);
+    else
+        m_turns.push_back(connection);
 
+    dispatch(q);
+    if (m_pendingLines == 0)
+        Q_EMIT drained();
+    return true;
+}
+
+void Dispatcher::dispatch(const Queued &q)
+{
     const qsizetype plus = q.line.indexOf('+');
     if (plus <= 0) { // no "+" or an empty command word
         Q_EMIT lineDropped(q.line);
-        return true;
+        return;
     }
     const QByteArray word = q.line.left(plus);
     for (const Entry &e : m_table) {
@@ -94,10 +144,9 @@ bool Dispatcher::tick()
             if (m_onError)
                 m_onError(QString::fromUtf8(err.what()));
         }
-        return true;
+        return;
     }
     Q_EMIT lineDropped(q.line);
-    return true;
 }
 
 int Dispatcher::drain()
@@ -113,14 +162,32 @@ void Dispatcher::setManual(bool manual)
     m_manual = manual;
     if (manual)
         m_timer.stop();
-    else if (!m_queue.empty())
+    else if (m_pendingLines > 0)
         m_timer.start();
 }
 
 void Dispatcher::dropFrom(quint64 connection)
 {
-    std::erase_if(m_queue, [connection](const Queued &q) { return q.origin.connection == connection; });
-    m_counts.remove(connection);
+    forgetQueue(connection);
+}
+
+void Dispatcher::keepNextFrom(quint64 connection, qsizetype keep)
+{
+    const auto it = m_queues.find(connection);
+    if (it == m_queues.end())
+        return;
+    if (keep <= 0) {
+        forgetQueue(connection);
+        return;
+    }
+    Queue &queue = it->second;
+    while (qsizetype(queue.lines.size()) > keep) {
+        const qsizetype bytes = queue.lines.back().line.size();
+        queue.bytes -= bytes;
+        m_pendingBytes -= bytes;
+        --m_pendingLines;
+        queue.lines.pop_back();
+    }
 }
 
 } // namespace vorlith::net

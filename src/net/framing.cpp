@@ -1,26 +1,25 @@
 #include "net/framing.h"
 
+#include <algorithm>
+
 namespace vorlith::net {
+
+LineFramer::LineFramer(qsizetype keep) : m_keep(std::clamp<qsizetype>(keep, 1, MaxLineLength)) {}
 
 void LineFramer::feed(QByteArrayView bytes, QList<QByteArray> &lines)
 {
     while (!bytes.isEmpty()) {
         const qsizetype end = bytes.indexOf(Terminator);
         const QByteArrayView piece = end < 0 ? bytes : bytes.first(end);
-        if (!m_discarding) {
-            const qsizetype room = MaxLineLength - m_carry.size();
-            if (piece.size() > room) {
-                m_carry.append(piece.first(room));
-                m_discarding = true;
-                m_overflowed = true;
-            } else {
-                m_carry.append(piece);
-            }
-        }
+        const qsizetype room = m_keep - m_carry.size();
+        m_carry.append(piece.first(std::min(room, piece.size())));
+        m_lineLength += piece.size();
+        if (m_lineLength > MaxLineLength)
+            m_overflowed = true;
         if (end < 0)
             return;
         lines.append(std::exchange(m_carry, QByteArray()));
-        m_discarding = false;
+        m_lineLength = 0;
         bytes = bytes.sliced(end + 1);
     }
 }
@@ -28,7 +27,7 @@ void LineFramer::feed(QByteArrayView bytes, QList<QByteArray> &lines)
 void LineFramer::clear()
 {
     m_carry.clear();
-    m_discarding = false;
+    m_lineLength = 0;
 }
 
 } // namespace vorlith::net

@@ -24,19 +24,23 @@ TallyBook::LoadOutcome TallyBook::load(const QString &path)
     LoadOutcome outcome;
     if (!QFileInfo::exists(path))
         return outcome;
+    const QString noTally = path + QStringLiteral(" : this file holds no tally !");
     QByteArray text;
     try {
         Tlzrw1 doit;
         doit.setCompressMode(Tlzrw1::Mode::Fast);
         doit.setInputFile(path);
-        text = doit.decompressInput();
+        text = doit.decompressInput(kMaxPlainSize);
+    } catch (const ELzrw1TooLarge &) {
+        outcome.error = noTally;
+        return outcome;
     } catch (const ELzrw1Exception &e) {
         outcome.error = e.message();
         return outcome;
     }
     const std::optional<StringGrid> grid = loadgrid(text);
     if (!grid) {
-        outcome.error = path + QStringLiteral(" : this file holds no tally !");
+        outcome.error = noTally;
         return outcome;
     }
     setGrid(*grid);

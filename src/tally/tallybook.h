@@ -30,6 +30,10 @@ public:
     static constexpr int kMyWins = 3;
     static constexpr int kNeitherWon = 4;
     static constexpr int kSession = 4; ///< session column = total column + kSession
+    /// A tally file whose text would be larger than this holds no tally: a
+    /// real one of thousands of players stays far below it. It is refused
+    /// before its text is produced.
+    static constexpr qint64 kMaxPlainSize = 16 * 1024 * 1024;
 
     /// A fresh tally: one row of "0"s.
     TallyBook();

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vorlith::tally {
@@ -25,6 +26,8 @@ QLabel *namedLabel(const QString &objectName, const QString &text)
 {
     auto *label = new QLabel(text);
     label->setObjectName(objectName);
+    // Names and words come from other players and from the tally file.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -129,8 +132,11 @@ Ttallylist::~Ttallylist()
 void Ttallylist::FormCreate()
 {
     const TallyBook::LoadOutcome outcome = m_book.load(m_path);
-    if (!outcome.error.isEmpty())
-        ui::messageBoxes().inform(outcome.error);
+    if (!outcome.error.isEmpty()) {
+        // Told once the program has started: a box opened while the windows
+        // are still being made would hold up the start of the game.
+        QTimer::singleShot(0, this, [error = outcome.error] { ui::messageBoxes().inform(error); });
+    }
     loadtally();
 }
 

@@ -15,13 +15,17 @@ class WidgetMessageBoxes final : public MessageBoxes
 public:
     void inform(const QString &text) override
     {
-        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationDisplayName(), text);
+        QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text, QMessageBox::Ok,
+                        QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText); // texts may hold names and words from other players
+        box.exec();
     }
     bool ask(const QString &text) override
     {
-        return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationDisplayName(), text,
-                                     QMessageBox::Yes | QMessageBox::No)
-               == QMessageBox::Yes;
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                        QMessageBox::Yes | QMessageBox::No, QApplication::activeWindow());
+        box.setTextFormat(Qt::PlainText);
+        return box.exec() == QMessageBox::Yes;
     }
 };
 

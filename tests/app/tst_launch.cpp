@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "chat/chatroom.h"
 #include "chat/chatinput.h"
 #include "chat/chatview.h"
@@ -78,6 +79,8 @@ private Q_SLOTS:
     void resetScreenLocationAndMinimumSize();
     void windowWiderThanTheWorkAreaIsStoredNarrower();
     void floodingHostIsLetGo();
+    void portsComeFromTheEnvironment_data();
+    void portsComeFromTheEnvironment();
 
 private:
     RecordingMessageBoxes m_boxes;
@@ -354,6 +357,33 @@ void TestLaunch::floodingHostIsLetGo()
     peer->write(burst);
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(w.session().dispatcher().pending(), 0);
+}
+
+void TestLaunch::portsComeFromTheEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("value"); // "-" for unset
+    QTest::addColumn<QString>("port");
+    QTest::newRow("unset") << QByteArray("-") << "7772";
+    QTest::newRow("a port") << QByteArray("40123") << "40123";
+    QTest::newRow("blanks around it") << QByteArray(" 8000 ") << "8000";
+    QTest::newRow("empty") << QByteArray("") << "7772";
+    QTest::newRow("zero") << QByteArray("0") << "7772";
+    QTest::newRow("past the last port") << QByteArray("65536") << "7772";
+    QTest::newRow("a name") << QByteArray("http") << "7772";
+    QTest::newRow("negative") << QByteArray("-5") << "7772";
+}
+
+void TestLaunch::portsComeFromTheEnvironment()
+{
+    QFETCH(QByteArray, value);
+    QFETCH(QString, port);
+    const char *variable = "VORLITH_TEST_PORT";
+    if (value == "-")
+        qunsetenv(variable);
+    else
+        qputenv(variable, value);
+    QCOMPARE(vorlith::app::portFromEnvironment(variable, QStringLiteral("7772")), port);
+    qunsetenv(variable);
 }
 
 QTEST_MAIN(TestLaunch)

@@ -243,6 +243,49 @@ private Q_SLOTS:
             QCOMPARE(readFile(inner), kShared);
         }
     }
+
+    void oversizedFileIsNeitherReadNorWritten()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("brakmolobby.ini"));
+        // Settings first, then line breaks up to just past the limit.
+        const QByteArray head = "[Vorlith]\r\nTextsize=12\r\n";
+        QByteArray bytes = head + QByteArray(ProfileFile::kMaxFileSize - head.size(), '\n');
+        QVERIFY(writeFile(path, bytes));
+        QCOMPARE(ProfileFile(path).readInt(QStringLiteral("Vorlith"), QStringLiteral("Textsize"), 8), 12);
+        QVERIFY(!ProfileFile(path).isTooLarge());
+
+        bytes += '\n';
+        QVERIFY(writeFile(path, bytes));
+        ProfileFile profile(path);
+        QVERIFY(profile.isTooLarge());
+        QCOMPARE(profile.readInt(QStringLiteral("Vorlith"), QStringLiteral("Textsize"), 8), 8);
+        QVERIFY(!profile.writeString(QStringLiteral("Vorlith"), QStringLiteral("Help"), QStringLiteral("2")));
+        QVERIFY(profile.refusedTooLarge());
+        QCOMPARE(readFile(path), bytes);
+
+        // Another reason to refuse a write is no "too large".
+        const QString folder = dir.filePath(QStringLiteral("folder.ini"));
+        QVERIFY(QDir().mkdir(folder));
+        ProfileFile onFolder(folder);
+        QVERIFY(!onFolder.writeString(QStringLiteral("Vorlith"), QStringLiteral("Help"), QStringLiteral("2")));
+        QVERIFY(!onFolder.refusedTooLarge());
+    }
+
+    void manyLinesAreEditedInPlace()
+    {
+        // Half a million lines before the section: still read and edited
+        // with every other byte kept.
+        QByteArray bytes = QByteArray("[Other]\r\n") + QByteArray("k=v\r\n").repeated(100000) +
+                           QByteArray(400000, '\n') + "[vorlith]\r\nTop=4\r\n\r\n[Last]\r\nx=1\r\n";
+        QVERIFY(bytes.size() < ProfileFile::kMaxFileSize);
+        QCOMPARE(ProfileFile::valueIn(bytes, "VORLITH", "top"), std::optional<QByteArray>("4"));
+        QCOMPARE(ProfileFile::valueIn(bytes, "Other", "k"), std::optional<QByteArray>("v"));
+        QCOMPARE(ProfileFile::valueIn(bytes, "Last", "Top"), std::nullopt);
+        QByteArray edited = bytes;
+        edited.replace("Top=4\r\n\r\n", "Top=4\r\nLeft=9\r\n\r\n");
+        QCOMPARE(ProfileFile::withValue(bytes, "Vorlith", "Left", "9"), edited);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestProfileFile)

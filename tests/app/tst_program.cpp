@@ -1,5 +1,6 @@
-// Runs the real program as players meet it: fixed ports 7772 and 9001, its
-// files in the folder it is started from.
+// Runs the real program as players meet it, its files in the folder it is
+// started from. Its two ports are moved to free ones through the environment,
+// so the test runs whatever else uses 7772 and 9001 on this machine.
 #include "wireclient.h"
 
 #include <QDir>
@@ -15,10 +16,12 @@
 
 namespace {
 
-bool portIsFree(quint16 port)
+// A port nobody listens on just now.
+quint16 freePort()
 {
     QTcpServer probe;
-    return probe.listen(QHostAddress::Any, port);
+    probe.listen(QHostAddress::Any, 0);
+    return probe.serverPort();
 }
 
 /// A copy of the program in a folder of its own, so its settings and tally
@@ -30,10 +33,12 @@ struct ProgramCopy
         path = dir.filePath(QStringLiteral("vorlith"));
         QFile::copy(QStringLiteral(VORLITH_BINARY), path);
     }
-    std::unique_ptr<QProcess> start(const QStringList &args)
+    std::unique_ptr<QProcess> start(const QStringList &args, quint16 hostPort, quint16 presencePort)
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VORLITH_HOST_PORT"), QString::number(hostPort));
+        env.insert(QStringLiteral("VORLITH_PRESENCE_PORT"), QString::number(presencePort));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
@@ -60,30 +65,24 @@ class TestProgram : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void hostingProcessServesTheRealProtocol();
     void joiningProcessLogsInAndEndsWithItsHost();
     void oneParameterConnectsNowhere();
 };
 
-void TestProgram::initTestCase()
-{
-    if (!portIsFree(7772) || !portIsFree(9001))
-        QSKIP("ports 7772 and 9001 are needed free on this machine");
-}
-
 void TestProgram::hostingProcessServesTheRealProtocol()
 {
     QTcpServer lobby;
-    QVERIFY(lobby.listen(QHostAddress::LocalHost, 9001));
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = freePort();
     ProgramCopy copy;
-    auto kim = copy.start({"Kim", "192.0.2.1", "true"});
+    auto kim = copy.start({"Kim", "192.0.2.1", "true"}, port, lobby.serverPort());
     QVERIFY(kim->waitForStarted());
     // The presence connection follows the host's own client.
     QTRY_VERIFY_WITH_TIMEOUT(lobby.hasPendingConnections(), 15000);
 
     WireClient ann;
-    QVERIFY(ann.connectTo(7772));
+    QVERIFY(ann.connectTo(port));
     QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
     ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff\xff");
     QVERIFY(ann.waitForLine("CMD_existingplayers+1+Kim+0"));
@@ -97,7 +96,7 @@ void TestProgram::hostingProcessServesTheRealProtocol()
 
     // A second hosting process cannot listen and connects nowhere.
     ProgramCopy other;
-    auto second = other.start({"Kim2", "127.0.0.1", "true"});
+    auto second = other.start({"Kim2", "127.0.0.1", "true"}, port, lobby.serverPort());
     QVERIFY(second->waitForStarted());
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT((errors += second->readAllStandardError()).contains("Listen - Error Binding Socket"), 15000);
@@ -114,11 +113,11 @@ void TestProgram::hostingProcessServesTheRealProtocol()
 void TestProgram::joiningProcessLogsInAndEndsWithItsHost()
 {
     QTcpServer host;
-    QVERIFY(host.listen(QHostAddress::Any, 7772));
+    QVERIFY(host.listen(QHostAddress::Any, 0));
     QTcpServer lobby;
-    QVERIFY(lobby.listen(QHostAddress::LocalHost, 9001));
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 0));
     ProgramCopy copy;
-    auto ann = copy.start({"Ann", "127.0.0.1", "join"});
+    auto ann = copy.start({"Ann", "127.0.0.1", "join"}, host.serverPort(), lobby.serverPort());
     QVERIFY(ann->waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(host.hasPendingConnections(), 15000);
     QTcpSocket *peer = host.nextPendingConnection();
@@ -138,12 +137,15 @@ void TestProgram::joiningProcessLogsInAndEndsWithItsHost()
 void TestProgram::oneParameterConnectsNowhere()
 {
     QTcpServer host;
-    QVERIFY(host.listen(QHostAddress::Any, 7772));
+    QVERIFY(host.listen(QHostAddress::Any, 0));
+    QTcpServer lobby;
+    QVERIFY(lobby.listen(QHostAddress::LocalHost, 0));
     ProgramCopy copy;
-    auto p = copy.start({"Ann"});
+    auto p = copy.start({"Ann"}, host.serverPort(), lobby.serverPort());
     QVERIFY(p->waitForStarted());
     QTest::qWait(1500);
     QVERIFY(!host.hasPendingConnections());
+    QVERIFY(!lobby.hasPendingConnections());
     QCOMPARE(p->state(), QProcess::Running);
     stop(*p);
 }

@@ -41,6 +41,7 @@ private Q_SLOTS:
     void menuChangesAndPhrasesAreSaved();
     void startGameSendsTheDialogValues();
     void absurdStoredValuesAreHeld();
+    void oversizedFileIsLeftAlone();
 
 private:
     void connectAs(int slot);
@@ -196,6 +197,22 @@ void TestProgramSettings::absurdStoredValuesAreHeld()
     const QSize desktop = w.screen()->virtualGeometry().size();
     QVERIFY(w.width() <= 2 * desktop.width());
     QVERIFY(w.height() >= 530); // the minimum size holds
+}
+
+void TestProgramSettings::oversizedFileIsLeftAlone()
+{
+    // Another program's settings, then line breaks past what any settings take.
+    QByteArray bytes = "[Lobby]\r\nUser=Bob\r\n[Vorlith]\r\nTextsize=12\r\nHelp=2\r\n";
+    bytes += QByteArray(16 * 1024 * 1024, '\n');
+    writeSettings(bytes);
+    auto &w = m_program->mainWindow();
+    connectAs(1);
+    QCOMPARE(w.chatRoom().textSize(), 8); // the defaults apply
+    QVERIFY(w.quickHelp().isVisibleTo(&w));
+    w.sounds().playSoundsAction()->trigger(); // asks for a save
+    QCOMPARE(w.sounds().playSounds(), false);
+    QVERIFY(settingsFile() == bytes);
+    QVERIFY(m_boxes.shown.isEmpty());
 }
 
 QTEST_MAIN(TestProgramSettings)

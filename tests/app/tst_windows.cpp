@@ -28,6 +28,7 @@ private Q_SLOTS:
     void everyWindowHasItsCaption();
     void helpPagesComeToTheFront();
     void aboutShowsVersionAndYear();
+    void gameOptionsOpenCentredOnTheMainWindow();
     void windowsLookRight();
 
 private:
@@ -88,6 +89,23 @@ void TestWindows::aboutShowsVersionAndYear()
     auto &about = m_program->about();
     QVERIFY(about.versionLabel()->text().contains(QStringLiteral("1.0.3")));
     QVERIFY(about.yearLabel()->text().contains(QString::number(QDate::currentDate().year())));
+}
+
+void TestWindows::gameOptionsOpenCentredOnTheMainWindow()
+{
+    auto &main = m_program->mainWindow();
+    auto &dialog = m_program->gameStart();
+    for (const QPoint &at : {QPoint(40, 30), QPoint(260, 140)}) {
+        main.show();
+        main.move(at);
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QPoint offset = dialog.geometry().center() - main.frameGeometry().center();
+        QVERIFY2(offset.manhattanLength() <= 2, qPrintable(QStringLiteral("%1,%2").arg(offset.x()).arg(offset.y())));
+        dialog.hide();
+    }
+    main.hide();
 }
 
 void TestWindows::windowsLookRight()

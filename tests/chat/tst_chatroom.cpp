@@ -1,6 +1,7 @@
 #include "chat/chatinput.h"
 #include "chat/chatroom.h"
 #include "chat/chatview.h"
+#include "chat/phrases.h"
 #include "recordingboxes.h"
 
 #include <QAction>
@@ -8,6 +9,8 @@
 #include <QClipboard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QWidget>
 
 using namespace vorlith::chat;
@@ -297,6 +300,42 @@ private Q_SLOTS:
         QCOMPARE(view().vScrollMax(), 0);
         m_room->chatrecieved(QStringLiteral("3+Bob chats: again|clBlack"));
         QCOMPARE(view().itemCount(), 3);
+    }
+
+    void floodKeepsTheLastLinesAndStillClears()
+    {
+        const int total = ChatView::kMaxLines + 10;
+        for (int i = 0; i < total; ++i)
+            m_room->chatrecieved(QStringLiteral("3+Bob chats: line %1|clBlack").arg(i));
+        QCOMPARE(view().lineCount(), ChatView::kMaxLines);
+        QCOMPARE(view().item(3).text, QStringLiteral("10 "));
+        QCOMPARE(view().vScrollPos(), view().vScrollMax()); // still follows the newest line
+        m_room->clearMainChatAction()->trigger();
+        QCOMPARE(view().lineCount(), 0);
+        QCOMPARE(view().itemCount(), 0);
+    }
+
+    void phraseHintsShowTheirTextAsItCame()
+    {
+        PhraseButtons buttons(m_window.get(), 0, 0);
+        const QString phrase = QStringLiteral("<img src=/dev/zero> <b>x</b> &amp;");
+        buttons.setPhrase(4, phrase);
+        QCOMPARE(buttons.phrase(4), phrase);
+        QCOMPARE(buttons.phrases().at(0), PhraseButtons::builtInPhrases().at(0));
+        auto *button = m_window->findChild<QWidget *>(QStringLiteral("b_phrase4"));
+        QVERIFY(button);
+        // A hint is read as markup: what it reads as must be the phrase.
+        const QString hint = button->toolTip();
+        QVERIFY(Qt::mightBeRichText(hint));
+        QCOMPARE(QTextDocumentFragment::fromHtml(hint).toPlainText(), phrase);
+        QToolTip::showText(button->mapToGlobal(QPoint(2, 2)), hint, button);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), hint);
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->inherits("QTipLabel"))
+                QVERIFY(!w->grab().isNull());
+        }
+        QToolTip::hideText();
     }
 };
 

@@ -273,6 +273,139 @@ private Q_SLOTS:
         QTest::mouseMove(view.viewport(), link.center());
         QCOMPARE(view.viewport()->cursor().shape(), Qt::CrossCursor);
     }
+
+    void itemsComeBackAsTheyWereAdded()
+    {
+        // Runs of words are stored without item boundaries; every kind of
+        // item must come back exactly, the odd ones included.
+        ChatView view;
+        sizeFor(view, 300);
+        const QString wideWord = QStringLiteral("na\u00efve\u00ff ");
+        view.addText(QStringLiteral("Bob chats: "), 8, true);
+        view.addText(QStringLiteral(" "), 8);
+        view.addText(QStringLiteral("<b>x</b> "), 8);
+        view.addImage(2);
+        view.addText(QStringLiteral(" "), 8);
+        view.addImage(-7);
+        view.addLink(QStringLiteral("www.x.org "));
+        view.addLink(QStringLiteral("www.y.org "));
+        view.addText(QStringLiteral("no-space"), 8);
+        view.addText(QString(), 8);
+        view.addText(QStringLiteral("two words "), 8);
+        view.addText(QStringLiteral("&amp; "), 9);
+        view.addText(wideWord, 8);
+        view.addText(QStringLiteral("obj\ufffc "), 8);
+        view.addText(QStringLiteral("next "), 8, true);
+        view.format();
+
+        struct Expect
+        {
+            ChatView::ItemKind kind;
+            int style;
+            QString text;
+            int image;
+        };
+        const ChatView::ItemKind T = ChatView::ItemKind::Text;
+        const ChatView::ItemKind I = ChatView::ItemKind::Image;
+        const QList<Expect> expected{
+            {T, 8, "Bob chats: ", -1}, {T, 8, " ", -1},          {T, 8, "<b>x</b> ", -1},
+            {I, 0, "", 2},             {T, 8, " ", -1},          {I, 0, "", -1},
+            {T, 4, "www.x.org ", -1},  {T, 4, "www.y.org ", -1}, {T, 8, "no-space", -1},
+            {T, 8, "", -1},            {T, 8, "two words ", -1}, {T, 9, "&amp; ", -1},
+            {T, 8, wideWord, -1},      {T, 8, "obj\ufffd ", -1}, {T, 8, "next ", -1},
+        };
+        QCOMPARE(view.itemCount(), expected.size());
+        for (int i = 0; i < expected.size(); ++i) {
+            const ChatView::Item item = view.item(i);
+            QCOMPARE(item.kind, expected[i].kind);
+            QCOMPARE(item.style, expected[i].style);
+            QCOMPARE(item.text, expected[i].text);
+            QCOMPARE(item.image, expected[i].image);
+            QCOMPARE(item.startsLine, i == 0 || i == expected.size() - 1);
+        }
+        QCOMPARE(view.lineCount(), 2);
+        view.selectAll();
+        QCOMPARE(view.selectedText(), QStringLiteral("Bob chats:  <b>x</b>  www.x.org www.y.org no-spacetwo words &amp; ") +
+                                          wideWord + QStringLiteral("obj\ufffd \nnext "));
+        QCOMPARE(view.item(expected.size()).text, QString());
+    }
+
+    void wordWiderThanTheViewBreaksAcrossRows_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("one long word") << QString(60000, QLatin1Char('W'));
+        QTest::newRow("many words") << QStringLiteral("ab ").repeated(3000);
+        QTest::newRow("long word after short ones") << QStringLiteral("a b ") + QString(5000, QLatin1Char('i'));
+    }
+    void wordWiderThanTheViewBreaksAcrossRows()
+    {
+        QFETCH(QString, text);
+        ChatView view;
+        const int width = 200;
+        sizeFor(view, width);
+        view.addText(QStringLiteral("Eve chats: "), 8, true);
+        view.addText(text, 8);
+        view.format();
+        // Every row fits, and the rows hold every character once, in order.
+        const Rows rows = view.rowsOfLine(0);
+        QVERIFY(rows.size() > 10);
+        QString shown;
+        int lastY = -1;
+        int fetched = -1;
+        ChatView::Item item;
+        for (const auto &row : rows) {
+            int used = 0;
+            for (const ChatView::Piece &p : row) {
+                used += p.rect.width();
+                if (p.item != fetched)
+                    item = view.item(fetched = p.item);
+                shown += item.text.mid(p.start, p.length);
+            }
+            QVERIFY2(used <= width, qPrintable(QString::number(used)));
+            QVERIFY(row.first().rect.y() > lastY);
+            lastY = row.first().rect.y();
+        }
+        QCOMPARE(shown, QStringLiteral("Eve chats: ") + text);
+        QCOMPARE(view.documentHeight(), rows.last().first().rect.bottom() + 1 + ChatView::kMargin);
+    }
+
+    void keepsTheLastLinesOnly()
+    {
+        ChatView view;
+        sizeFor(view, 300);
+        const int extra = 3;
+        for (int i = 0; i < ChatView::kMaxLines + extra; ++i) {
+            view.addText(QStringLiteral("line %1 ").arg(i), 8, true);
+            if (i == 1) {
+                view.format();
+                view.selectAll(); // from the first line to the second
+            }
+            if (i == ChatView::kMaxLines / 2)
+                view.format();
+        }
+        view.format();
+        QCOMPARE(view.lineCount(), ChatView::kMaxLines);
+        QCOMPARE(view.itemCount(), ChatView::kMaxLines);
+        QCOMPARE(view.item(0).text, QStringLiteral("line %1 ").arg(extra));
+        QVERIFY(view.item(0).startsLine);
+        // A selection in the lines that went is gone with them.
+        QVERIFY(!view.hasSelection());
+        // The document starts with the oldest line kept.
+        const QRect first = view.rowsOfLine(0).at(0).at(0).rect;
+        QCOMPARE(first.top(), ChatView::kMargin);
+        const QRect last = view.rowsOfLine(ChatView::kMaxLines - 1).at(0).at(0).rect;
+        QCOMPARE(view.documentHeight(), last.bottom() + 1 + ChatView::kMargin);
+        view.scrollToEnd();
+        QCOMPARE(view.positionAt(QPoint(ChatView::kMargin + 1, view.viewport()->height() - 2 - 3)).item,
+                 ChatView::kMaxLines - 1);
+
+        view.clear();
+        QCOMPARE(view.lineCount(), 0);
+        QCOMPARE(view.itemCount(), 0);
+        view.addText(QStringLiteral("fresh "), 8, true);
+        view.format();
+        QCOMPARE(view.rowsOfLine(0).at(0).at(0).rect.top(), ChatView::kMargin);
+    }
 };
 
 QTEST_MAIN(TestChatView)

@@ -78,7 +78,9 @@ private Q_SLOTS:
     void slotThatIsNotANumberFailsTheHandler();
     void withoutADictionaryEveryWordIsRefused();
     void watchingSeatIsJudgedLikeAnyOther();
-    void wordInTheBreakCountsTowardsTheTotal();
+    void wordsCountOnlyWhileARoundRuns_data();
+    void wordsCountOnlyWhileARoundRuns();
+    void wordsBeforeAnyGameGetNoAnswer();
 
     void startgameNumbersAndFallbacks_data();
     void startgameNumbersAndFallbacks();
@@ -281,10 +283,10 @@ void TestGameEngine::wordsAreJudged_data()
         << QList<QByteArray>{"2+TEAR", "4+TEAR"}
         << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+", "4:CMD_hisword+4+16+TEAR+",
                              "all:CMD_hisscore+4+16+16+"};
-    QTest::newRow("upper and lower case both count")
-        << QList<QByteArray>{"2+TEAR", "2+tear", "2+tear"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+", "2:CMD_hisword+2+16+tear+",
-                             "all:CMD_hisscore+2+32+16+", "2:CMD_notvalid+2+2+tear+"};
+    QTest::newRow("letter case makes no new word")
+        << QList<QByteArray>{"2+tear", "2+TEAR", "2+TeAr"}
+        << QList<QByteArray>{"2:CMD_hisword+2+16+tear+", "all:CMD_hisscore+2+16+16+", "2:CMD_notvalid+2+2+TEAR+",
+                             "2:CMD_notvalid+2+2+TeAr+"};
     QTest::newRow("a word inside an earlier one is no duplicate")
         << QList<QByteArray>{"2+HOLD", "2+OLD", "2+HOLD"}
         << QList<QByteArray>{"2:CMD_hisword+2+16+HOLD+", "all:CMD_hisscore+2+16+16+", "2:CMD_hisword+2+9+OLD+",
@@ -340,21 +342,46 @@ void TestGameEngine::watchingSeatIsJudgedLikeAnyOther()
     QCOMPARE(m_out.take(), (QList<QByteArray>{"3:CMD_hisword+3+16+TEAR+", "all:CMD_hisscore+3+16+16+"}));
 }
 
-void TestGameEngine::wordInTheBreakCountsTowardsTheTotal()
+void TestGameEngine::wordsCountOnlyWhileARoundRuns_data()
 {
-    makeEngine(QByteArray(Board).append(QByteArray(36, 'e')));
-    start("3", "60");
-    tick(64);
+    QTest::addColumn<int>("seconds"); // after the start of a one-round game
+    QTest::addColumn<bool>("judged");
+    QTest::newRow("first second") << 0 << true;
+    QTest::newRow("last second of the grace") << 63 << true;
+    QTest::newRow("round over") << 64 << false;
+    QTest::newRow("late in the break") << 64 + 19 << false;
+    QTest::newRow("winner named") << 64 + 20 << false;
+    QTest::newRow("long after") << 64 + 200 << false;
+}
+
+void TestGameEngine::wordsCountOnlyWhileARoundRuns()
+{
+    QFETCH(int, seconds);
+    QFETCH(bool, judged);
+    start("1", "60");
+    word(3, "HOLD"); // seat 3 leads, so the game is decided after one round
+    tick(seconds);
     m_out.take();
-    word(2, "TEAR"); // judged against the last board
-    QCOMPARE(m_out.take(), (QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+"}));
-    tick(20);
+    word(2, "TEAR");
+    word(2, "AETR");
+    const QList<QByteArray> replies = m_out.take();
+    if (judged) {
+        QCOMPARE(replies, (QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+",
+                                              "2:CMD_notvalid+1+2+AETR+"}));
+        return;
+    }
+    QCOMPARE(replies, QList<QByteArray>());
+    QCOMPARE(m_registry.record(2)->totalScore, 0);
     QCOMPARE(m_registry.record(2)->roundWords, QString());
-    m_out.take();
-    word(2, "TEAR"); // the new board is all "e"
-    tick(64);
-    QCOMPARE(m_out.take(), (QList<QByteArray>{"2:CMD_notvalid+1+2+TEAR+",
-                                              "all:CMD_roundover+1+0+0++2+16+0++3+0+0++4+0+0++5+0+0++6+0+0+"}));
+    if (seconds >= 64 + 20)
+        QVERIFY(!m_game->gameInProgress());
+}
+
+void TestGameEngine::wordsBeforeAnyGameGetNoAnswer()
+{
+    word(2, "TEAR");
+    QCOMPARE(m_out.take(), QList<QByteArray>());
+    QCOMPARE(m_registry.record(2)->totalScore, 0);
 }
 
 // ---- the clock and the numbers of a game ---------------------------------

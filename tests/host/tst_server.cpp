@@ -1,4 +1,5 @@
 #include "host/server.h"
+#include "net/framing.h"
 #include "wireclient.h"
 
 #include <QTest>
@@ -7,6 +8,7 @@
 #include <vector>
 
 using namespace vorlith::host;
+namespace net = vorlith::net;
 
 namespace {
 
@@ -51,6 +53,11 @@ private Q_SLOTS:
     void floodOfLinesIsCutOff();
     void linesOfAClosedConnectionAreStillHandled();
     void gameMessagesReachTheEngineFromTheirSender();
+    void onlyALoginIsHonouredBeforeLoggingIn_data();
+    void onlyALoginIsHonouredBeforeLoggingIn();
+    void longLinesFromParticipantsAreCut();
+    void floodingConnectionDoesNotDelayOthers();
+    void fullQueueClosesTheLargestBacklogFirst();
 
 private:
     WireClient *connectClient(int expectedSlot);
@@ -350,13 +357,27 @@ void TestServer::linesOfAClosedConnectionAreStillHandled()
     WireClient *ann = join(2, "Ann");
     QVERIFY(kim && ann);
     m_server->dispatcher().setManual(true);
-    ann->sendRaw("CMD_chat+2+bye|clRed\xff");
-    QTRY_COMPARE(m_server->dispatcher().pending(), 1);
+    m_server->dispatcher().drain(); // what the logins left
+    QByteArray last;
+    for (int i = 1; i <= 40; ++i)
+        last += "CMD_chat+2+bye " + QByteArray::number(i) + "|clRed\xff";
+    ann->sendRaw(last);
+    QTRY_COMPARE(m_server->dispatcher().pending(), 40);
     ann->socket.disconnectFromHost();
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
+    // Only the next lines of a closed connection are kept, and they still
+    // count as the logged-in player's, though the seat is free by now.
+    QCOMPARE(m_server->dispatcher().pending(), TServer::LinesAfterClose);
     m_server->dispatcher().drain();
-    // Handled after the departure: the name is gone by then.
-    QVERIFY(kim->waitForLine("CMD_chat+2+ chats: bye|clRed"));
+    QVERIFY(kim->waitForLine("CMD_chat+2+Ann chats: bye 16|clRed"));
+    kim->settle(100);
+    QList<QByteArray> relayed;
+    for (const QByteArray &line : std::as_const(kim->lines)) {
+        if (line.startsWith("CMD_chat+2+"))
+            relayed.append(line);
+    }
+    QCOMPARE(relayed.size(), TServer::LinesAfterClose);
+    QCOMPARE(relayed.first(), QByteArray("CMD_chat+2+Ann chats: bye 1|clRed"));
 }
 
 void TestServer::gameMessagesReachTheEngineFromTheirSender()
@@ -369,6 +390,114 @@ void TestServer::gameMessagesReachTheEngineFromTheirSender()
     QTRY_COMPARE(m_game.words.size(), 1);
     QCOMPARE(m_game.starts, QStringList{"2:Ann+3+60+"});
     QCOMPARE(m_game.words, QStringList{"2:2+tea+"});
+}
+
+void TestServer::onlyALoginIsHonouredBeforeLoggingIn_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("chat") << QByteArray("CMD_chat+2+hello|clRed");
+    QTest::newRow("action") << QByteArray("CMD_action+2+waves|clRed");
+    QTest::newRow("sound") << QByteArray("CMD_playasound+2+wave1+");
+    QTest::newRow("start") << QByteArray("CMD_startgame+X+3+60+");
+    QTest::newRow("word") << QByteArray("CMD_myword+2+TEAR+");
+    QTest::newRow("watch") << QByteArray("CMD_justwatch+2+2");
+}
+
+void TestServer::onlyALoginIsHonouredBeforeLoggingIn()
+{
+    QFETCH(QByteArray, line);
+    m_game.running = true;
+    WireClient *kim = join(1, "Kim");
+    WireClient *mal = connectClient(2);
+    QVERIFY(kim && mal);
+    mal->sendLine(line);
+    mal->settle(150);
+    QCOMPARE(m_server->dispatcher().pending(), 0);
+    QCOMPARE(kim->lines, (QList<QByteArray>{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Kim+0"}));
+    QVERIFY(m_game.starts.isEmpty() && m_game.words.isEmpty());
+
+    // Once logged in, the same connection is heard.
+    mal->sendLine("CMD_logininfo+2+1.0.3+Mal");
+    mal->sendLine("CMD_chat+2+now|clRed");
+    QVERIFY(kim->waitForLine("CMD_chat+2+Mal chats: now|clRed"));
+}
+
+void TestServer::longLinesFromParticipantsAreCut()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    const QByteArray head = "CMD_chat+2+";
+    const QByteArray text(6000, 'w');
+    ann->sendLine(head + text + "|clRed");
+    ann->sendLine("CMD_chat+2+next|clRed");
+    QVERIFY(kim->waitForLine("CMD_chat+2+Ann chats: next|clRed"));
+    // The line was handled with its first 4096 bytes; the colour was beyond.
+    const QByteArray cut = "CMD_chat+2+Ann chats: " + text.left(net::HostLineLength - head.size());
+    QVERIFY(kim->lines.contains(cut));
+    QVERIFY(!ann->closed);
+    QVERIFY(m_server->registry().isActive(2));
+}
+
+void TestServer::floodingConnectionDoesNotDelayOthers()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    WireClient *mal = join(3, "Mal");
+    QVERIFY(kim && ann && mal);
+    m_server->dispatcher().setManual(true);
+    m_server->dispatcher().drain(); // what the logins left
+    QByteArray burst;
+    for (int i = 0; i < 900; ++i)
+        burst += "CMD_chat+3+spam|clRed\xff";
+    mal->sendRaw(burst);
+    QTRY_COMPARE(m_server->dispatcher().pending(), 900);
+    ann->sendLine("CMD_chat+2+my turn|clRed");
+    QTRY_COMPARE(m_server->dispatcher().pending(), 901);
+    // One tick for the flooder's line in turn, then Ann's.
+    QVERIFY(m_server->dispatcher().tick());
+    QVERIFY(m_server->dispatcher().tick());
+    QVERIFY(kim->waitForLine("CMD_chat+2+Ann chats: my turn|clRed"));
+    QCOMPARE(kim->lines.count("CMD_chat+3+Mal chats: spam|clRed"), 1);
+    QVERIFY(!mal->closed);
+}
+
+void TestServer::fullQueueClosesTheLargestBacklogFirst()
+{
+    WireClient *kim = join(1, "Kim");
+    QVERIFY(kim);
+    QList<WireClient *> flooders;
+    for (int slot = 2; slot <= 4; ++slot) {
+        flooders.append(join(slot, "F" + QByteArray::number(slot)));
+        QVERIFY(flooders.last());
+    }
+    m_server->dispatcher().setManual(true);
+    m_server->dispatcher().drain(); // what the logins left
+    // Three backlogs, each within its own bound, together over the bound of all.
+    const QList<int> counts{700, 760, 650};
+    const QByteArray line = "CMD_chat+X+" + QByteArray(4000, 'q') + "|clRed\xff";
+    qsizetype queued = 0;
+    for (int i = 0; i < counts.size(); ++i) {
+        const int slot = i + 2;
+        WireClient *c = flooders[i];
+        QByteArray burst;
+        QByteArray own = line;
+        own.replace("+X+", "+" + QByteArray::number(slot) + "+");
+        for (int n = 0; n < counts[i]; ++n)
+            burst += own;
+        c->sendRaw(burst);
+        if (i + 1 < counts.size()) {
+            queued += counts[i];
+            QTRY_COMPARE(m_server->dispatcher().pending(), queued);
+        }
+    }
+    QVERIFY(flooders[1]->waitForClose());
+    QTRY_VERIFY(m_server->dispatcher().pendingBytes() <= TServer::MaxQueuedBytes);
+    kim->settle(100);
+    QVERIFY(!flooders[0]->closed);
+    QVERIFY(!flooders[2]->closed);
+    QCOMPARE(m_server->dispatcher().pendingFrom(m_server->registry().record(3)->connectionSerial), 0);
+    QCOMPARE(m_server->dispatcher().pending(), qsizetype(counts[0] + counts[2]));
 }
 
 QTEST_GUILESS_MAIN(TestServer)

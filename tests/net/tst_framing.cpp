@@ -20,6 +20,11 @@ private Q_SLOTS:
     void failingHandlerLosesOnlyItsLine();
     void timerRunsOnlyWhileLinesWait();
     void countsWaitingLinesPerConnection();
+    void hostFramerKeepsTheFirst4096Bytes();
+    void connectionsTakeTurnsKeepingTheirOrder();
+    void lineWaitsAtMostOneTickPerOtherConnection();
+    void closedConnectionKeepsItsNextLines();
+    void reportsWhenTheLastLineIsHandled();
 };
 
 void TestFraming::splitsStreamIntoLines_data()
@@ -191,6 +196,104 @@ void TestFraming::countsWaitingLinesPerConnection()
     QCOMPARE(d.pendingFrom(11), 0);
     QVERIFY(d.tick());
     QCOMPARE(d.pendingFrom(22), 0);
+}
+
+void TestFraming::hostFramerKeepsTheFirst4096Bytes()
+{
+    LineFramer framer(HostLineLength);
+    QList<QByteArray> lines;
+    const QByteArray head = "CMD_chat+2+";
+    const QByteArray body(6000, 'x');
+    // Split over reads, so the cut happens inside a carried-over line.
+    framer.feed(head + body.left(3000), lines);
+    framer.feed(body.mid(3000) + "|clRed\xff" "CMD_full+\xff", lines);
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines[0], (head + body).left(HostLineLength));
+    QCOMPARE(lines[1], QByteArray("CMD_full+"));
+    QVERIFY(!framer.overflowed()); // a long chat line is cut, its sender not blamed
+
+    framer.feed(QByteArray(MaxLineLength + 1, 'y'), lines);
+    QVERIFY(framer.overflowed());
+    QCOMPARE(framer.carrySize(), HostLineLength);
+}
+
+void TestFraming::connectionsTakeTurnsKeepingTheirOrder()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    QStringList order;
+    d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { order << f; });
+    for (const char *line : {"CMD_x+a1", "CMD_x+a2", "CMD_x+a3", "CMD_x+a4"})
+        d.enqueue(line, {1, 10});
+    d.enqueue("CMD_x+b1", {2, 20});
+    d.enqueue("CMD_x+c1", {3, 30});
+    d.enqueue("CMD_x+b2", {2, 20});
+    QCOMPARE(d.waitingConnections(), (std::vector<quint64>{10, 20, 30}));
+    QCOMPARE(d.drain(), 7);
+    QCOMPARE(order, (QStringList{"a1", "b1", "c1", "a2", "b2", "a3", "a4"}));
+}
+
+void TestFraming::lineWaitsAtMostOneTickPerOtherConnection()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    QStringList handled;
+    d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { handled << f; });
+    for (quint64 flooder = 1; flooder <= 4; ++flooder) {
+        for (int i = 0; i < 990; ++i)
+            d.enqueue("CMD_x+spam", {int(flooder), flooder});
+    }
+    d.enqueue("CMD_x+word", {5, 5});
+    int ticks = 0;
+    while (handled.isEmpty() || handled.last() != QLatin1String("word")) {
+        QVERIFY(d.tick());
+        QVERIFY(++ticks <= 5);
+    }
+    // The flooders go on taking turns among themselves.
+    QCOMPARE(d.pending(), 4 * 990 - 4);
+    QCOMPARE(d.waitingConnections().size(), std::size_t(4));
+}
+
+void TestFraming::closedConnectionKeepsItsNextLines()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    QStringList handled;
+    d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { handled << f; });
+    for (int i = 1; i <= 30; ++i)
+        d.enqueue("CMD_x+" + QByteArray::number(i), {1, 10});
+    d.enqueue("CMD_x+other+" + QByteArray(200, 'o'), {2, 20}); // fewer bytes than all 30, more than 16
+    QCOMPARE(d.largestBacklog(), std::optional<quint64>(10));
+    d.keepNextFrom(10, 16);
+    QCOMPARE(d.pendingFrom(10), 16);
+    QCOMPARE(d.pendingBytesFrom(10), 9 * 7 + 7 * 8); // "CMD_x+1".."CMD_x+16"
+    QCOMPARE(d.pendingBytes(), d.pendingBytesFrom(10) + d.pendingBytesFrom(20));
+    QCOMPARE(d.largestBacklog(), std::optional<quint64>(20));
+    d.drain();
+    QCOMPARE(handled.size(), 17);
+    QCOMPARE(handled.first(), QStringLiteral("1"));
+    QVERIFY(handled.contains(QStringLiteral("16")));
+    QVERIFY(!handled.contains(QStringLiteral("17")));
+    QCOMPARE(d.pendingBytes(), 0);
+    QCOMPARE(d.largestBacklog(), std::nullopt);
+    d.keepNextFrom(99, 3); // nothing waits from there: nothing happens
+}
+
+void TestFraming::reportsWhenTheLastLineIsHandled()
+{
+    Dispatcher d(std::chrono::milliseconds(10));
+    d.setManual(true);
+    int drained = 0;
+    connect(&d, &Dispatcher::drained, this, [&] { ++drained; });
+    d.addCommand("CMD_x", [](const QString &, const LineOrigin &) {});
+    d.enqueue("CMD_x+1");
+    d.enqueue("junk");
+    QVERIFY(d.tick());
+    QCOMPARE(drained, 0);
+    QVERIFY(d.tick()); // a dropped line empties the queue too
+    QCOMPARE(drained, 1);
+    QVERIFY(!d.tick());
+    QCOMPARE(drained, 1);
 }
 
 QTEST_GUILESS_MAIN(TestFraming)

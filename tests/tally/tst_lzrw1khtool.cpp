@@ -69,11 +69,28 @@ private Q_SLOTS:
     void refusesDamagedFiles_data();
     void refusesDamagedFiles();
     void reportsMissingInput();
+    void restoresFilesOfAnySize();
     void rejectsBadCommandLine();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
+
+void TestLzrw1khTool::restoresFilesOfAnySize()
+{
+    // Larger than any tally the program loads: the tool has no such limit.
+    QByteArray plain;
+    while (plain.size() < 17 * 1024 * 1024)
+        plain += QByteArray(4000, 'r') + QByteArray::number(plain.size()) + "\r\n";
+    const QString in = m_dir->filePath(QStringLiteral("big.txt"));
+    const QString packed = m_dir->filePath(QStringLiteral("big.tld"));
+    const QString out = m_dir->filePath(QStringLiteral("back.txt"));
+    QVERIFY(writeFile(in, plain));
+    QCOMPARE(lzrw1kh({QStringLiteral("c"), in, packed}).exitCode, 0);
+    const Run restore = lzrw1kh({QStringLiteral("d"), packed, out});
+    QCOMPARE(restore.exitCode, 0);
+    QVERIFY(readFile(out) == plain);
+}
 
 void TestLzrw1khTool::init()
 {

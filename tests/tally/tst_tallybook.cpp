@@ -292,6 +292,18 @@ void TestTallyBook::unreadableFilesLeaveFreshTally_data()
                                       << QStringLiteral("%1 : Lzrw1 decompression : this file has no valid header !");
     QTest::newRow("no grid inside") << Tlzrw1::compress("just some text\r\n")
                                     << QStringLiteral("%1 : this file holds no tally !");
+    // Small files whose text would take far more than any tally.
+    QByteArray claims = fresh;
+    claims.replace(4, 4, QByteArray::fromHex("01000001")); // 16 MB and one byte
+    QTest::newRow("states more than 16 MB") << claims << QStringLiteral("%1 : this file holds no tally !");
+    QByteArray breaks = "9\r\n1\r\n";
+    breaks += QByteArray(TallyBook::kMaxPlainSize, '\n');
+    QTest::newRow("decodes to more than 16 MB") << Tlzrw1::compress(breaks)
+                                                << QStringLiteral("%1 : this file holds no tally !");
+    QByteArray lies = Tlzrw1::compress(QByteArray(200000, 'x'));
+    lies.replace(4, 4, QByteArray::fromHex("21000000"));
+    QTest::newRow("decodes to more than it states")
+        << lies << QStringLiteral("Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !");
 }
 
 void TestTallyBook::unreadableFilesLeaveFreshTally()

@@ -301,7 +301,8 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     }
     {
         Ttallylist w(QPixmap(), &m_seats);
-        QCOMPARE(m_boxes->shown, QStringList{QStringLiteral("Lzrw1 : Error reading from input file : ") + path});
+        QVERIFY(m_boxes->shown.isEmpty()); // told once the program runs
+        QTRY_COMPARE(m_boxes->shown, QStringList{QStringLiteral("Lzrw1 : Error reading from input file : ") + path});
         QCOMPARE(w.book().playerCount(), 0);
         QCOMPARE(text(w, "mylabel_1"), QStringLiteral("0"));
         QCOMPARE(list(w, "listbox_tally")->count(), 0);
@@ -311,6 +312,7 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     QCOMPARE(f.readAll(), QByteArray::fromHex("57525A4C210000000E00400180390D0A310D0A30003F0125"));
     m_boxes->shown.clear();
     Ttallylist again(QPixmap(), &m_seats);
+    QTest::qWait(20);
     QVERIFY(m_boxes->shown.isEmpty());
 }
 

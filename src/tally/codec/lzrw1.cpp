@@ -126,6 +126,11 @@ std::unique_ptr<TLZR> makeCodec()
 
 ELzrw1Exception::ELzrw1Exception(QString message) : m_message(std::move(message)), m_utf8(m_message.toUtf8()) {}
 
+ELzrw1TooLarge::ELzrw1TooLarge(const QString &name, qint64 limit)
+    : ELzrw1Exception(name + QStringLiteral(" : Lzrw1 decompression : the plain text would pass %1 bytes").arg(limit))
+{
+}
+
 ELzrw1KHCompressor::ELzrw1KHCompressor() : ELzrw1Exception(QStringLiteral("LZRW1KH : no memory for HASH table")) {}
 
 qint64 Tlzrw1::compressStream(QIODevice &in, qint64 plainSize, QIODevice &out, const QString &inName,
@@ -167,7 +172,8 @@ qint64 Tlzrw1::compressStream(QIODevice &in, qint64 plainSize, QIODevice &out, c
     }
 }
 
-qint64 Tlzrw1::decompressStream(QIODevice &in, QIODevice &out, const QString &inName, const QString &outName)
+qint64 Tlzrw1::decompressStream(QIODevice &in, QIODevice &out, const QString &inName, const QString &outName,
+                                qint64 maxPlainSize)
 {
     try {
         std::vector<char> block(0xFFFF);
@@ -183,6 +189,8 @@ qint64 Tlzrw1::decompressStream(QIODevice &in, QIODevice &out, const QString &in
             throw ELzrw1Exception(headerMessage(inName));
         readExactly(in, header + 4, 4, inName);
         const qint64 plainSize = getLe32(header + 4);
+        if (maxPlainSize >= 0 && plainSize > maxPlainSize)
+            throw ELzrw1TooLarge(inName, maxPlainSize);
 
         qint64 total = 0;
         do {
@@ -192,11 +200,13 @@ qint64 Tlzrw1::decompressStream(QIODevice &in, QIODevice &out, const QString &in
             readExactly(in, block.data(), blockSize, inName);
             if (!codec->decompressBlock(QByteArrayView(block.data(), blockSize), chunk))
                 throw ELzrw1Exception(sizeMismatchMessage());
-            // Output beyond the announced size ends in the size error anyway;
-            // not writing it keeps a lying header from filling memory or disk.
-            if (total + chunk.size() <= plainSize)
-                writeAll(out, chunk.constData(), chunk.size(), outName);
             total += chunk.size();
+            // Output beyond the announced size can only end in the size error:
+            // stop at once, so that a lying header can neither fill memory or
+            // disk nor keep us decoding for long.
+            if (total > plainSize)
+                throw ELzrw1Exception(sizeMismatchMessage());
+            writeAll(out, chunk.constData(), chunk.size(), outName);
         } while (chunk.size() == TLZR::kChunkSize);
 
         if (total != plainSize)
@@ -254,14 +264,14 @@ qint64 Tlzrw1::compressToOutput(const QByteArray &plain)
     return written;
 }
 
-QByteArray Tlzrw1::decompressInput()
+QByteArray Tlzrw1::decompressInput(qint64 maxPlainSize)
 {
     QFile in(m_inputFile);
     openInputOrThrow(in);
     QByteArray plain;
     QBuffer out(&plain);
     out.open(QIODevice::WriteOnly);
-    decompressStream(in, out, m_inputFile, QString());
+    decompressStream(in, out, m_inputFile, QString(), maxPlainSize);
     out.close();
     return plain;
 }

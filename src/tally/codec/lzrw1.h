@@ -31,6 +31,14 @@ public:
     ELzrw1KHCompressor();
 };
 
+/// A container whose plain text would be larger than the caller accepts; the
+/// decoding stopped before producing it.
+class ELzrw1TooLarge : public ELzrw1Exception
+{
+public:
+    ELzrw1TooLarge(const QString &name, qint64 limit);
+};
+
 /// The compression component: a container of the plain size and LZRW1-KH
 /// blocks of 32768 bytes each, signed "WRZL".
 ///
@@ -50,6 +58,8 @@ public:
     /// "!HZL", the signature of the other mode.
     static constexpr std::uint32_t kSignatureGood = 0x4C5A4821;
     static constexpr int kHeaderSize = 8;
+    /// No bound on the plain size beyond what the format allows.
+    static constexpr qint64 kNoLimit = -1;
 
     QString InputFile() const { return m_inputFile; }
     void setInputFile(const QString &name) { m_inputFile = name; }
@@ -67,8 +77,11 @@ public:
 
     /// Compresses \a plain into OutputFile, without any intermediate file.
     qint64 compressToOutput(const QByteArray &plain);
-    /// Decompresses InputFile and returns the plain bytes.
-    QByteArray decompressInput();
+    /// Decompresses InputFile and returns the plain bytes. With \a maxPlainSize
+    /// (0 or more) a container whose header announces more plain bytes, or
+    /// whose blocks decode to more, is refused with ELzrw1TooLarge before
+    /// more than that is produced.
+    QByteArray decompressInput(qint64 maxPlainSize = kNoLimit);
 
     /// The container for \a plain, in memory.
     static QByteArray compress(const QByteArray &plain);
@@ -81,7 +94,7 @@ public:
     static qint64 compressStream(QIODevice &in, qint64 plainSize, QIODevice &out, const QString &inName,
                                  const QString &outName);
     static qint64 decompressStream(QIODevice &in, QIODevice &out, const QString &inName,
-                                   const QString &outName);
+                                   const QString &outName, qint64 maxPlainSize = kNoLimit);
 
 private:
     void requireFastMode() const;

@@ -62,38 +62,65 @@ QByteArray savegrid(const StringGrid &grid)
     return text;
 }
 
-std::optional<StringGrid> loadgrid(QByteArrayView text)
+namespace {
+
+// Hands out the lines of a text one at a time; a line may end in CR LF or LF.
+class LineReader
 {
-    QList<QByteArrayView> lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
+public:
+    explicit LineReader(QByteArrayView text) : m_text(text) {}
+    bool atEnd() const { return m_start >= m_text.size(); }
+    QByteArrayView next()
+    {
+        qsizetype end = m_text.indexOf('\n', m_start);
         if (end < 0)
-            end = text.size();
-        QByteArrayView line = text.sliced(start, end - start);
+            end = m_text.size();
+        QByteArrayView line = m_text.sliced(m_start, end - m_start);
         if (line.endsWith('\r'))
             line.chop(1);
-        lines.append(line);
-        start = end + 1;
+        m_start = end + 1;
+        return line;
     }
-    if (lines.size() < 2)
+    /// How many lines are left, counted without taking them.
+    qsizetype remaining() const
+    {
+        if (atEnd())
+            return 0;
+        const QByteArrayView rest = m_text.sliced(m_start);
+        return rest.count('\n') + (rest.endsWith('\n') ? 0 : 1);
+    }
+
+private:
+    QByteArrayView m_text;
+    qsizetype m_start{0};
+};
+
+} // namespace
+
+std::optional<StringGrid> loadgrid(QByteArrayView text)
+{
+    LineReader reader(text);
+    if (reader.atEnd())
         return std::nullopt;
+    const QByteArrayView columnLine = reader.next();
+    if (reader.atEnd())
+        return std::nullopt;
+    const QByteArrayView rowLine = reader.next();
 
     bool columnsOk = false;
     bool rowsOk = false;
-    const int columns = lines[0].trimmed().toInt(&columnsOk);
-    const int rows = lines[1].trimmed().toInt(&rowsOk);
+    const int columns = columnLine.trimmed().toInt(&columnsOk);
+    const int rows = rowLine.trimmed().toInt(&rowsOk);
     if (!columnsOk || !rowsOk || columns < 1 || rows < 1)
         return std::nullopt;
     // The counts come from the file: never build more cells than it holds.
-    if (qint64{columns} * rows > lines.size() - 2)
+    if (qint64{columns} * rows > reader.remaining())
         return std::nullopt;
 
     StringGrid grid(columns, rows);
-    qsizetype at = 2;
     for (int column = 0; column < columns; ++column) {
         for (int row = 0; row < rows; ++row)
-            grid.setCell(column, row, QString::fromLatin1(lines[at++]));
+            grid.setCell(column, row, QString::fromLatin1(reader.next()));
     }
     return grid;
 }
