@@ -14,7 +14,6 @@ class TestCommandLine : public QObject
 private Q_SLOTS:
     void argumentsGiveLaunchModes_data();
     void argumentsGiveLaunchModes();
-    void usageNamesEveryOption();
 };
 
 void TestCommandLine::argumentsGiveLaunchModes_data()
@@ -44,7 +43,7 @@ void TestCommandLine::argumentsGiveLaunchModes_data()
                                               << QStringList{"--Kim", "h", "true"} << 0 << "";
 
     // Our options.
-    QTest::newRow("--help") << QStringList{"--help"} << Action::Print << none << 0 << "Usage: vorlith";
+    QTest::newRow("--help") << QStringList{"--help"} << Action::Print << none << 0 << "--join <NAME> <ADDRESS>";
     QTest::newRow("--version") << QStringList{"--version"} << Action::Print << none << 0 << "vorlith 1.0.3\n";
     QTest::newRow("--host") << QStringList{"--host", "Kim"} << Action::Play
                             << QStringList{"Kim", "127.0.0.1", "true"} << 0 << "";
@@ -82,17 +81,10 @@ void TestCommandLine::argumentsGiveLaunchModes()
     QCOMPARE(r.exitCode, exitCode);
     if (action == Action::Play)
         QCOMPARE(r.params, params);
-    if (action == Action::Fail)
-        QVERIFY(r.output.contains("Usage: vorlith [options]"));
+    // The help and every mistake show the usage; the version is one line.
+    if (action == Action::Fail || arguments == QStringList{"--help"})
+        QVERIFY(r.output.contains("Usage: vorlith [options] [NAME HOST MODE]\n"));
     QVERIFY2(r.output.contains(outputHas), qPrintable(r.output));
-}
-
-void TestCommandLine::usageNamesEveryOption()
-{
-    const QString usage = CommandLine().usage("/opt/x/vorlith");
-    for (const char *option : {"--help", "--version", "--host <NAME>", "--join <NAME> <ADDRESS>"})
-        QVERIFY2(usage.contains(QLatin1String(option)), option);
-    QVERIFY(usage.startsWith("Usage: vorlith [options] [NAME HOST MODE]\n"));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -9,7 +9,6 @@
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/paths.h"
-#include "wireclient.h"
 
 #include <QAction>
 #include <QLabel>
@@ -21,17 +20,31 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <memory>
+#include <tuple>
 
 using vorlith::app::GameSwitch;
 using vorlith::app::Program;
 using vorlith::app::ProfileFile;
 using vorlith::app::Relauncher;
 using vorlith::app::Settings;
-namespace net = vorlith::net;
 
 namespace {
+
+template <typename Socket>
+quint16 freePort()
+{
+    Socket probe;
+    if constexpr (std::is_same_v<Socket, QTcpServer>) {
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    } else {
+        probe.bind(QHostAddress::LocalHost, 0);
+        return probe.localPort();
+    }
+}
 
 /// The switch on a stand-in window, with what it starts recorded.
 struct Rig
@@ -39,8 +52,9 @@ struct Rig
     Rig()
     {
         switcher = std::make_unique<GameSwitch>(settingsPath(), table(), relauncher, &window);
+        // Nobody answers there.
         switcher->finder().setTargets({QHostAddress(QHostAddress::LocalHost)});
-        switcher->finder().setPort(0); // nobody answers there
+        switcher->finder().setPort(freePort<QUdpSocket>());
     }
     QString settingsPath() const { return dir.filePath(Settings::FileName); }
     GameSwitch::Table table()
@@ -61,13 +75,6 @@ struct Rig
     std::unique_ptr<GameSwitch> switcher;
 };
 
-quint16 freeTcpPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 } // namespace
 
 class TestGameSwitch : public QObject
@@ -77,10 +84,8 @@ private Q_SLOTS:
     void hostDialogStartsAHost_data();
     void hostDialogStartsAHost();
     void joinDialogNeedsANameAndAnAddress();
-    void joinDialogFillsInAHeardGame();
-    void leavingAHostedTableAsksFirst_data();
     void leavingAHostedTableAsksFirst();
-    void hostingProgramAnswersUnlessTurnedOff();
+    void hostedGameIsListedUnlessTurnedOff();
 
 private:
     RecordingMessageBoxes m_boxes;
@@ -98,7 +103,6 @@ void TestGameSwitch::hostDialogStartsAHost_data()
     QTest::newRow("current name") << "" << "Bob" << "Bob" << "" << "Bob";
     QTest::newRow("cleaned as the host cleans") << "" << "Bob" << "Bob" << "  Kim+Lee\t|x " << "Kim_Lee__x";
     QTest::newRow("dashes stay a name") << "" << "Bob" << "Bob" << "--Kim" << "--Kim";
-    QTest::newRow("cut to the host's length") << "" << "Bob" << "Bob" << QString(40, 'k') << QString(32, 'k');
 }
 
 void TestGameSwitch::hostDialogStartsAHost()
@@ -140,91 +144,43 @@ void TestGameSwitch::joinDialogNeedsANameAndAnAddress()
     auto &dialog = rig.switcher->joinDialog();
     // The solo game's "You" is no name to join with; the login is.
     QCOMPARE(dialog.nameEdit()->text(), QString("kim_lee"));
-    dialog.nameEdit()->setText("Ann");
-    QVERIFY(!dialog.joinButton()->isEnabled());
-    dialog.addressEdit()->setText("192.0.2.7 x");
-    QVERIFY(!dialog.joinButton()->isEnabled());
-    dialog.addressEdit()->setText(" 192.0.2.7 ");
-    QVERIFY(dialog.joinButton()->isEnabled());
-    dialog.nameEdit()->setText("  ");
-    QVERIFY(!dialog.joinButton()->isEnabled());
-    dialog.nameEdit()->setText("Ann");
+    for (const auto &[name, address, ok] : {std::tuple{"Ann", "", false}, {"Ann", "192.0.2.7 x", false},
+                                            {"  ", "192.0.2.7", false}, {"Ann", " 192.0.2.7 ", true}}) {
+        dialog.nameEdit()->setText(name);
+        dialog.addressEdit()->setText(address);
+        QCOMPARE(dialog.joinButton()->isEnabled(), ok);
+    }
     QTest::mouseClick(dialog.joinButton(), Qt::LeftButton);
     QVERIFY(rig.relauncher.startRequested());
     QCOMPARE(rig.started, (QStringList{"--", "Ann", "192.0.2.7", "join"}));
 }
 
-void TestGameSwitch::joinDialogFillsInAHeardGame()
-{
-    Rig rig;
-    net::LocalGameResponder host([] {
-        net::LocalGame g;
-        g.name = "Kim";
-        g.seatsTaken = 2;
-        return g;
-    });
-    QVERIFY(host.start(0, QHostAddress(QHostAddress::LocalHost)));
-    rig.switcher->finder().setPort(host.port());
-
-    rig.switcher->openJoinDialog();
-    auto &dialog = rig.switcher->joinDialog();
-    QTRY_COMPARE(dialog.gameList()->count(), 1);
-    QCOMPARE(dialog.gameList()->item(0)->text(), QString("Kim at 127.0.0.1, 2 of 6 seats taken, waiting to start"));
-    QCOMPARE(dialog.addressEdit()->text(), QString("127.0.0.1"));
-    rig.switcher->finder().finish();
-    QCOMPARE(dialog.searchStatus()->text(), QString("1 game found."));
-    QVERIFY(dialog.lookAgainButton()->isEnabled());
-
-    dialog.nameEdit()->setText("Ann");
-    // Enter on the listed game joins it.
-    QTest::keyClick(dialog.gameList(), Qt::Key_Return);
-    QVERIFY(rig.relauncher.isRequested());
-    QCOMPARE(rig.relauncher.arguments(), (QStringList{"--", "Ann", "127.0.0.1", "join"}));
-}
-
-void TestGameSwitch::leavingAHostedTableAsksFirst_data()
-{
-    QTest::addColumn<bool>("hosting");
-    QTest::addColumn<int>("others");
-    QTest::addColumn<bool>("answer");
-    QTest::addColumn<bool>("asks");
-    QTest::addColumn<bool>("leaves");
-
-    QTest::newRow("joined elsewhere") << false << 3 << false << false << true;
-    QTest::newRow("hosting alone") << true << 0 << false << false << true;
-    QTest::newRow("hosting others, stay") << true << 2 << false << true << false;
-    QTest::newRow("hosting others, leave") << true << 2 << true << true << true;
-}
-
 void TestGameSwitch::leavingAHostedTableAsksFirst()
 {
-    QFETCH(bool, hosting);
-    QFETCH(int, others);
-    QFETCH(bool, answer);
-    QFETCH(bool, asks);
-    QFETCH(bool, leaves);
+    // hosting, others at the table, the answer to the question, asked, leaves
+    for (const auto &[hosting, others, answer, asks, leaves] :
+         {std::tuple{false, 3, false, false, true}, {true, 0, false, false, true}, {true, 2, false, true, false},
+          {true, 2, true, true, true}}) {
+        m_boxes.asked.clear();
+        m_boxes.answers = {answer};
+        Rig rig;
+        rig.hosting = hosting;
+        rig.others = others;
+        rig.switcher->openJoinDialog();
+        rig.switcher->joinDialog().nameEdit()->setText("Kim");
+        rig.switcher->joinDialog().addressEdit()->setText("192.0.2.9");
+        QTest::mouseClick(rig.switcher->joinDialog().joinButton(), Qt::LeftButton);
 
-    m_boxes.asked.clear();
-    m_boxes.answers = {answer};
-    Rig rig;
-    rig.name = "Kim";
-    rig.hosting = hosting;
-    rig.others = others;
-    QSignalSpy leave(rig.switcher.get(), &GameSwitch::leaveRequested);
-    rig.switcher->openJoinDialog();
-    rig.switcher->joinDialog().addressEdit()->setText("192.0.2.9");
-    QTest::mouseClick(rig.switcher->joinDialog().joinButton(), Qt::LeftButton);
-
-    QCOMPARE(m_boxes.asked.size(), asks ? 1 : 0);
-    if (asks)
-        QVERIFY(m_boxes.asked.first().contains("ends the game for everybody"));
-    QCOMPARE(leave.size(), leaves ? 1 : 0);
-    QCOMPARE(rig.relauncher.isRequested(), leaves);
-    // Staying gives the dialog back as it was.
-    QCOMPARE(rig.switcher->joinDialog().isVisible(), !leaves);
+        QCOMPARE(m_boxes.asked.size(), asks ? 1 : 0);
+        if (asks)
+            QVERIFY(m_boxes.asked.first().contains("ends the game for everybody"));
+        QCOMPARE(rig.relauncher.isRequested(), leaves);
+        // Staying gives the dialog back as it was.
+        QCOMPARE(rig.switcher->joinDialog().isVisible(), !leaves);
+    }
 }
 
-void TestGameSwitch::hostingProgramAnswersUnlessTurnedOff()
+void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
 {
     for (const bool quiet : {false, true}) {
         QTemporaryDir dir;
@@ -235,59 +191,45 @@ void TestGameSwitch::hostingProgramAnswersUnlessTurnedOff()
         Relauncher relauncher{[](const QString &, const QStringList &) { return true; }};
         Program::Options options;
         options.params = {"Kim", "10.9.9.9", "true"};
-        options.gamePort = QString::number(freeTcpPort());
-        options.presencePort = QString::number(freeTcpPort());
+        options.gamePort = QString::number(freePort<QTcpServer>());
+        options.presencePort = QString::number(freePort<QTcpServer>());
         options.soundOutput = &sound;
-        options.lanPort = 0;
+        options.lanPort = freePort<QUdpSocket>();
+        options.lanTargets = {QHostAddress(QHostAddress::LocalHost)};
         options.relauncher = &relauncher;
         auto program = std::make_unique<Program>(options);
+        GameSwitch &gameSwitch = program->gameSwitch();
 
         // File: Start Game, Host a Game…, Join a Game…, separator, Exit.
         const QList<QAction *> items = program->mainWindow().fileMenu()->actions();
-        QCOMPARE(items.indexOf(program->gameSwitch().hostAction()), 1);
-        QCOMPARE(items.indexOf(program->gameSwitch().joinAction()), 2);
+        QCOMPARE(items.indexOf(gameSwitch.hostAction()), 1);
+        QCOMPARE(items.indexOf(gameSwitch.joinAction()), 2);
         QVERIFY(items.at(3)->isSeparator());
 
         program->mainWindow().processparams();
-        QVERIFY(program->server().isListening());
         QTRY_COMPARE(program->server().registry().name(1), QString("Kim"));
         QCOMPARE(program->lanResponder().isActive(), !quiet);
-        if (quiet) {
-            vorlith::ui::setDataFolderOverride(QString());
-            continue;
+
+        // The program's own Join dialog hears the game it hosts.
+        gameSwitch.openJoinDialog();
+        auto &join = gameSwitch.joinDialog();
+        if (!quiet) {
+            QTRY_COMPARE(join.gameList()->count(), 1);
+            QCOMPARE(join.gameList()->item(0)->text(), QString("Kim at 127.0.0.1, 1 of 6 seats taken, waiting to start"));
+            QCOMPARE(join.addressEdit()->text(), QString("127.0.0.1"));
         }
+        gameSwitch.finder().finish();
+        QCOMPARE(join.searchStatus()->text(), quiet ? QString("No games found on your network. Type the host's address below.")
+                                                    : QString("1 game found."));
+        join.reject();
 
-        net::LocalGameFinder finder;
-        finder.setPort(program->lanResponder().port());
-        finder.setTargets({QHostAddress(QHostAddress::LocalHost)});
-        finder.search();
-        QTRY_COMPARE(finder.games().size(), 1);
-        QCOMPARE(finder.games().first().name, QString("Kim"));
-        QCOMPARE(finder.games().first().seatsTaken, 1);
-        QCOMPARE(finder.games().first().running, false);
-        finder.finish();
-
-        // Somebody joins: leaving now asks; saying No keeps the game.
-        WireClient ann;
-        QVERIFY(ann.connectTo(program->server().listeningPort()));
-        QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
-        ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff");
-        QTRY_COMPARE(program->server().registry().name(2), QString("Ann"));
-        m_boxes.asked.clear();
-        m_boxes.answers = {false};
-        program->gameSwitch().openHostDialog();
-        QTest::mouseClick(program->gameSwitch().hostDialog().hostButton(), Qt::LeftButton);
-        QCOMPARE(m_boxes.asked.size(), 1);
-        QVERIFY(!relauncher.isRequested());
-
-        // Yes: the window closes the ordinary way and the next program waits.
+        // Host a Game: the window closes the ordinary way, the next program waits.
         QSignalSpy finished(program.get(), &Program::finished);
-        m_boxes.answers = {true};
-        QTest::mouseClick(program->gameSwitch().hostDialog().hostButton(), Qt::LeftButton);
+        gameSwitch.openHostDialog();
+        QTest::mouseClick(gameSwitch.hostDialog().hostButton(), Qt::LeftButton);
         QCOMPARE(finished.size(), 1);
         QCOMPARE(relauncher.arguments(), (QStringList{"--", "Kim", "127.0.0.1", "true"}));
         program.reset();
-        QVERIFY(ann.waitForClose());
         vorlith::ui::setDataFolderOverride(QString());
     }
 }

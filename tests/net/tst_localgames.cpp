@@ -1,7 +1,6 @@
 #include "net/localgames.h"
 
 #include <QNetworkDatagram>
-#include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -37,7 +36,7 @@ private Q_SLOTS:
     void malformedAnswersAreRefused();
     void onlyTheExactQueryIsAnswered();
     void limiterKeepsAnswersFew();
-    void finderHearsAHostAndIgnoresJunk();
+    void finderIgnoresJunk();
 };
 
 void TestLocalGames::answerBytes_data()
@@ -143,32 +142,11 @@ void TestLocalGames::limiterKeepsAnswersFew()
     QCOMPARE(spreadAnswers, 2000);
 }
 
-void TestLocalGames::finderHearsAHostAndIgnoresJunk()
+void TestLocalGames::finderIgnoresJunk()
 {
-    qint64 now = 0;
-    LocalGameResponder responder([] { return game(42, "Kim", 2, false); });
-    responder.setClock([&now] { return now; });
-    QVERIFY(responder.start(0, Loopback));
-
-    LocalGameFinder finder;
-    finder.setPort(responder.port());
-    finder.setTargets({Loopback});
-    QSignalSpy found(&finder, &LocalGameFinder::gameFound);
-    QSignalSpy done(&finder, &LocalGameFinder::finished);
-    finder.search();
-    QVERIFY(found.wait(5000));
-    const LocalGame heard = found.at(0).at(0).value<LocalGame>();
-    QCOMPARE(heard.name, QString("Kim"));
-    QCOMPARE(heard.seatsTaken, 2);
-    QCOMPARE(heard.address, Loopback);
-    finder.finish();
-    QCOMPARE(done.size(), 1);
-    QCOMPARE(finder.games().size(), 1);
-
-    // A stand-in for a broken or hostile host on a port of its own.
+    // A stand-in for a broken or hostile host.
     QUdpSocket junkHost;
     QVERIFY(junkHost.bind(Loopback, 0));
-
     LocalGameFinder junkFinder;
     junkFinder.setPort(junkHost.localPort());
     junkFinder.setTargets({Loopback});
@@ -192,8 +170,8 @@ void TestLocalGames::finderHearsAHostAndIgnoresJunk()
     toFinder(junkHost, localgames::answer(game(9, "Zed", 0, false)));
     QTRY_COMPARE(junkFinder.games().size(), 2);
     QCOMPARE(junkFinder.games().at(0).name, QString("Ann"));
+    QCOMPARE(junkFinder.games().at(0).address, Loopback);
     QCOMPARE(junkFinder.games().at(1).name, QString("Zed"));
-    junkFinder.finish();
 }
 
 QTEST_GUILESS_MAIN(TestLocalGames)
