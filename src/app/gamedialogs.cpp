@@ -18,13 +18,22 @@ namespace vorlith::app {
 
 namespace {
 
-QLineEdit *nameField(QWidget *parent)
+// The frame both dialogs share: caption, background and the name field on
+// top. Returns the dialog's layout.
+QVBoxLayout *frame(QDialog *dialog, const QString &objectName, const QString &title, QLineEdit *&name)
 {
-    auto *edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("edit_name"));
-    edit->setMaxLength(host::TServer::MaxNameLength);
-    edit->setAccessibleName(QStringLiteral("Your name"));
-    return edit;
+    dialog->setObjectName(objectName);
+    dialog->setWindowTitle(title);
+    ui::setBackground(dialog, QPixmap(), ui::colors::Parchment);
+    auto *layout = new QVBoxLayout(dialog);
+    auto *form = new QFormLayout;
+    name = new QLineEdit(dialog);
+    name->setObjectName(QStringLiteral("edit_name"));
+    name->setMaxLength(host::TServer::MaxNameLength);
+    name->setAccessibleName(QStringLiteral("Your name"));
+    form->addRow(QStringLiteral("Your &name:"), name);
+    layout->addLayout(form);
+    return layout;
 }
 
 QLabel *note(const QString &text, QWidget *parent)
@@ -58,15 +67,7 @@ QString cleanPlayerName(const QString &typed)
 
 HostGameDialog::HostGameDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("hostgame"));
-    setWindowTitle(QStringLiteral("Vorlith - Host a Game"));
-    ui::setBackground(this, QPixmap(), ui::colors::Parchment);
-
-    auto *layout = new QVBoxLayout(this);
-    auto *form = new QFormLayout;
-    m_name = nameField(this);
-    form->addRow(QStringLiteral("Your &name:"), m_name);
-    layout->addLayout(form);
+    QVBoxLayout *layout = frame(this, QStringLiteral("hostgame"), QStringLiteral("Vorlith - Host a Game"), m_name);
     layout->addWidget(note(QStringLiteral("Others join with File > Join a Game…, where games on your network are "
                                           "listed, or with this computer's address. This window closes and the "
                                           "game opens again as the host."),
@@ -102,15 +103,7 @@ void HostGameDialog::updateButton()
 
 JoinGameDialog::JoinGameDialog(QWidget *parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("joingame"));
-    setWindowTitle(QStringLiteral("Vorlith - Join a Game"));
-    ui::setBackground(this, QPixmap(), ui::colors::Parchment);
-
-    auto *layout = new QVBoxLayout(this);
-    auto *form = new QFormLayout;
-    m_name = nameField(this);
-    form->addRow(QStringLiteral("Your &name:"), m_name);
-    layout->addLayout(form);
+    QVBoxLayout *layout = frame(this, QStringLiteral("joingame"), QStringLiteral("Vorlith - Join a Game"), m_name);
 
     auto *listLabel = new QLabel(QStringLiteral("&Games on your network:"), this);
     layout->addWidget(listLabel);

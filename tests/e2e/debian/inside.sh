@@ -63,7 +63,7 @@ rm -rf /home/player/.local
 # (read-only) program: settings, tally and the remembered name land in the
 # user's data folder.
 check "host from the dialog, join from a second program through the list of local games" \
-    env RUN_AS=player /opt/e2e/run.sh /usr/bin/vorlith --installed
+    env RUN_AS=player /opt/e2e/desktop/run.sh /usr/bin/vorlith --installed
 check "nothing was written beside the installed program" \
     bash -c '[ -z "$(find /usr/bin -newer /tmp/apt.log -name "*.ini" -o -newer /tmp/apt.log -name "*.tld")" ]'
 

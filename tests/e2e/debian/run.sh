@@ -29,7 +29,7 @@ trap 'rm -rf "$root"' EXIT
 cp "$deb" "$root/tmp/"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir -p "$root/opt/e2e"
-cp "$here/../desktop/run.sh" "$here/../desktop/check.py" "$here/inside.sh" "$root/opt/e2e/"
+cp -r "$here/../desktop" "$here/../lib" "$here/inside.sh" "$root/opt/e2e/"
 
 unshare --mount --propagation private -- bash -s "$root" "$(basename "$deb")" <<'INNER'
 set -euo pipefail

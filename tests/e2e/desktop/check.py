@@ -27,67 +27,13 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+from bus import applications, check, find, find_window, results, screenshot, summary, wait_for, windows_of  # noqa: E402
+
 MAIN_TITLE = "Vorlith by Brakmo Software"
 HOST_TITLE = "Vorlith - Host a Game"
 JOIN_TITLE = "Vorlith - Join a Game"
 LEAVE_QUESTION = "You host this game: leaving it ends the game for everybody who joined it. Leave anyway?"
-
-results = []
-
-
-def check(name, ok, detail=""):
-    results.append((name, bool(ok)))
-    print(("PASS  " if ok else "FAIL  ") + name + (f"  [{detail}]" if detail and not ok else ""), flush=True)
-    return ok
-
-
-def wait_for(predicate, timeout=15.0, step=0.1):
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value or time.monotonic() > end:
-            return value
-        time.sleep(step)
-
-
-# --------------------------------------------------------------------------
-# The accessibility bus
-
-def find(root, predicate):
-    try:
-        if predicate(root):
-            return root
-        for child in root:
-            if child is None:
-                continue
-            hit = find(child, predicate)
-            if hit:
-                return hit
-    except Exception:  # a window may go away while we walk it
-        return None
-    return None
-
-
-def applications():
-    try:
-        return [app for app in pyatspi.Registry.getDesktop(0) if app is not None]
-    except Exception:
-        return []
-
-
-def windows_of(pid):
-    for app in applications():
-        try:
-            if app.get_process_id() != pid:
-                continue
-            yield from (window for window in app if window is not None)
-        except Exception:
-            continue
-
-
-def find_window(title, pid):
-    return next((w for w in windows_of(pid) if w.name == title), None)
-
 
 def main_window_pids():
     pids = set()
@@ -143,17 +89,6 @@ def safe_text(o):
         return ""
 
 
-def screenshot(window_title, path):
-    """The window's own contents (new windows may use a visual that a
-    picture of the whole screen shows black)."""
-    wid = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + window_title + "$"],
-                         capture_output=True, text=True).stdout.split()
-    if not wid:
-        return False
-    shot = subprocess.run("xwd -id %s -silent | xwdtopnm 2>/dev/null | pnmtopng > '%s'" % (wid[0], path), shell=True)
-    return shot.returncode == 0 and os.path.getsize(path) > 0
-
-
 # --------------------------------------------------------------------------
 # Players
 
@@ -184,6 +119,7 @@ class Player:
         })
         self.log = open(os.path.join(self.home, "program.log"), "w")
         self.proc = None
+        self.pids = []
 
     def data_folder(self):
         if self.folder:
@@ -193,15 +129,26 @@ class Player:
     def start(self, args):
         self.proc = subprocess.Popen([self.binary] + args, cwd=self.home, env=self.env,
                                      stdout=self.log, stderr=self.log)
+        self.pids.append(self.proc.pid)
         return wait_for(lambda: find_window(MAIN_TITLE, self.proc.pid), timeout=30)
 
-    def successor(self, known):
-        """The main window of the program started by the one that closed."""
-        def look():
-            fresh = main_window_pids() - known
-            return next(iter(fresh), None)
-        pid = wait_for(look, timeout=30)
-        return pid, (find_window(MAIN_TITLE, pid) if pid else None)
+    def hand_over(self, dialog, button, what):
+        """Presses the dialog's button: this program must close the ordinary
+        way and a new one open. Returns the new one's pid and main window."""
+        known = main_window_pids()
+        press(dialog, button)
+        check(f"{button} closes {what}", wait_for(lambda: self.proc.poll() is not None)
+              and self.proc.returncode == 0, str(self.proc.poll()))
+        fresh = wait_for(lambda: next(iter(main_window_pids() - known), None), timeout=30)
+        window = find_window(MAIN_TITLE, fresh) if fresh else None
+        if fresh:
+            self.pids.append(fresh)
+        check(f"... and {self.name}'s program starts again", window)
+        return fresh, window
+
+    def stop(self):
+        for pid in self.pids:
+            kill(pid)
 
 
 def kill(pid):
@@ -232,26 +179,17 @@ def open_from_file_menu(window, item, title, pid):
 def run(binary, installed, shot):
     kim = Player("Kim", binary, installed)
     ann = Player("Ann", binary, installed)
-    pids = []
     try:
         main = kim.start([])
         check("Kim's solo game opens", main)
         if not main:
             return
-        pids.append(kim.proc.pid)
         dialog = open_from_file_menu(main, "Host a Game…", HOST_TITLE, kim.proc.pid)
         check("File > Host a Game… opens the Host dialog", dialog)
         if not dialog:
             return
         set_text(named(dialog, pyatspi.ROLE_TEXT, "Your name"), "Kim")
-        known = main_window_pids()
-        press(dialog, "Host")
-        check("Host closes Kim's solo game the ordinary way", wait_for(lambda: kim.proc.poll() is not None)
-              and kim.proc.returncode == 0, str(kim.proc.poll()))
-        kim_host, host_main = kim.successor(known - {kim.proc.pid})
-        if kim_host:
-            pids.append(kim_host)
-        check("... and the program starts again", host_main)
+        kim_host, host_main = kim.hand_over(dialog, "Host", "Kim's solo game the ordinary way")
         if not host_main:
             return
         check("the new program hosts with Kim seated", wait_for(lambda: label_shown(host_main, "Kim")))
@@ -263,7 +201,6 @@ def run(binary, installed, shot):
         check("Ann's program opens and waits", ann_main)
         if not ann_main:
             return
-        pids.append(ann.proc.pid)
         join = open_from_file_menu(ann_main, "Join a Game…", JOIN_TITLE, ann.proc.pid)
         check("File > Join a Game… opens the Join dialog", join)
         if not join:
@@ -283,14 +220,7 @@ def run(binary, installed, shot):
         if shot:
             time.sleep(0.3)  # let the last repaint reach the screen
             check("screenshot of the Join dialog", screenshot(JOIN_TITLE, shot))
-        known = main_window_pids()
-        press(join, "Join")
-        check("Join closes Ann's waiting program", wait_for(lambda: ann.proc.poll() is not None)
-              and ann.proc.returncode == 0)
-        ann_joined, ann_main = ann.successor(known - {ann.proc.pid})
-        if ann_joined:
-            pids.append(ann_joined)
-        check("... and Ann's program starts again", ann_main)
+        ann_joined, ann_main = ann.hand_over(join, "Join", "Ann's waiting program")
         if not ann_main:
             return
         check("Ann sits at Kim's table", wait_for(lambda: label_shown(host_main, "Ann")))
@@ -327,8 +257,8 @@ def run(binary, installed, shot):
                      or f == "brakmolobby.ini"]
             check("nothing was written beside the installed program", not stray, ", ".join(stray))
     finally:
-        for pid in pids:
-            kill(pid)
+        kim.stop()
+        ann.stop()
         if all(ok for _, ok in results):
             for player in (kim, ann):
                 shutil.rmtree(player.home, ignore_errors=True)
@@ -350,9 +280,7 @@ def main():
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)
     run(binary, args.installed, os.path.abspath(args.shot) if args.shot else None)
-    failed = [r for r in results if not r[1]]
-    print(f"\n{len(results) - len(failed)} of {len(results)} checks passed")
-    return 1 if failed or not results else 0
+    return summary()
 
 
 if __name__ == "__main__":

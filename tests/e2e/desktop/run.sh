@@ -23,27 +23,5 @@ set -uo pipefail
 here=$1 binary=$2 as=$3
 shift 3
 ip link set lo up
-exec $as dbus-run-session -- bash -s "$here" "$binary" "$@" <<'SESSION'
-here=$1 binary=$2
-shift 2
-displayfile=$(mktemp)
-Xvfb -displayfd 5 -screen 0 1280x900x24 -nolisten tcp 5>"$displayfile" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$displayfile")"
-rm -f "$displayfile"
-/usr/libexec/at-spi-bus-launcher --launch-immediately &
-bus=$!
-# Programs started before the accessibility bus answers never join it.
-for _ in $(seq 100); do
-    dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.a11y.Bus.GetAddress \
-        >/dev/null 2>&1 && break
-    sleep 0.1
-done
-/usr/bin/python3 "$here/check.py" "$binary" "$@"
-rc=$?
-kill "$bus" "$xvfb" 2>/dev/null
-wait 2>/dev/null
-exit $rc
-SESSION
+exec $as dbus-run-session -- "$here/../lib/session.sh" /usr/bin/python3 "$here/check.py" "$binary" "$@"
 INNER
