@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcLocalGames, "vorlith.localgames")
 
 namespace vorlith::net {
@@ -138,7 +140,26 @@ bool LocalGameResponder::start(quint16 port, const QHostAddress &address)
     }
     m_socket = socket;
     connect(socket, &QUdpSocket::readyRead, this, &LocalGameResponder::readPending);
+    m_networks.clear();
+    const auto interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &i : interfaces) {
+        const auto entries = i.addressEntries();
+        for (const QNetworkAddressEntry &e : entries)
+            m_networks.append({e.ip(), e.prefixLength()});
+    }
     return true;
+}
+
+bool LocalGameResponder::isNeighbour(const QHostAddress &sender, const QList<QPair<QHostAddress, int>> &networks)
+{
+    bool isV4 = false;
+    const quint32 v4 = sender.toIPv4Address(&isV4);
+    const QHostAddress address = isV4 ? QHostAddress(v4) : sender;
+    if (address.isLoopback())
+        return true;
+    return std::any_of(networks.cbegin(), networks.cend(), [&](const QPair<QHostAddress, int> &n) {
+        return n.second >= 0 && address.isInSubnet(n.first, n.second);
+    });
 }
 
 void LocalGameResponder::stop()
@@ -171,6 +192,8 @@ void LocalGameResponder::readPending()
     for (int n = 0; n < DatagramsPerTurn && m_socket->hasPendingDatagrams(); ++n) {
         // A query is tiny; a larger datagram is cut, and then no query.
         const QNetworkDatagram d = m_socket->receiveDatagram(localgames::query().size() + 1);
+        if (!isNeighbour(d.senderAddress(), m_networks))
+            continue;
         const QByteArray reply = answerTo(d.data(), d.senderAddress(), m_clock());
         if (!reply.isEmpty())
             m_socket->writeDatagram(reply, d.senderAddress(), quint16(d.senderPort()));

@@ -68,8 +68,9 @@ private:
     QHash<QHostAddress, qint64> m_lastBySender;
 };
 
-/// Answers local-network queries about the game this program hosts. It
-/// never sends anything unasked.
+/// Answers local-network queries about the game this program hosts: queries
+/// from this machine and from the networks it sits on, nobody farther away.
+/// It never sends anything unasked.
 class LocalGameResponder : public QObject
 {
     Q_OBJECT
@@ -95,12 +96,17 @@ public:
     /// empty when it gets no answer (not a query, or over the limits).
     QByteArray answerTo(const QByteArray &datagram, const QHostAddress &sender, qint64 nowMs);
 
+    /// True when \a sender is this machine or on one of \a networks
+    /// (address and prefix length each).
+    static bool isNeighbour(const QHostAddress &sender, const QList<QPair<QHostAddress, int>> &networks);
+
 private:
     void readPending();
 
     Status m_status;
     Clock m_clock;
     AnswerLimiter m_limiter;
+    QList<QPair<QHostAddress, int>> m_networks; ///< this machine's, as at start()
     QUdpSocket *m_socket{nullptr};
 };
 

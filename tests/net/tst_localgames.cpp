@@ -114,6 +114,13 @@ void TestLocalGames::onlyTheExactQueryIsAnswered()
     for (const QByteArray &junk : {QByteArray(), QByteArray("VORLITH"), QByteArray("VORLITH??"),
                                    QByteArray("vorlith?"), QByteArray("VORLITH!00000007+3+1+Kim")})
         QVERIFY(responder.answerTo(junk, QHostAddress("192.0.2.2"), 1000).isEmpty());
+
+    // Only this machine and its own networks are answered.
+    const QList<QPair<QHostAddress, int>> lan{{QHostAddress("192.168.1.20"), 24}};
+    QVERIFY(LocalGameResponder::isNeighbour(QHostAddress("127.0.0.1"), lan));
+    QVERIFY(LocalGameResponder::isNeighbour(QHostAddress("::ffff:192.168.1.7"), lan));
+    QVERIFY(!LocalGameResponder::isNeighbour(QHostAddress("192.168.2.7"), lan));
+    QVERIFY(!LocalGameResponder::isNeighbour(QHostAddress("203.0.113.9"), lan));
 }
 
 void TestLocalGames::limiterKeepsAnswersFew()
