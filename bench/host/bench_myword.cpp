@@ -7,6 +7,8 @@
 //  2. From the participant sending CMD_myword to the complete reply, with the
 //     host's 10 ms dispatch timer running as in the program.
 
+#include "common/deal.h"
+#include "common/figures.h"
 #include "dict/dictn.h"
 #include "host/gameengine.h"
 #include "host/server.h"
@@ -22,6 +24,8 @@
 
 using namespace vorlith;
 using host::GameEngine;
+using bench::Figures;
+using bench::spinUntil;
 
 namespace {
 
@@ -52,19 +56,6 @@ public:
         socket.write(line + '\xff');
         socket.flush();
     }
-    /// Spins the event loop until \a done or 5 s have passed.
-    template <typename Done>
-    static bool spinUntil(Done &&done)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > 5000)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents);
-        }
-        return true;
-    }
     /// True once the reply to the word sent last is complete.
     bool replyComplete(qsizetype before) const
     {
@@ -76,25 +67,6 @@ public:
     QTcpSocket socket;
     QList<QByteArray> lines;
     QByteArray carry;
-};
-
-struct Figures
-{
-    QList<double> us;
-    void add(qint64 ns) { us.append(double(ns) / 1000.0); }
-    QString text()
-    {
-        if (us.isEmpty())
-            return QStringLiteral("no samples");
-        std::sort(us.begin(), us.end());
-        const auto at = [this](double q) { return us[qsizetype(q * double(us.size() - 1))]; };
-        return QStringLiteral("n=%1  median %2 us  p90 %3 us  p99 %4 us  max %5 us")
-            .arg(us.size())
-            .arg(at(0.5), 0, 'f', 1)
-            .arg(at(0.9), 0, 'f', 1)
-            .arg(at(0.99), 0, 'f', 1)
-            .arg(us.last(), 0, 'f', 1);
-    }
 };
 
 // Every word of the list fits this board; one "e", no j, q, x or z.
@@ -114,31 +86,19 @@ int main(int argc, char **argv)
         out() << spellit.errorText() << Qt::endl;
         return 1;
     }
-    QList<int> deal;
-    for (char letter : BoardLetters) {
-        for (size_t r = 0; r < GameEngine::LetterTable.size(); ++r) {
-            const auto &row = GameEngine::LetterTable[r];
-            if (const auto c = std::find(row.begin(), row.end(), letter); c != row.end()) {
-                deal << int(c - row.begin()) << int(r);
-                break;
-            }
-        }
-    }
     host::TServer server;
-    GameEngine game(server.registry(), server, spellit, [&deal, at = qsizetype(0)](int) mutable {
-        return deal[at++ % deal.size()];
-    });
+    GameEngine game(server.registry(), server, spellit, bench::riggedDeal(BoardLetters));
     game.setManual(true);
     server.setGame(&game);
     server.setPortName(QStringLiteral("0"));
     server.startListening();
 
     Participant kim(server.listeningPort());
-    if (!Participant::spinUntil([&] { return kim.lines.contains("CMD_sendlogininfo+1"); }))
+    if (!spinUntil([&] { return kim.lines.contains("CMD_sendlogininfo+1"); }))
         return 1;
     kim.send("CMD_logininfo+1+1.0.3+Kim");
     kim.send("CMD_startgame+Kim+3+60+");
-    if (!Participant::spinUntil([&] { return kim.lines.contains("CMD_roundstarting+1+60+"); }))
+    if (!spinUntil([&] { return kim.lines.contains("CMD_roundstarting+1+60+"); }))
         return 1;
 
     // 1. Dispatch to reply, the dispatch tick driven here.
@@ -148,14 +108,14 @@ int main(int argc, char **argv)
         server.registry().record(1)->roundWords.clear(); // the words count afresh
         for (const QByteArray &word : Words) {
             kim.send("CMD_myword+1+" + word + "+");
-            if (!Participant::spinUntil([&] { return server.dispatcher().pending() == 1; }))
+            if (!spinUntil([&] { return server.dispatcher().pending() == 1; }))
                 return 1;
             const qsizetype before = kim.lines.size();
             QElapsedTimer t;
             t.start();
             server.dispatcher().tick();
             inHandler.add(t.nsecsElapsed());
-            if (!Participant::spinUntil([&] { return kim.replyComplete(before); }))
+            if (!spinUntil([&] { return kim.replyComplete(before); }))
                 return 1;
             (kim.lines[before].startsWith("CMD_hisword") ? accepted : refused).add(t.nsecsElapsed());
         }
@@ -175,7 +135,7 @@ int main(int argc, char **argv)
             QElapsedTimer t;
             t.start();
             kim.send("CMD_myword+1+" + word + "+");
-            if (!Participant::spinUntil([&] { return kim.replyComplete(before); }))
+            if (!spinUntil([&] { return kim.replyComplete(before); }))
                 return 1;
             roundTrip.add(t.nsecsElapsed());
         }

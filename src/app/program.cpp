@@ -10,7 +10,8 @@
 #include "client/chatform.h"
 #include "client/clientsession.h"
 #include "client/gamestartform.h"
-#include "client/seats.h"
+#include "client/launcher.h"
+#include "client/roster.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
 #include "host/gameengine.h"
@@ -49,26 +50,31 @@ Program::Program(const Options &options)
     m_server = std::make_unique<host::TServer>();
     m_server->setPortName(options.gamePort);
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
-                                                [this](int n) { return n > 0 ? int(m_random.bounded(n)) : 0; });
+                                                [this](int n) { return draw(n); });
     m_server->setGame(m_game.get());
 
     m_spyList = std::make_unique<client::Tspylist>(background);
-    m_tally = std::make_unique<tally::Ttallylist>(background, m_chat.get());
+    m_tally = std::make_unique<tally::Ttallylist>(background, &m_chat->roster());
 
     m_preferences = std::make_unique<WindowPreferences>(*m_chat, *m_gameStart);
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
 
     client::Tchat &chat = *m_chat;
-    chat.seats().setSpyList(m_spyList->listbox_spys());
+    m_spyList->observe(chat.roster());
     chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(), m_phrases.get(),
                      m_spyList.get(), m_tally.get()});
-    chat.setGamePort(options.gamePort);
-    chat.setPresencePort(options.presencePort);
-    chat.setHostStarter([this] { startHosting(); });
-    chat.setLaunchParameters(options.params);
+    chat.setRandomSource([this](int n) { return draw(n); });
+    client::Launcher &launcher = chat.launcher();
+    launcher.setGamePort(options.gamePort);
+    launcher.setPresencePort(options.presencePort);
+    launcher.setHostStarter([this, &launcher] {
+        startHosting();
+        // Told to take any free port, the own client joins the one it got.
+        launcher.setGamePort(QString::number(m_server->listeningPort()));
+    });
+    launcher.setLaunchParameters(options.params);
 
-    connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat,
-            [&chat](int number) { Q_EMIT chat.seats().removeRequested(number); });
+    connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat, &client::Tchat::kicking);
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
     connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
     connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
@@ -84,7 +90,7 @@ Program::Program(const Options &options)
     m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
         net::LocalGame game;
         game.id = lanId;
-        game.name = host::TServer::cleanName(m_chat->state().playerName);
+        game.name = host::TServer::cleanName(m_chat->launcher().identity().playerName);
         for (int seat = 1; seat <= host::Registry::Seats; ++seat)
             game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
         game.running = m_game->gameInProgress();
@@ -95,8 +101,8 @@ Program::Program(const Options &options)
         m_ownRelauncher = std::make_unique<Relauncher>();
         relauncher = m_ownRelauncher.get();
     }
-    GameSwitch::Table table{[&chat] { return chat.state().playerName; }, [&chat] { return chat.state().host; },
-                            [this] { return othersAtTable(); }};
+    GameSwitch::Table table{[&launcher] { return launcher.identity().playerName; },
+                            [&launcher] { return launcher.isHost(); }, [this] { return othersAtTable(); }};
     m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
     m_switch->finder().setPort(options.lanPort);
     m_switch->finder().setTargets(options.lanTargets);
@@ -111,6 +117,11 @@ Program::~Program()
     // The tally saves itself as it goes; the host stops before its game.
     m_tally.reset();
     m_server->setGame(nullptr);
+}
+
+int Program::draw(int n)
+{
+    return n > 0 ? int(m_random.bounded(n)) : 0;
 }
 
 void Program::start()
@@ -130,7 +141,7 @@ void Program::startHosting()
 
 int Program::othersAtTable() const
 {
-    const int own = m_chat->ownNumber();
+    const int own = m_chat->session().ownNumber();
     int others = 0;
     for (int slot : m_server->registry().activeSlots())
         others += slot != own ? 1 : 0;
@@ -172,7 +183,7 @@ void Program::savePhrases(const QStringList &phrases)
 
 void Program::startGame(int rounds, int creationTime)
 {
-    m_chat->session().send(net::proto::startGame(m_chat->state().playerName, rounds, creationTime));
+    m_chat->session().send(net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
     m_gameStart->hide();
     if (m_chat->state().settingsLoaded)
         saveSettings();

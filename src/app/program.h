@@ -98,6 +98,9 @@ private:
     void startGame(int rounds, int creationTime);
     void startHosting();
     int othersAtTable() const;
+    /// A number from 0 to n - 1 from the one generator: the host's deal and
+    /// the client's shuffle both draw here.
+    int draw(int n);
 
     /// The one generator of the process, seeded from the clock.
     QRandomGenerator m_random;

@@ -18,13 +18,11 @@ const char *const chatterCaptions[] = {
     "Oooh",     "Razzberry", "Cheer", "Woman Laughing", "Man Laughing",  "Crying",
 };
 
-ui::ClickLabel *makeButton(QWidget *panel, const QString &picture, int x, int y, const QString &tip)
+ui::ImageButton *makeButton(QWidget *panel, const QString &picture, int x, int y, const QString &name,
+                            const QString &tip)
 {
-    auto *b = new ui::ClickLabel(panel);
-    b->setPixmap(ui::picture(picture));
+    auto *b = new ui::ImageButton(name, picture, panel);
     b->setGeometry(x, y, 22, 21);
-    b->setScaledContents(true);
-    b->setCursor(Qt::PointingHandCursor);
     b->setToolTip(tip);
     return b;
 }
@@ -63,14 +61,16 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
 {
     for (int n = 1; n <= Count; ++n) {
         auto *b = makeButton(panel, QStringLiteral("b_phrase%1.png").arg(n), x + (n - 1) * 24, y,
-                             builtInPhrases().at(n - 1));
+                             QStringLiteral("Phrase %1").arg(n), builtInPhrases().at(n - 1));
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
-        connect(b, &ui::ClickLabel::clicked, this, [this, n] { b_phraseClick(n); });
+        b->setAccessibleDescription(builtInPhrases().at(n - 1));
+        connect(b, &ui::ImageButton::clicked, this, [this, n] { b_phraseClick(n); });
         m_buttons[static_cast<size_t>(n - 1)] = b;
         setPhrase(n, builtInPhrases().at(n - 1));
     }
 
-    m_chatter = makeButton(panel, QStringLiteral("b_phrase10.png"), x + Count * 24 + 4, y, QStringLiteral("Chatter Sounds"));
+    m_chatter = makeButton(panel, QStringLiteral("b_phrase10.png"), x + Count * 24 + 4, y,
+                           QStringLiteral("Chatter Sounds"), QStringLiteral("Chatter Sounds"));
     m_chatter->setObjectName(QStringLiteral("b_phrase10"));
     m_sounds = new QMenu(panel);
     m_sounds->setObjectName(QStringLiteral("popup_sounds"));
@@ -83,13 +83,14 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
         a->setData(n);
     }
     connect(m_sounds, &QMenu::triggered, this, [this](QAction *a) { chooseChatter(a->data().toInt()); });
-    const auto popAtCorner = [](ui::ClickLabel *button, QMenu *menu) {
+    const auto popAtCorner = [](ui::ImageButton *button, QMenu *menu) {
         menu->popup(button->mapToGlobal(QPoint(button->width(), button->height())));
     };
-    connect(m_chatter, &ui::ClickLabel::clicked, this, [=, this] { popAtCorner(m_chatter, m_sounds); });
-    connect(m_chatter, &ui::ClickLabel::rightClicked, this, [=, this] { popAtCorner(m_chatter, m_sounds); });
+    connect(m_chatter, &ui::ImageButton::clicked, this, [=, this] { popAtCorner(m_chatter, m_sounds); });
+    connect(m_chatter, &ui::ImageButton::rightClicked, this, [=, this] { popAtCorner(m_chatter, m_sounds); });
 
-    m_smiley = makeButton(panel, QStringLiteral("button_smilies.png"), x + Count * 24 + 28, y, QStringLiteral("Chatter Sounds"));
+    m_smiley = makeButton(panel, QStringLiteral("button_smilies.png"), x + Count * 24 + 28, y,
+                          QStringLiteral("Smileys"), QStringLiteral("Chatter Sounds"));
     m_smiley->setObjectName(QStringLiteral("button_smilies"));
     m_smilies = new QMenu(panel);
     m_smilies->setObjectName(QStringLiteral("popup_smilies"));
@@ -99,10 +100,10 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
         a->setData(10 + k);
     }
     connect(m_smilies, &QMenu::triggered, this, [this](QAction *a) { Q_EMIT smileyChosen(a->data().toInt()); });
-    connect(m_smiley, &ui::ClickLabel::clicked, this, [=, this] { popAtCorner(m_smiley, m_smilies); });
+    connect(m_smiley, &ui::ImageButton::clicked, this, [=, this] { popAtCorner(m_smiley, m_smilies); });
 }
 
-ui::ClickLabel *PhraseButtons::button(int number) const
+ui::ImageButton *PhraseButtons::button(int number) const
 {
     return number >= 1 && number <= Count ? m_buttons[static_cast<size_t>(number - 1)] : nullptr;
 }
@@ -114,11 +115,12 @@ QString PhraseButtons::phrase(int number) const
 
 void PhraseButtons::setPhrase(int number, const QString &text)
 {
-    ui::ClickLabel *b = button(number);
+    ui::ImageButton *b = button(number);
     if (!b)
         return;
     m_phrases[static_cast<size_t>(number - 1)] = text;
     b->setToolTip(ui::plainTextHint(text));
+    b->setAccessibleDescription(text);
 }
 
 QStringList PhraseButtons::phrases() const

@@ -11,7 +11,7 @@ class QMenu;
 class QWidget;
 
 namespace vorlith::ui {
-class ClickLabel;
+class ImageButton;
 }
 
 namespace vorlith::chat {
@@ -45,7 +45,7 @@ public:
     PhraseLock &lock() { return m_lock; }
     QMenu *popupSounds() const { return m_sounds; }
     QMenu *popupSmilies() const { return m_smilies; }
-    ui::ClickLabel *button(int number) const;
+    ui::ImageButton *button(int number) const;
 
     /// The text of the action a phrase sends: "says: " and the phrase, or the
     /// phrase without its leading "/me ".
@@ -60,11 +60,11 @@ Q_SIGNALS:
     void smileyChosen(int number);
 
 private:
-    std::array<ui::ClickLabel *, Count> m_buttons{};
+    std::array<ui::ImageButton *, Count> m_buttons{};
     /// The phrases; a button's hint shows its phrase as text.
     std::array<QString, Count> m_phrases{};
-    ui::ClickLabel *m_chatter{nullptr};
-    ui::ClickLabel *m_smiley{nullptr};
+    ui::ImageButton *m_chatter{nullptr};
+    ui::ImageButton *m_smiley{nullptr};
     QMenu *m_sounds{nullptr};
     QMenu *m_smilies{nullptr};
     PhraseLock m_lock;

@@ -40,7 +40,7 @@ Tphrases::Tphrases(const QPixmap &background, QWidget *parent) : QDialog(parent)
     auto *done = new ui::ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     done->move((width() - done->width()) / 2, 298);
-    connect(done, &ui::ClickLabel::clicked, this, &Tphrases::button_doneClick);
+    connect(done, &ui::ImageButton::clicked, this, &Tphrases::button_doneClick);
 }
 
 QLineEdit *Tphrases::edit(int number) const

@@ -7,11 +7,18 @@
 #include "chat/phrases.h"
 #include "chat/phrasesform.h"
 #include "chat/sounds.h"
+#include "client/boardroom.h"
 #include "client/clientsession.h"
+#include "client/launcher.h"
 #include "client/quickhelp.h"
+#include "client/roster.h"
+#include "client/roundflow.h"
+#include "client/roundroom.h"
 #include "client/seats.h"
+#include "client/typinghook.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "tally/tallybook.h"
 #include "tally/tallylist.h"
 #include "ui/clicklabel.h"
 #include "ui/messageboxes.h"
@@ -37,38 +44,6 @@ namespace vorlith::client {
 namespace proto = net::proto;
 using net::LineOrigin;
 
-namespace {
-
-/// The empty board shown before the first deal: 36 blank tiles on blue.
-class IdleBoard : public QWidget
-{
-public:
-    explicit IdleBoard(QWidget *parent) : QWidget(parent) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.fillRect(rect(), ui::colors::BoardBlue);
-        const QPixmap blank = ui::picture(QStringLiteral("tiles/tile00.png"));
-        for (int c = 0; c < 6; ++c) {
-            for (int r = 0; r < 6; ++r) {
-                const QRect cell(3 + c * 65, 3 + r * 65, 65, 65);
-                if (!blank.isNull()) {
-                    p.drawPixmap(cell, blank);
-                } else {
-                    p.setPen(QColor(160, 140, 90));
-                    p.setBrush(QColor(246, 238, 210));
-                    p.drawRoundedRect(cell.adjusted(3, 3, -3, -3), 8, 8);
-                }
-            }
-        }
-    }
-};
-
-} // namespace
-
 Tchat::Tchat(chat::SoundOutput *soundOutput, QWidget *parent) : QMainWindow(parent)
 {
     ui::initResources();
@@ -82,8 +57,10 @@ Tchat::Tchat(chat::SoundOutput *soundOutput, QWidget *parent) : QMainWindow(pare
     setWindowTitle(QStringLiteral("Vorlith by Brakmo Software"));
 
     m_session = new ClientSession(this);
-    m_presence = new net::Sock(this);
-    m_presence->setHostName(QStringLiteral("127.0.0.1"));
+    m_launcher = new Launcher(*m_session, this);
+    m_roster = new Roster(this);
+    m_board = new BoardModel(this);
+    m_flow = new RoundFlow(*m_roster, *m_board, this);
 
     m_background = ui::backgroundPicture(BoardPanelSize);
 
@@ -98,6 +75,7 @@ Tchat::Tchat(chat::SoundOutput *soundOutput, QWidget *parent) : QMainWindow(pare
     buildMenus();
     buildBoardPanel();
     wireSession();
+    wireGame();
 
     // The window's built-in place and size.
     move(3, 3);
@@ -149,9 +127,7 @@ void Tchat::buildMenus()
 
 void Tchat::buildBoardPanel()
 {
-    auto *board = new IdleBoard(m_boardPanel);
-    board->setObjectName(QStringLiteral("panel_boardframe"));
-    board->setGeometry(16, 31, 397, 397);
+    m_boardRoom = new BoardRoom(m_boardPanel, *m_board, this);
 
     auto *logo = new ui::ClickLabel(m_boardPanel);
     logo->setObjectName(QStringLiteral("image_logo"));
@@ -165,18 +141,12 @@ void Tchat::buildBoardPanel()
     logo->setCursor(Qt::PointingHandCursor);
     connect(logo, &ui::ClickLabel::clicked, this, [] { ui::openUrl(ui::makerSiteUrl()); });
 
-    m_status = new QLabel(QStringLiteral("Welcome to Vorlith by Brakmo Software"), m_boardPanel);
-    m_status->setObjectName(QStringLiteral("label_status"));
-    m_status->setGeometry(9, 502, 416, 16);
-    m_status->setAlignment(Qt::AlignCenter);
-    m_status->setFont(ui::arial(13, true));
-    m_status->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
-
     auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), m_boardPanel);
     start->setObjectName(QStringLiteral("button_start"));
+    start->setAccessibleName(QStringLiteral("Start Game"));
     start->move(164, 432);
     start->hide();
-    connect(start, &ui::ClickLabel::clicked, this, &Tchat::button_startClick);
+    connect(start, &ui::ImageButton::clicked, this, &Tchat::button_startClick);
     m_startButton = start;
 
     m_justWatch = new QAction(QStringLiteral("Just Watch"), this);
@@ -197,8 +167,9 @@ void Tchat::buildBoardPanel()
     m_chat->mainchat()->setImages(smileys);
     m_chat->mainchat()->setLinkCursor(ui::linkCursor());
 
-    m_seats = new Seats(m_boardPanel, *m_session, nullptr, m_justWatch, this);
-    m_seats->setHostCheck([this] { return m_state.host; });
+    m_seats = new Seats(m_boardPanel, *m_roster, this);
+    m_seats->setHostCheck([this] { return m_launcher->isHost(); });
+    m_seats->setConnectedCheck([this] { return m_session->isConnected(); });
 
     m_optionsMenu->addAction(m_chat->textColorAction());
     m_optionsMenu->addMenu(m_chat->createTextSizeMenu(m_optionsMenu));
@@ -216,7 +187,12 @@ void Tchat::buildBoardPanel()
 
     m_phrases = new chat::PhraseButtons(m_boardPanel, 419, 143, this);
 
+    m_roundRoom = new RoundRoom(m_boardPanel, *m_flow, this);
+    m_roundRoom->setChatWidgets({m_chat->mainchat(), m_chat->mychat()});
+    m_roundRoom->FlatSpeedButton1Click(1);
+
     m_quickHelp = new QuickHelp(m_boardPanel);
+    m_typingHook = new TypingHook(this, *m_board, m_chat->mychat(), this);
 }
 
 void Tchat::wireSession()
@@ -227,15 +203,27 @@ void Tchat::wireSession()
     };
     on(proto::cmd::chat, [this](const QString &f) { m_chat->chatrecieved(f); });
     on(proto::cmd::action, [this](const QString &f) { m_chat->chatrecieved(f); });
-    on(proto::cmd::newplayerinfo, [this](const QString &f) { m_seats->newplayerinfo(f); });
-    on(proto::cmd::existingplayers, [this](const QString &f) { m_seats->newplayerinfo(f); });
-    on(proto::cmd::playerdisconnected, [this](const QString &f) { m_seats->playerdisconnected(f); });
-    on(proto::cmd::justwatching, [this](const QString &f) { m_seats->justwatching(f); });
+    on(proto::cmd::newplayerinfo, [this](const QString &f) { m_roster->newplayerinfo(f); });
+    on(proto::cmd::existingplayers, [this](const QString &f) { m_roster->newplayerinfo(f); });
+    on(proto::cmd::playerdisconnected, [this](const QString &f) { m_roster->playerdisconnected(f); });
+    on(proto::cmd::justwatching, [this](const QString &f) { m_roster->justwatching(f); });
     on(proto::cmd::playasound, [this](const QString &f) { playasound(f); });
+    on(proto::cmd::startgame, [this](const QString &f) { m_flow->startthegame(f); });
+    on(proto::cmd::winner, [this](const QString &f) { m_flow->winner(f); });
+    on(proto::cmd::roundstarting, [this](const QString &f) { m_flow->roundstart(f); });
+    on(proto::cmd::makeboard, [this](const QString &f) { m_board->makeboard(f); });
+    on(proto::cmd::notvalid, [this](const QString &f) { m_flow->notvalid(f); });
+    on(proto::cmd::hisword, [this](const QString &f) { m_flow->hisword(f); });
+    on(proto::cmd::hisscore, [this](const QString &f) { m_flow->hisscore(f); });
+    on(proto::cmd::roundover, [this](const QString &f) { m_flow->roundover(f); });
+    on(proto::cmd::gamestats, [this](const QString &f) { m_flow->gamestats(f); });
 
     connect(&s, &ClientSession::systemLine, this, &Tchat::addSystemLine);
     connect(&s, &ClientSession::handlerFailed, this, [](const QString &text) { ui::showGeneralError(text); });
-    connect(&s, &ClientSession::loggedIn, this, [this] { m_chat->setConnected(true); });
+    connect(&s, &ClientSession::loggedIn, this, [this](int own) {
+        m_roster->setOwnNumber(own);
+        m_chat->setConnected(true);
+    });
     connect(&s, &ClientSession::closed, this, [this] { close(); });
     connect(&s, &ClientSession::gameFull, this, [this] {
         ui::messageBoxes().inform(QStringLiteral("Game is full"));
@@ -246,9 +234,27 @@ void Tchat::wireSession()
                           .arg(m_session->sock().hostName(), reason));
     });
 
-    connect(m_seats, &Seats::chatLine, this, &Tchat::addSystemLine);
-    connect(m_seats, &Seats::ownArrival, this, &Tchat::loadSettingsRequested);
-    connect(m_seats, &Seats::soundRequested, m_sounds, &chat::Sounds::playsounds);
+    connect(m_launcher, &Launcher::systemLine, this, &Tchat::addSystemLine);
+    connect(m_launcher, &Launcher::failed, this, [](const QString &text) { ui::showGeneralError(text); });
+    connect(m_launcher, &Launcher::soloStarted, this, [this] {
+        if (m_windows.download) {
+            m_windows.download->show();
+            m_windows.download->raise();
+        }
+    });
+    connect(m_launcher, &Launcher::hostingChanged, this, [this](bool host) {
+        m_startButton->setVisible(host);
+        m_startGame->setEnabled(host);
+        if (!m_windows.spyList)
+            return;
+        if (auto *kick = m_windows.spyList->findChild<QAction *>(QStringLiteral("popup_kickhim")))
+            kick->setEnabled(host);
+    });
+
+    connect(m_roster, &Roster::chatLine, this, &Tchat::addSystemLine);
+    connect(m_roster, &Roster::ownArrival, this, &Tchat::loadSettingsRequested);
+    connect(m_roster, &Roster::soundRequested, m_sounds, &chat::Sounds::playsounds);
+    connect(m_roster, &Roster::ownWatchingChanged, m_justWatch, &QAction::setChecked);
     connect(m_sounds, &chat::Sounds::settingsChanged, this, &Tchat::requestSave);
 
     connect(m_phrases, &chat::PhraseButtons::actionRequested, this, [this](const QString &text) {
@@ -274,14 +280,38 @@ void Tchat::wireSession()
     connect(m_chat, &chat::ChatRoom::settingsChanged, this, &Tchat::requestSave);
 }
 
-QStringList Tchat::seatNames() const
+void Tchat::wireGame()
 {
-    return m_seats->captions();
+    m_flow->setHostCheck([this] { return m_launcher->isHost(); });
+    m_flow->setTurnSound([this] { return m_sounds->turnSoundName(); });
+
+    connect(m_board, &BoardModel::soundRequested, m_sounds, &chat::Sounds::playsounds);
+    connect(m_board, &BoardModel::wordSubmitted, this, [this](const QString &word) {
+        if (m_session->isConnected())
+            m_session->send(proto::myWord(m_session->ownNumber(), word));
+    });
+
+    connect(m_flow, &RoundFlow::soundRequested, m_sounds, &chat::Sounds::playsounds);
+    connect(m_flow, &RoundFlow::chatLine, this, &Tchat::addSystemLine);
+    connect(m_flow, &RoundFlow::viewChanged, this,
+            [this] { m_boardRoom->setControlsShown(m_flow->view().controlsShown); });
+    connect(m_flow, &RoundFlow::helpHidden, m_quickHelp, &QWidget::hide);
+    connect(m_flow, &RoundFlow::justWatchUnchecked, this, [this] { m_justWatch->setChecked(false); });
+    connect(m_flow, &RoundFlow::startButtonShown, m_startButton, &QWidget::setVisible);
+    connect(m_flow, &RoundFlow::scorePlaced, m_seats, &Seats::placeAfterName);
+    connect(m_flow, &RoundFlow::gameRecorded, this, [this](const QString &result) {
+        if (m_windows.tally)
+            m_windows.tally->addgame(result);
+    });
+    connect(m_flow, &RoundFlow::wordRecorded, this, [this](const QString &word) {
+        if (m_windows.tally)
+            m_windows.tally->checkword(word);
+    });
 }
 
-int Tchat::ownNumber() const
+void Tchat::setRandomSource(RandomSource random)
 {
-    return m_session->ownNumber();
+    m_board->setRandomSource(std::move(random));
 }
 
 void Tchat::addSystemLine(const QString &line)
@@ -331,73 +361,7 @@ void Tchat::showEvent(QShowEvent *event)
         return;
     m_launched = true;
     // Once the window is on screen, so its chat can show the loading line.
-    QTimer::singleShot(0, this, &Tchat::processparams);
-}
-
-void Tchat::processparams()
-{
-    m_startButton->hide();
-    m_startGame->setEnabled(false);
-    m_state.loginName.clear();
-
-    if (m_params.isEmpty()) {
-        addSystemLine(QStringLiteral("0+Loading Solo Game..Please wait."));
-        if (m_windows.download) {
-            m_windows.download->show();
-            m_windows.download->raise();
-        }
-        m_state.hostAddress = QStringLiteral("127.0.0.1");
-        m_state.playerName = QStringLiteral("You");
-        try {
-            hostpress();
-        } catch (const net::SockError &e) {
-            ui::showGeneralError(e.text());
-        }
-        Q_EMIT launched();
-        return;
-    }
-
-    addSystemLine(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
-    if (m_params.size() >= 3) {
-        m_state.playerName = m_params.at(0);
-        m_state.hostAddress = m_params.at(1);
-        try {
-            if (m_params.at(2) == QLatin1String("true"))
-                hostpress();
-            else
-                joinpress();
-            m_presence->setPortName(m_presencePort);
-            m_presence->open();
-        } catch (const net::SockError &e) {
-            ui::showGeneralError(e.text());
-        }
-    }
-    Q_EMIT launched();
-}
-
-void Tchat::hostpress()
-{
-    if (m_startHost)
-        m_startHost();
-    m_state.loginName = proto::bytes(m_state.playerName) + '\xff';
-    m_state.host = true;
-    m_session->setLoginName(m_state.loginName);
-    m_session->connectTo(QStringLiteral("127.0.0.1"), m_gamePort);
-    m_startButton->show();
-    m_startGame->setEnabled(true);
-    if (auto *spies = m_windows.spyList) {
-        if (auto *kick = spies->findChild<QAction *>(QStringLiteral("popup_kickhim")))
-            kick->setEnabled(true);
-    }
-}
-
-void Tchat::joinpress()
-{
-    m_state.loginName = proto::bytes(m_state.playerName) + '\xff';
-    m_session->setLoginName(m_state.loginName);
-    m_session->connectTo(m_state.hostAddress, m_gamePort);
-    m_startButton->hide();
-    m_startGame->setEnabled(false);
+    QTimer::singleShot(0, m_launcher, &Launcher::processparams);
 }
 
 // ---- commands ----------------------------------------------------------
@@ -414,14 +378,14 @@ void Tchat::button_startClick()
 void Tchat::JustWatch1Click()
 {
     const int own = m_session->ownNumber();
-    if (!m_session->isConnected() || !m_session->isSeat(own))
+    if (!m_session->isConnected() || !Roster::isSeat(own))
         return;
     m_session->send(proto::justWatch(own, m_justWatch->isChecked() ? 2 : 1));
 }
 
 void Tchat::kicking(int number)
 {
-    if (m_state.host && m_session->isConnected())
+    if (m_launcher->isHost() && m_session->isConnected())
         m_session->send(proto::kickHim(m_session->ownNumber(), number));
 }
 

@@ -1,23 +1,17 @@
 #pragma once
 
-#include "tally/seatnamesource.h"
+#include "client/boardmodel.h"
 
 #include <QColor>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QRect>
-#include <QStringList>
 
-#include <functional>
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 
-namespace vorlith::net {
-class Sock;
-}
 namespace vorlith::chat {
 class ChatRoom;
 class PhraseButtons;
@@ -32,14 +26,20 @@ class Ttallylist;
 
 namespace vorlith::client {
 
+class BoardRoom;
 class ClientSession;
+class Launcher;
 class QuickHelp;
+class Roster;
+class RoundFlow;
+class RoundRoom;
 class Seats;
+class TypingHook;
 
 /// The main window: the client side of everything. It assembles the rooms
-/// (seats, chat, quick instructions) on its board panel, owns the menus and
-/// the connection to the host, and runs the launch and close steps.
-class Tchat : public QMainWindow, public tally::SeatNameSource
+/// (seats, board, round flow, chat, phrases, quick instructions) on its
+/// board panel, owns the menus, and routes the host's messages to them.
+class Tchat : public QMainWindow
 {
     Q_OBJECT
 public:
@@ -47,13 +47,9 @@ public:
     static constexpr QSize BoardPanelSize{766, 526};
     static constexpr QSize MinimumClientSize{770, 530};
 
-    /// What the process knows about itself.
+    /// What the window keeps of its own.
     struct State
     {
-        QString playerName;
-        QString hostAddress;
-        QByteArray loginName; ///< player name + terminator, set when hosting or joining starts
-        bool host{false};
         int seatCount{6};
         QColor systemColour{Qt::blue};
         QRect rememberedBounds; ///< as loaded from the settings, or stored at close
@@ -80,14 +76,19 @@ public:
     State &state() { return m_state; }
     const State &state() const { return m_state; }
     ClientSession &session() { return *m_session; }
+    Launcher &launcher() { return *m_launcher; }
+    Roster &roster() { return *m_roster; }
+    BoardModel &board() { return *m_board; }
+    RoundFlow &flow() { return *m_flow; }
     Seats &seats() { return *m_seats; }
+    BoardRoom &boardRoom() { return *m_boardRoom; }
+    RoundRoom &roundRoom() { return *m_roundRoom; }
     chat::ChatRoom &chatRoom() { return *m_chat; }
     QuickHelp &quickHelp() { return *m_quickHelp; }
     chat::Sounds &sounds() { return *m_sounds; }
     chat::PhraseButtons &phraseButtons() { return *m_phrases; }
     QWidget *boardPanel() const { return m_boardPanel; }
     QPixmap backgroundPicture() const { return m_background; }
-    net::Sock &presenceSock() { return *m_presence; }
 
     QMenu *fileMenu() const { return m_fileMenu; }
     QMenu *optionsMenu() const { return m_optionsMenu; }
@@ -95,31 +96,17 @@ public:
     QMenu *helpMenu() const { return m_helpMenu; }
     QAction *startGameAction() const { return m_startGame; }
     QAction *justWatchAction() const { return m_justWatch; }
-    QLabel *statusLabel() const { return m_status; }
     QWidget *startButton() const { return m_startButton; }
 
     void setWindows(const Windows &windows) { m_windows = windows; }
     const Windows &windows() const { return m_windows; }
-
-    /// The launch parameters (without the program's path).
-    void setLaunchParameters(const QStringList &params) { m_params = params; }
-    /// Switches the host engine's listening socket on; throws net::SockError.
-    void setHostStarter(std::function<void()> start) { m_startHost = std::move(start); }
-    /// Where the client connects: the port of the host engine ("7772").
-    void setGamePort(const QString &port) { m_gamePort = port; }
-    void setPresencePort(const QString &port) { m_presencePort = port; }
-
-    // What the tally needs of the table.
-    QStringList seatNames() const override;
-    int ownNumber() const override;
+    /// The program's one generator, for the shuffle.
+    void setRandomSource(RandomSource random);
 
     /// Writes a chat line ("N+text") in the system colour.
     void addSystemLine(const QString &line);
-
-    // The launch step and its two ways.
-    void processparams();
-    void hostpress();
-    void joinpress();
+    /// Asks the host to remove the participant \a number (hosting player only).
+    void kicking(int number);
 
     /// Options > Reset Screen Location.
     void resetScreenLocation();
@@ -136,10 +123,6 @@ Q_SIGNALS:
     void saveSettingsRequested();
     /// The own record arrived from the host: load the settings now.
     void loadSettingsRequested();
-    /// The phrase list window confirmed new phrases: store them.
-    void phrasesSaveRequested(const QStringList &phrases);
-    /// The launch step has run.
-    void launched();
     /// The window has closed: the program ends.
     void closed();
 
@@ -151,35 +134,36 @@ private:
     void buildMenus();
     void buildBoardPanel();
     void wireSession();
+    void wireGame();
     void FormClose();
     void requestSave();
     void button_startClick();
     void JustWatch1Click();
-    void kicking(int number);
     void showWindow(QWidget *window);
     void playasound(const QString &fields);
     void smileyChosen(int number);
 
     State m_state;
     Windows m_windows;
-    QStringList m_params;
-    std::function<void()> m_startHost;
-    QString m_gamePort{QStringLiteral("7772")};
-    QString m_presencePort{QStringLiteral("9001")};
     bool m_launched{false};
     bool m_closing{false};
 
     ClientSession *m_session{nullptr};
-    net::Sock *m_presence{nullptr};
+    Launcher *m_launcher{nullptr};
+    Roster *m_roster{nullptr};
+    BoardModel *m_board{nullptr};
+    RoundFlow *m_flow{nullptr};
     QPixmap m_background;
     QWidget *m_boardPanel{nullptr};
     chat::ChatRoom *m_chat{nullptr};
     Seats *m_seats{nullptr};
+    BoardRoom *m_boardRoom{nullptr};
+    RoundRoom *m_roundRoom{nullptr};
+    TypingHook *m_typingHook{nullptr};
     QuickHelp *m_quickHelp{nullptr};
     std::unique_ptr<chat::SoundOutput> m_ownSoundOutput;
     chat::Sounds *m_sounds{nullptr};
     chat::PhraseButtons *m_phrases{nullptr};
-    QLabel *m_status{nullptr};
     QWidget *m_startButton{nullptr};
 
     QMenu *m_fileMenu{nullptr};

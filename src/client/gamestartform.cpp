@@ -63,8 +63,9 @@ Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(par
 
     auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
     start->setObjectName(QStringLiteral("button_start"));
+    start->setAccessibleName(QStringLiteral("Start Game"));
     start->move(77, 101);
-    connect(start, &ui::ClickLabel::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
+    connect(start, &ui::ImageButton::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
 }
 
 void Tgamestart::showEvent(QShowEvent *event)

@@ -49,7 +49,7 @@ QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
     auto *done = new ui::ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     layout->addWidget(done, 0, Qt::AlignHCenter);
-    connect(done, &ui::ClickLabel::clicked, this, &QWidget::hide);
+    connect(done, &ui::ImageButton::clicked, this, &QWidget::hide);
     hide();
 }
 

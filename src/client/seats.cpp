@@ -1,18 +1,15 @@
 #include "client/seats.h"
 
-#include "client/clientsession.h"
-#include "net/protocol.h"
+#include "client/roster.h"
+#include "tally/seatnamesource.h"
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
 
 #include <QAction>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 
 namespace vorlith::client {
-
-namespace proto = net::proto;
 
 namespace {
 
@@ -31,8 +28,7 @@ constexpr std::array<Place, Seats::Count> places{{
 
 } // namespace
 
-Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QAction *justWatch, QObject *parent)
-    : QObject(parent), m_session(session), m_spyList(spyList), m_justWatch(justWatch)
+Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(parent), m_roster(roster)
 {
     // A light card under the seats keeps the dark and blue names readable.
     auto *card = new QLabel(panel);
@@ -49,14 +45,12 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
     m_setWatch->setObjectName(QStringLiteral("SettoJustWatch1"));
     m_unsetWatch = m_popup->addAction(QStringLiteral("Unset Just Watch"));
     m_unsetWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
-    connect(m_setWatch, &QAction::triggered, this, [this] {
-        if (m_session.isConnected() && m_session.isSeat(m_popupTarget))
-            Q_EMIT justWatchRequested(m_popupTarget, 1);
-    });
-    connect(m_unsetWatch, &QAction::triggered, this, [this] {
-        if (m_session.isConnected() && m_session.isSeat(m_popupTarget))
-            Q_EMIT justWatchRequested(m_popupTarget, 2);
-    });
+    const auto askWatch = [this](int mode) {
+        if (m_isConnected && m_isConnected() && Roster::isSeat(m_popupTarget))
+            Q_EMIT justWatchRequested(m_popupTarget, mode);
+    };
+    connect(m_setWatch, &QAction::triggered, this, [askWatch] { askWatch(1); });
+    connect(m_unsetWatch, &QAction::triggered, this, [askWatch] { askWatch(2); });
     connect(m_remove, &QAction::triggered, this, [this] { Q_EMIT removeRequested(m_popupTarget); });
 
     const QPixmap eyesPicture = ui::picture(QStringLiteral("eyes.png"));
@@ -72,7 +66,8 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
         name->setStyleSheet(style);
         name->setGeometry(p.nameLeft, p.nameTop, 86, 18);
         name->setTextFormat(Qt::PlainText); // a name is whatever the player typed
-        name->setText(Waiting);
+        name->setText(tally::emptySeatName());
+        name->setAccessibleDescription(QStringLiteral("Seat %1").arg(n));
         name->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(name, &QWidget::customContextMenuRequested, this, [this, n, name](const QPoint &pos) {
             preparePopup(n);
@@ -87,6 +82,7 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
         s.score->setStyleSheet(style);
         s.score->move(p.scoreLeft, p.nameTop);
         s.score->adjustSize();
+        s.score->setAccessibleDescription(QStringLiteral("Score of seat %1").arg(n));
 
         s.bonus = new QLabel(panel);
         s.bonus->setObjectName(QStringLiteral("label_bonus%1").arg(n));
@@ -96,6 +92,7 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
         s.bonus->move(p.scoreLeft + 40, p.nameTop);
         s.bonus->setText(QString());
         s.bonus->adjustSize();
+        s.bonus->setAccessibleDescription(QStringLiteral("Latest points of seat %1").arg(n));
 
         s.eyes = new QLabel(panel);
         s.eyes->setObjectName(QStringLiteral("image_eyes%1").arg(n));
@@ -103,9 +100,34 @@ Seats::Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QActi
         s.eyes->setScaledContents(true);
         s.eyes->setPixmap(eyesPicture);
         s.eyes->setAttribute(Qt::WA_TranslucentBackground);
+        s.eyes->setAccessibleName(QStringLiteral("Just watching"));
         s.eyes->hide();
         s.eyes->raise();
     }
+    connect(&m_roster, &Roster::seatChanged, this, &Seats::showSeat);
+}
+
+void Seats::showSeat(int number)
+{
+    const Seat *s = seat(number);
+    const Roster::Seat *state = m_roster.seat(number);
+    if (!s || !state)
+        return;
+    s->name->setText(state->name);
+    s->eyes->setVisible(state->watching);
+    s->score->setText(state->score);
+    s->score->adjustSize();
+    s->bonus->setText(state->bonus);
+    s->bonus->adjustSize();
+}
+
+void Seats::placeAfterName(int number)
+{
+    const Seat *s = seat(number);
+    if (!s)
+        return;
+    s->score->move(s->name->x() + s->name->width() + 4, s->score->y());
+    s->bonus->move(s->score->x() + s->score->width() + 4, s->bonus->y());
 }
 
 const Seats::Seat *Seats::seat(int number) const
@@ -151,88 +173,9 @@ void Seats::preparePopup(int n)
     const bool host = m_isHost && m_isHost();
     for (QAction *a : {m_remove, m_setWatch, m_unsetWatch})
         a->setEnabled(host);
-    if (caption(n) == Waiting)
+    if (caption(n) == tally::emptySeatName())
         m_remove->setEnabled(false);
     m_popupTarget = n;
-}
-
-void Seats::newplayerinfo(const QString &fields)
-{
-    proto::GroupReader r(fields);
-    while (r.hasMore()) {
-        const int number = r.nextInt();
-        const QString name = r.next();
-        const QString flag = r.next();
-
-        if (number == m_session.ownNumber()) {
-            Q_EMIT chatLine(QStringLiteral("0+You are Connected."));
-            Q_EMIT chatLine(QStringLiteral("0+Click \"CTRL-i\" for Quick Instructions"));
-            Q_EMIT ownArrival();
-        } else {
-            Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
-        }
-
-        if (const Seat *s = seat(number)) {
-            s->name->setText(name);
-            s->name->show();
-            s->score->show();
-            if (flag == QLatin1String("1"))
-                s->eyes->show();
-        } else {
-            if (m_spyList)
-                m_spyList->addItem(QString::number(number) + QStringLiteral(": ") + name);
-            if (number == m_session.ownNumber())
-                Q_EMIT chatLine(QStringLiteral("0+You are spying."));
-            else
-                Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is spying."));
-        }
-    }
-    Q_EMIT soundRequested(QStringLiteral("entered"));
-}
-
-void Seats::playerdisconnected(const QString &fields)
-{
-    proto::FieldReader r(fields);
-    const int number = r.nextInt();
-    const QString name = r.rest();
-    if (const Seat *s = seat(number)) {
-        const QString shown = s->name->text();
-        if (shown != Waiting)
-            Q_EMIT chatLine(QStringLiteral("0+") + shown + QStringLiteral(" disconnected."));
-        s->name->setText(Waiting);
-        s->eyes->hide();
-        return;
-    }
-    if (!m_spyList)
-        return;
-    const QString entry = QString::number(number) + QStringLiteral(": ") + name;
-    const QList<QListWidgetItem *> found = m_spyList->findItems(entry, Qt::MatchExactly | Qt::MatchCaseSensitive);
-    if (found.isEmpty())
-        return;
-    Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" has left."));
-    delete m_spyList->takeItem(m_spyList->row(found.first()));
-}
-
-void Seats::justwatching(const QString &fields)
-{
-    proto::FieldReader r(fields);
-    const int number = r.nextInt();
-    const QString state = r.next();
-    const Seat *s = seat(number);
-    if (!s)
-        return;
-    const bool own = number == m_session.ownNumber();
-    if (state == QLatin1String("1")) {
-        if (own && m_justWatch)
-            m_justWatch->setChecked(true);
-        Q_EMIT chatLine(QStringLiteral("0+") + s->name->text() + QStringLiteral(" is just watching"));
-        s->eyes->show();
-    } else {
-        if (own && m_justWatch)
-            m_justWatch->setChecked(false);
-        Q_EMIT chatLine(QStringLiteral("0+") + s->name->text() + QStringLiteral(" is now playing again"));
-        s->eyes->hide();
-    }
 }
 
 } // namespace vorlith::client

@@ -8,25 +8,23 @@
 
 class QAction;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QWidget;
 
 namespace vorlith::client {
 
-class ClientSession;
+class Roster;
 
-/// The six seat displays (name, score, bonus, eyes), the spy entries and the
-/// chat notices of arrivals, departures and watching changes.
+/// The six seat displays (name, score, bonus, eyes) on the board panel, as
+/// the roster holds them, and the seat menu of the hosting player.
 class Seats : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int Count = 6;
-    static inline const QString Waiting = QStringLiteral("<Waiting>");
 
     /// Creates the seat components on \a panel at their places.
-    Seats(QWidget *panel, ClientSession &session, QListWidget *spyList, QAction *justWatch, QObject *parent = nullptr);
+    Seats(QWidget *panel, const Roster &roster, QObject *parent = nullptr);
 
     QLabel *nameLabel(int seat) const;
     QLabel *scoreLabel(int seat) const;
@@ -37,26 +35,20 @@ public:
     /// The six captions in seat order.
     QStringList captions() const;
 
-    void setSpyList(QListWidget *spyList) { m_spyList = spyList; }
+    /// Places the seat's score label 4 pixels after its name label and the
+    /// bonus label 4 pixels after the score.
+    void placeAfterName(int seat);
 
     /// Whether the seat menu's items may be used (the hosting player).
     void setHostCheck(std::function<bool()> isHost) { m_isHost = std::move(isHost); }
+    /// Whether this program is connected (the menu asks nothing before).
+    void setConnectedCheck(std::function<bool()> isConnected) { m_isConnected = std::move(isConnected); }
     QMenu *popupKick() const { return m_popup; }
     /// Prepares the seat menu for \a seat as it opens; returns its target.
     void preparePopup(int seat);
     int popupTarget() const { return m_popupTarget; }
 
-    // Handlers of the host's messages (fields of the received line).
-    void newplayerinfo(const QString &fields);
-    void playerdisconnected(const QString &fields);
-    void justwatching(const QString &fields);
-
 Q_SIGNALS:
-    /// A chat line ("0+...") for the program's own notices.
-    void chatLine(const QString &line);
-    /// This client's own record arrived: time to load the settings.
-    void ownArrival();
-    void soundRequested(const QString &name);
     /// Seat menu choices of the hosting player.
     void justWatchRequested(int seat, int mode);
     void removeRequested(int number);
@@ -70,10 +62,9 @@ private:
         QLabel *eyes{nullptr};
     };
     const Seat *seat(int number) const;
+    void showSeat(int number);
 
-    ClientSession &m_session;
-    QListWidget *m_spyList{nullptr};
-    QAction *m_justWatch{nullptr};
+    const Roster &m_roster;
     std::array<Seat, Count> m_seats{};
     QMenu *m_popup{nullptr};
     QAction *m_remove{nullptr};
@@ -81,6 +72,7 @@ private:
     QAction *m_unsetWatch{nullptr};
     int m_popupTarget{0};
     std::function<bool()> m_isHost;
+    std::function<bool()> m_isConnected;
 };
 
 } // namespace vorlith::client

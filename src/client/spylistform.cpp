@@ -1,5 +1,6 @@
 #include "client/spylistform.h"
 
+#include "client/roster.h"
 #include "net/handlererror.h"
 #include "net/protocol.h"
 #include "ui/clicklabel.h"
@@ -56,6 +57,17 @@ QStringList Tspylist::entries() const
     for (int i = 0; i < m_list->count(); ++i)
         texts.append(m_list->item(i)->text());
     return texts;
+}
+
+void Tspylist::observe(const Roster &roster)
+{
+    m_list->clear();
+    m_list->addItems(roster.spies());
+    connect(&roster, &Roster::spyAdded, m_list, [this](const QString &entry) { m_list->addItem(entry); });
+    connect(&roster, &Roster::spyRemoved, m_list, [this](int index) {
+        if (index >= 0 && index < m_list->count())
+            delete m_list->takeItem(index);
+    });
 }
 
 bool Tspylist::eventFilter(QObject *watched, QEvent *event)

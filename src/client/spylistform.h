@@ -7,6 +7,8 @@ class QListWidget;
 
 namespace vorlith::client {
 
+class Roster;
+
 /// The Spy List window: one entry "number: name" per spy.
 class Tspylist : public QDialog
 {
@@ -22,6 +24,8 @@ public:
     void setHoveredIndex(int index) { m_hovered = index; }
 
     QStringList entries() const;
+    /// Lists the roster's spies from now on.
+    void observe(const Roster &roster);
 
 Q_SIGNALS:
     /// Remove From Game for the participant with this number.

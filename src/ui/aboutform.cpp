@@ -57,7 +57,7 @@ Tabout::Tabout(const QPixmap &background, QWidget *parent) : QDialog(parent)
     auto *done = new ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     done->move((width() - done->width()) / 2, 212);
-    connect(done, &ClickLabel::clicked, this, &QDialog::close);
+    connect(done, &ImageButton::clicked, this, &QDialog::close);
 }
 
 } // namespace vorlith::ui

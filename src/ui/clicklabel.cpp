@@ -2,6 +2,7 @@
 
 #include "ui/theme.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -22,48 +23,65 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 }
 
 ImageButton::ImageButton(const QString &caption, const QString &pictureName, QWidget *parent)
-    : ClickLabel(parent), m_caption(caption), m_picture(ui::picture(pictureName))
+    : QAbstractButton(parent), m_caption(caption), m_picture(ui::picture(pictureName))
 {
-    if (pictureName.endsWith(QLatin1String(".png")))
+    if (pictureName.endsWith(QLatin1String(".png"))) {
         m_hot = ui::picture(pictureName.chopped(4) + QStringLiteral("_hot.png"));
+        m_down = ui::picture(pictureName.chopped(4) + QStringLiteral("_down.png"));
+    }
+    setText(caption);
+    setAccessibleName(caption);
     setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_Hover);
     setFixedSize(m_picture.isNull() ? QSize(102, 28) : m_picture.size());
-    setToolTip(QString());
 }
 
 void ImageButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    const bool hover = underMouse();
+    const bool down = isDown();
     if (!m_picture.isNull()) {
-        p.drawPixmap(rect(), m_hover && !m_hot.isNull() ? m_hot : m_picture);
+        const QPixmap &face = down && !m_down.isNull() ? m_down : hover && !m_hot.isNull() ? m_hot : m_picture;
+        p.drawPixmap(rect(), face);
+    } else {
+        QPainterPath path;
+        path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+        QLinearGradient g(0, 0, 0, height());
+        g.setColorAt(0, hover ? QColor(255, 200, 90) : QColor(245, 180, 70));
+        g.setColorAt(1, hover ? QColor(220, 140, 40) : QColor(200, 120, 30));
+        p.fillPath(path, g);
+        p.setPen(QColor(120, 70, 10));
+        p.drawPath(path);
+        p.setPen(QColor(40, 25, 5));
+        p.setFont(arial(13, true));
+        p.drawText(rect(), Qt::AlignCenter, m_caption);
+    }
+    if (hasFocus()) {
+        // A keyboard player needs to see where Space will act.
+        p.setPen(QPen(QColor(255, 255, 255, 220), 1.5, Qt::DashLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 5, 5);
+    }
+}
+
+void ImageButton::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        animateClick();
+        event->accept();
         return;
     }
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
-    QLinearGradient g(0, 0, 0, height());
-    g.setColorAt(0, m_hover ? QColor(255, 200, 90) : QColor(245, 180, 70));
-    g.setColorAt(1, m_hover ? QColor(220, 140, 40) : QColor(200, 120, 30));
-    p.fillPath(path, g);
-    p.setPen(QColor(120, 70, 10));
-    p.drawPath(path);
-    p.setPen(QColor(40, 25, 5));
-    p.setFont(arial(13, true));
-    p.drawText(rect(), Qt::AlignCenter, m_caption);
+    QAbstractButton::keyPressEvent(event);
 }
 
-void ImageButton::enterEvent(QEnterEvent *event)
+void ImageButton::mouseReleaseEvent(QMouseEvent *event)
 {
-    m_hover = true;
-    update();
-    ClickLabel::enterEvent(event);
-}
-
-void ImageButton::leaveEvent(QEvent *event)
-{
-    m_hover = false;
-    update();
-    ClickLabel::leaveEvent(event);
+    if (event->button() == Qt::RightButton && rect().contains(event->position().toPoint()))
+        Q_EMIT rightClicked();
+    QAbstractButton::mouseReleaseEvent(event);
 }
 
 } // namespace vorlith::ui

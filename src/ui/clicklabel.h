@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QLabel>
 
 namespace vorlith::ui {
@@ -20,24 +21,30 @@ protected:
 };
 
 /// A flat push button painted from a picture when one is given, otherwise
-/// a rounded caption; used for the windows' image buttons.
-class ImageButton : public ClickLabel
+/// a rounded caption; used for the windows' image buttons. It is a real
+/// button: it takes the keyboard focus, Space, Enter and Return press it, and
+/// screen readers announce it by its caption (or its accessible name).
+class ImageButton : public QAbstractButton
 {
     Q_OBJECT
 public:
     ImageButton(const QString &caption, const QString &pictureName, QWidget *parent = nullptr);
     QString caption() const { return m_caption; }
 
+Q_SIGNALS:
+    /// The right mouse button was released over the button.
+    void rightClicked();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
-    void enterEvent(QEnterEvent *event) override;
-    void leaveEvent(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     QString m_caption;
     QPixmap m_picture;
     QPixmap m_hot;
-    bool m_hover{false};
+    QPixmap m_down;
 };
 
 } // namespace vorlith::ui

@@ -121,7 +121,7 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     auto *done = new ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     done->move(width() - done->width() - 16, 356);
-    connect(done, &ClickLabel::clicked, this, &QDialog::hide);
+    connect(done, &ImageButton::clicked, this, &QDialog::hide);
 
     showPage(0);
 }

@@ -4,6 +4,7 @@
 #include "app/profilefile.h"
 #include "app/settings.h"
 #include "client/chatform.h"
+#include "client/launcher.h"
 #include "host/server.h"
 #include "net/localgames.h"
 #include "recordingboxes.h"
@@ -206,7 +207,7 @@ void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
         QCOMPARE(items.indexOf(gameSwitch.joinAction()), 2);
         QVERIFY(items.at(3)->isSeparator());
 
-        program->mainWindow().processparams();
+        program->mainWindow().launcher().processparams();
         QTRY_COMPARE(program->server().registry().name(1), QString("Kim"));
         QCOMPARE(program->lanResponder().isActive(), !quiet);
 

@@ -4,6 +4,7 @@
 #include "chat/chatview.h"
 #include "client/chatform.h"
 #include "client/clientsession.h"
+#include "client/launcher.h"
 #include "client/seats.h"
 #include "host/server.h"
 #include "net/sock.h"
@@ -54,9 +55,9 @@ struct FakeHost
 /// listening for the presence connection.
 void joinAsAnn(Tchat &w, const FakeHost &host)
 {
-    w.setGamePort(host.port());
-    w.setPresencePort(FakeHost().port());
-    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    w.launcher().setGamePort(host.port());
+    w.launcher().setPresencePort(FakeHost().port());
+    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
 }
 
 } // namespace
@@ -91,19 +92,19 @@ void TestLaunch::hostingListensAndLogsInAsSlotOne()
     TServer server;
     server.setPortName(QStringLiteral("0"));
     Tchat w;
-    w.setHostStarter([&] { server.startListening(); });
-    w.setLaunchParameters({"Kim", "10.9.9.9", "true"});
-    w.setPresencePort(FakeHost().port()); // nobody listens: must go unnoticed
+    w.launcher().setHostStarter([&] { server.startListening(); });
+    w.launcher().setLaunchParameters({"Kim", "10.9.9.9", "true"});
+    w.launcher().setPresencePort(FakeHost().port()); // nobody listens: must go unnoticed
     bool started = false;
-    w.setHostStarter([&] {
+    w.launcher().setHostStarter([&] {
         server.startListening();
-        w.setGamePort(QString::number(server.listeningPort()));
+        w.launcher().setGamePort(QString::number(server.listeningPort()));
         started = true;
     });
-    w.processparams();
+    w.launcher().processparams();
     QVERIFY(started);
-    QVERIFY(w.state().host);
-    QCOMPARE(w.state().loginName, QByteArray("Kim\xff"));
+    QVERIFY(w.launcher().isHost());
+    QCOMPARE(w.launcher().identity().loginName, QByteArray("Kim\xff"));
     QVERIFY(w.startButton()->isVisibleTo(&w));
     QVERIFY(w.startGameAction()->isEnabled());
     // Parameter 2 is ignored: the own client joins this machine.
@@ -129,14 +130,14 @@ void TestLaunch::soloGameHostsAsYouWithoutPresence()
     QWidget offer;
     Tchat w;
     w.setWindows({nullptr, &offer, nullptr, nullptr, nullptr, nullptr, nullptr});
-    w.setPresencePort(lobby.port());
-    w.setHostStarter([&] {
+    w.launcher().setPresencePort(lobby.port());
+    w.launcher().setHostStarter([&] {
         server.startListening();
-        w.setGamePort(QString::number(server.listeningPort()));
+        w.launcher().setGamePort(QString::number(server.listeningPort()));
     });
-    w.processparams();
-    QCOMPARE(w.state().playerName, QStringLiteral("You"));
-    QCOMPARE(w.state().hostAddress, QStringLiteral("127.0.0.1"));
+    w.launcher().processparams();
+    QCOMPARE(w.launcher().identity().playerName, QStringLiteral("You"));
+    QCOMPARE(w.launcher().identity().hostAddress, QStringLiteral("127.0.0.1"));
     QVERIFY(offer.isVisible());
     QTRY_COMPARE(server.registry().name(1), QStringLiteral("You"));
     QVERIFY(chatText(w).startsWith(QStringLiteral("Loading Solo Game..Please wait.")));
@@ -150,10 +151,10 @@ void TestLaunch::joiningAnswersTheLoginByteExactly()
     FakeHost lobby;
     Tchat w;
     bool hosted = false;
-    w.setHostStarter([&] { hosted = true; });
-    w.setGamePort(host.port());
-    w.setPresencePort(lobby.port());
-    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    w.launcher().setHostStarter([&] { hosted = true; });
+    w.launcher().setGamePort(host.port());
+    w.launcher().setPresencePort(lobby.port());
+    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
     QSignalSpy closed(&w, &Tchat::closed);
     w.show();
     QTcpSocket *peer = host.waitForPeer();
@@ -184,11 +185,11 @@ void TestLaunch::oneOrTwoParametersConnectNowhere()
     FakeHost lobby;
     Tchat w;
     bool hosted = false;
-    w.setHostStarter([&] { hosted = true; });
-    w.setGamePort(host.port());
-    w.setPresencePort(lobby.port());
-    w.setLaunchParameters(params);
-    w.processparams();
+    w.launcher().setHostStarter([&] { hosted = true; });
+    w.launcher().setGamePort(host.port());
+    w.launcher().setPresencePort(lobby.port());
+    w.launcher().setLaunchParameters(params);
+    w.launcher().processparams();
     QCOMPARE(chatText(w), QStringLiteral("Loading Multi-player Game.. Please Wait."));
     QVERIFY(!hosted);
     QTest::qWait(200);
@@ -201,14 +202,14 @@ void TestLaunch::capitalTrueJoins()
     FakeHost host;
     Tchat w;
     bool hosted = false;
-    w.setHostStarter([&] { hosted = true; });
-    w.setGamePort(host.port());
-    w.setPresencePort(FakeHost().port());
-    w.setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
-    w.processparams();
+    w.launcher().setHostStarter([&] { hosted = true; });
+    w.launcher().setGamePort(host.port());
+    w.launcher().setPresencePort(FakeHost().port());
+    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
+    w.launcher().processparams();
     QVERIFY(host.waitForPeer());
     QVERIFY(!hosted);
-    QVERIFY(!w.state().host);
+    QVERIFY(!w.launcher().isHost());
 }
 
 void TestLaunch::secondHostReportsBindingError()
@@ -219,12 +220,12 @@ void TestLaunch::secondHostReportsBindingError()
     TServer server;
     server.setPortName(QString::number(first.serverPort()));
     Tchat w;
-    w.setHostStarter([&] { server.startListening(); });
-    w.setGamePort(QString::number(first.serverPort()));
-    w.setPresencePort(lobby.port());
-    w.setLaunchParameters({"Kim", "127.0.0.1", "true"});
+    w.launcher().setHostStarter([&] { server.startListening(); });
+    w.launcher().setGamePort(QString::number(first.serverPort()));
+    w.launcher().setPresencePort(lobby.port());
+    w.launcher().setLaunchParameters({"Kim", "127.0.0.1", "true"});
     m_boxes.shown.clear();
-    w.processparams();
+    w.launcher().processparams();
     QCOMPARE(m_boxes.shown, QStringList{"Listen - Error Binding Socket"});
     QTest::qWait(200);
     QVERIFY(!first.hasPendingConnections()); // no own client
@@ -236,9 +237,9 @@ void TestLaunch::fullGameShowsBoxAndCloses()
 {
     FakeHost host;
     Tchat w;
-    w.setGamePort(host.port());
-    w.setPresencePort(FakeHost().port());
-    w.setLaunchParameters({"Zed", "127.0.0.1", "join"});
+    w.launcher().setGamePort(host.port());
+    w.launcher().setPresencePort(FakeHost().port());
+    w.launcher().setLaunchParameters({"Zed", "127.0.0.1", "join"});
     QSignalSpy closed(&w, &Tchat::closed);
     m_boxes.shown.clear();
     w.show();
@@ -253,11 +254,11 @@ void TestLaunch::unreachableHostSaysSo()
 {
     const QString deadPort = FakeHost().port(); // closed again at once
     Tchat w;
-    w.setGamePort(deadPort);
-    w.setPresencePort(deadPort);
-    w.setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    w.launcher().setGamePort(deadPort);
+    w.launcher().setPresencePort(deadPort);
+    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
     QSignalSpy closed(&w, &Tchat::closed);
-    w.processparams();
+    w.launcher().processparams();
     QTRY_VERIFY(chatText(w).contains(QStringLiteral("Could not reach the host at 127.0.0.1")));
     QVERIFY(chatText(w).contains(QStringLiteral("WSAECONNREFUSED")));
     QCOMPARE(closed.count(), 0); // the window stays open
@@ -270,7 +271,7 @@ void TestLaunch::versionNoticesReachTheChat()
     joinAsAnn(w, host);
     QSignalSpy closed(&w, &Tchat::closed);
     m_boxes.shown.clear();
-    w.processparams();
+    w.launcher().processparams();
     QTcpSocket *peer = host.waitForPeer();
     QVERIFY(peer);
     // A wrongly cased "full" and a line without "+" are dropped, not obeyed.
@@ -348,7 +349,7 @@ void TestLaunch::floodingHostIsLetGo()
     Tchat w;
     joinAsAnn(w, host);
     QSignalSpy closed(&w, &Tchat::closed);
-    w.processparams();
+    w.launcher().processparams();
     QTcpSocket *peer = host.waitForPeer();
     QVERIFY(peer);
     QByteArray burst;

@@ -4,6 +4,7 @@
 #include "app/program.h"
 #include "chat/chatview.h"
 #include "client/chatform.h"
+#include "client/launcher.h"
 #include "client/spylistform.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
@@ -77,7 +78,7 @@ void TestPlainText::peerTextIsShownAsItCame()
     const QString text = QString::fromLatin1(name);
     auto &main = m_program->mainWindow();
     main.show();
-    main.processparams();
+    main.launcher().processparams();
     QTRY_VERIFY(m_host->hasPendingConnections());
     QTcpSocket *peer = m_host->nextPendingConnection();
     peer->write("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");

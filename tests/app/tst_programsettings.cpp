@@ -9,6 +9,7 @@
 #include "chat/sounds.h"
 #include "client/chatform.h"
 #include "client/gamestartform.h"
+#include "client/launcher.h"
 #include "client/quickhelp.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
@@ -83,7 +84,7 @@ void TestProgramSettings::cleanup()
 
 void TestProgramSettings::connectAs(int slot)
 {
-    m_program->mainWindow().processparams();
+    m_program->mainWindow().launcher().processparams();
     QTRY_VERIFY(m_host->hasPendingConnections());
     m_peer = m_host->nextPendingConnection();
     const QByteArray n = QByteArray::number(slot);

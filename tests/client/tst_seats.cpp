@@ -5,7 +5,10 @@
 #include "chat/sounds.h"
 #include "client/chatform.h"
 #include "client/clientsession.h"
+#include "client/launcher.h"
+#include "client/roster.h"
 #include "client/seats.h"
+#include "client/spylistform.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 
@@ -40,6 +43,7 @@ private Q_SLOTS:
     void chatterSoundsPlayOrBecomeChatLines();
     void phraseButtonsSendOneActionPerPause();
     void smileyGoesIntoTheInputBox();
+    void numbersNoHostGivesNameNobody();
 
 private:
     void hostSays(const QByteArray &lines);
@@ -50,7 +54,8 @@ private:
     QTcpSocket *m_peer{nullptr};
     std::unique_ptr<RecordingSoundOutput> m_sound;
     std::unique_ptr<Tchat> m_window;
-    std::unique_ptr<QListWidget> m_spies;
+    std::unique_ptr<vorlith::client::Tspylist> m_spyWindow;
+    QListWidget *m_spies{nullptr};
     RecordingMessageBoxes m_boxes;
 };
 
@@ -60,14 +65,15 @@ void TestSeats::init()
     QVERIFY(m_host->listen(QHostAddress::LocalHost, 0));
     m_sound = std::make_unique<RecordingSoundOutput>();
     m_window = std::make_unique<Tchat>(m_sound.get());
-    m_spies = std::make_unique<QListWidget>();
-    m_window->seats().setSpyList(m_spies.get());
-    m_window->setGamePort(QString::number(m_host->serverPort()));
+    m_spyWindow = std::make_unique<vorlith::client::Tspylist>(QPixmap());
+    m_spyWindow->observe(m_window->roster());
+    m_spies = m_spyWindow->listbox_spys();
+    m_window->launcher().setGamePort(QString::number(m_host->serverPort()));
     QTcpServer lobby;
     lobby.listen(QHostAddress::LocalHost, 0);
-    m_window->setPresencePort(QString::number(lobby.serverPort()));
-    m_window->setLaunchParameters({"Bob", "127.0.0.1", "join"});
-    m_window->processparams();
+    m_window->launcher().setPresencePort(QString::number(lobby.serverPort()));
+    m_window->launcher().setLaunchParameters({"Bob", "127.0.0.1", "join"});
+    m_window->launcher().processparams();
     QTRY_VERIFY(m_host->hasPendingConnections());
     m_peer = m_host->nextPendingConnection();
 }
@@ -75,7 +81,7 @@ void TestSeats::init()
 void TestSeats::cleanup()
 {
     m_window.reset();
-    m_spies.reset();
+    m_spyWindow.reset();
     m_host.reset();
 }
 
@@ -112,6 +118,8 @@ void TestSeats::arrivalsFillSeatsAndListSpies()
     QVERIFY(seats.eyes(2)->isVisibleTo(m_window.get()));
     QVERIFY(!seats.eyes(1)->isVisibleTo(m_window.get()));
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("7: Eve"));
+    QCOMPARE(m_window->roster().spies(), QStringList{"7: Eve"});
+    QCOMPARE(m_window->roster().seatNames(), seats.captions());
     QCOMPARE(loads.count(), 1);
     const QString text = chatText();
     QVERIFY(text.contains(QStringLiteral("You are Connected. Click \"CTRL-i\" for Quick Instructions")));
@@ -142,7 +150,7 @@ void TestSeats::departuresEmptySeatsOnce()
     hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+1+Bob+0\xff" "CMD_newplayerinfo+5+Zoe+1\xff");
     QTRY_COMPARE(m_window->seats().caption(5), QStringLiteral("Zoe"));
     QVERIFY(m_window->seats().eyes(5)->isVisibleTo(m_window.get()));
-    m_window->seats().scoreLabel(5)->setText(QStringLiteral("49"));
+    m_window->roster().setScore(5, QStringLiteral("49"));
     // The caption, not the name in the message, is announced.
     hostSays("CMD_playerdisconnected+5+Someone Else\xff" "CMD_playerdisconnected+5+Zoe\xff");
     QTRY_COMPARE(m_window->seats().caption(5), QStringLiteral("<Waiting>"));
@@ -195,7 +203,7 @@ void TestSeats::seatMenuFollowsHostAndSeat()
     QCOMPARE(items.size(), 3);
     for (QAction *a : items)
         QVERIFY(!a->isEnabled()); // not the hosting player
-    m_window->state().host = true;
+    m_window->launcher().identity().host = true;
     seats.preparePopup(2); // an empty seat cannot be removed
     QVERIFY(!items[0]->isEnabled());
     QVERIFY(items[1]->isEnabled() && items[2]->isEnabled());
@@ -273,6 +281,20 @@ void TestSeats::smileyGoesIntoTheInputBox()
     QCOMPARE(input->text(), QStringLiteral(":)#12:)#27"));
     QCOMPARE(input->cursorPosition(), int(input->text().size()));
     QCOMPARE(hostHears(), QByteArray()); // nothing is sent before Enter
+}
+
+void TestSeats::numbersNoHostGivesNameNobody()
+{
+    vorlith::client::Roster roster;
+    QSignalSpy changed(&roster, &vorlith::client::Roster::seatChanged);
+    roster.newplayerinfo(QStringLiteral("0+Ghost+1+10+Far+0+-1+Neg+1+2147483647+Big+0"));
+    QCOMPARE(changed.count(), 0);
+    QVERIFY(roster.spies().isEmpty());
+    QCOMPARE(roster.seatNames(), QStringList(6, QStringLiteral("<Waiting>")));
+    // The same spy announced again and again is listed up to a bound.
+    for (int i = 0; i < 150; ++i)
+        roster.newplayerinfo(QStringLiteral("8+Zed+0"));
+    QCOMPARE(roster.spies().size(), vorlith::client::Roster::MaxSpyEntries);
 }
 
 QTEST_MAIN(TestSeats)

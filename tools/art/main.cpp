@@ -5,6 +5,8 @@
 // All drawing is vector work with a fixed palette and fixed random seeds, so a
 // run on the same Qt version gives the same files.
 
+#include "ui/tileart.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
@@ -38,13 +40,9 @@ namespace {
 
 const QColor kNavy(31, 74, 109);       // the word line colour
 const QColor kInk(20, 48, 74);         // darkest navy, outlines
-const QColor kLetterBlue(27, 86, 160); // letters on the tiles
-const QColor kTileTop(252, 246, 223);
-const QColor kTileBottom(234, 220, 172);
 const QColor kAmber(233, 162, 59);
 const QColor kAmberLight(250, 205, 112);
 const QColor kAmberDark(176, 108, 24);
-const QColor kRed(200, 36, 36);
 const QColor kFaceInk(74, 44, 0);
 
 QColor withAlpha(QColor c, int alpha)
@@ -198,60 +196,16 @@ private:
 // ---------------------------------------------------------------------------
 // Letter tiles
 
-// A cream tile with a soft bevel and drop shadow inside the square [0, size).
+// The tiles themselves are the program's own drawing (ui/tileart), so the
+// files, the logo and the board at any screen density show the same tile.
 void paintTileBody(QPainter &p, QRectF square)
 {
-    const qreal s = square.width();
-    const qreal inset = s * 0.035;
-    const QRectF body = square.adjusted(inset, inset, -inset - s * 0.02, -inset - s * 0.03);
-    const qreal radius = s * 0.12;
-
-    // drop shadow
-    p.setPen(Qt::NoPen);
-    p.setBrush(withAlpha(QColor(8, 24, 40), 80));
-    p.drawRoundedRect(body.translated(s * 0.015, s * 0.03), radius, radius);
-    p.setBrush(withAlpha(QColor(8, 24, 40), 50));
-    p.drawRoundedRect(body.translated(s * 0.03, s * 0.05).adjusted(-0.5, -0.5, 0.5, 0.5), radius,
-                      radius);
-
-    QLinearGradient g(body.topLeft(), body.bottomRight());
-    g.setColorAt(0.0, kTileTop);
-    g.setColorAt(0.55, QColor(246, 236, 201));
-    g.setColorAt(1.0, kTileBottom);
-    p.setBrush(g);
-    p.setPen(QPen(QColor(170, 146, 92), qMax(1.0, s / 60.0)));
-    p.drawRoundedRect(body, radius, radius);
-
-    // inner bevel: light along the top and left, shade along the bottom and right
-    const QRectF inner = body.adjusted(s * 0.035, s * 0.035, -s * 0.035, -s * 0.035);
-    QLinearGradient bevel(inner.topLeft(), inner.bottomRight());
-    bevel.setColorAt(0.0, withAlpha(Qt::white, 200));
-    bevel.setColorAt(0.5, withAlpha(Qt::white, 0));
-    bevel.setColorAt(0.51, withAlpha(QColor(150, 120, 60), 0));
-    bevel.setColorAt(1.0, withAlpha(QColor(150, 120, 60), 110));
-    // Filled as a ring rather than stroked with a gradient pen, which the
-    // SVG writer cannot express.
-    QPainterPath edge;
-    edge.addRoundedRect(inner, radius * 0.7, radius * 0.7);
-    QPainterPathStroker stroker;
-    stroker.setWidth(qMax(1.0, s * 0.03));
-    p.fillPath(stroker.createStroke(edge), QBrush(bevel));
+    vorlith::ui::tiles::paintBody(p, square);
 }
 
 void paintTileLetter(QPainter &p, QRectF square, const QString &letter)
 {
-    const qreal s = square.width();
-    const QPointF centre = square.center() + QPointF(-s * 0.01, -s * 0.01);
-    const QPainterPath path = centredText(letter, font(s * 0.62), centre);
-    p.setPen(Qt::NoPen);
-    // engraved look: a light edge below, the letter, a faint darker top edge
-    p.setBrush(withAlpha(Qt::white, 190));
-    p.drawPath(path.translated(0, s * 0.02));
-    QLinearGradient g(square.topLeft(), square.bottomLeft());
-    g.setColorAt(0.2, kLetterBlue.lighter(118));
-    g.setColorAt(0.8, kLetterBlue.darker(115));
-    p.setBrush(g);
-    p.drawPath(path);
+    vorlith::ui::tiles::paintLetter(p, square, letter);
 }
 
 QImage tileImage(int size, int index)
@@ -259,35 +213,7 @@ QImage tileImage(int size, int index)
     QImage img = canvas(size, size);
     QPainter p(&img);
     prepare(p);
-    const QRectF square(0, 0, size, size);
-    if (index == 27) {
-        // the mark over a letter already used in the word: dim the tile and cross it out
-        const qreal s = size;
-        const qreal inset = s * 0.035;
-        const QRectF body = square.adjusted(inset, inset, -inset - s * 0.02, -inset - s * 0.03);
-        p.setPen(Qt::NoPen);
-        p.setBrush(withAlpha(QColor(40, 48, 60), 55));
-        p.drawRoundedRect(body, s * 0.12, s * 0.12);
-        const qreal a = s * 0.24;
-        const qreal b = s * 0.74;
-        QPainterPath cross;
-        cross.moveTo(a, a);
-        cross.lineTo(b, b);
-        cross.moveTo(b, a);
-        cross.lineTo(a, b);
-        p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(withAlpha(QColor(90, 0, 0), 90), s * 0.15, Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(cross.translated(s * 0.01, s * 0.025));
-        p.setPen(QPen(withAlpha(kRed, 215), s * 0.1, Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(cross);
-        p.setPen(
-            QPen(withAlpha(QColor(255, 150, 140), 120), s * 0.025, Qt::SolidLine, Qt::RoundCap));
-        p.drawPath(cross.translated(-s * 0.012, -s * 0.018));
-        return img;
-    }
-    paintTileBody(p, square);
-    if (index >= 1 && index <= 26)
-        paintTileLetter(p, square, QString(QChar(u'A' + (index - 1))));
+    vorlith::ui::tiles::paint(p, QRectF(0, 0, size, size), index);
     return img;
 }
 

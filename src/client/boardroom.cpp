@@ -1,0 +1,66 @@
+#include "client/boardroom.h"
+
+#include "client/boardmodel.h"
+#include "client/boardview.h"
+#include "ui/clicklabel.h"
+#include "ui/theme.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+namespace vorlith::client {
+
+BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObject(parent)
+{
+    m_frame = new QWidget(panel);
+    m_frame->setObjectName(QStringLiteral("panel_boardframe"));
+    m_frame->setGeometry(16, 31, 397, 397);
+    m_frame->setAutoFillBackground(true);
+    QPalette pal = m_frame->palette();
+    pal.setColor(QPalette::Window, ui::colors::BoardBlue);
+    m_frame->setPalette(pal);
+    m_view = new BoardView(model, m_frame);
+    m_view->move(3, 3);
+
+    const auto makeButton = [panel](const char *name, const QString &caption, const QString &picture, int x) {
+        auto *b = new ui::ImageButton(caption, picture, panel);
+        b->setObjectName(QString::fromLatin1(name));
+        b->move(x, 432);
+        b->hide();
+        return b;
+    };
+    m_clear = makeButton("button_clear", QStringLiteral("Clear"), QStringLiteral("button_clear.png"), 16);
+    m_shuffle = makeButton("button_shuffle", QStringLiteral("Shuffle"), QStringLiteral("button_shuffle.png"), 164);
+    m_enter = makeButton("button_enter", QStringLiteral("Submit"), QStringLiteral("button_enter.png"), 311);
+    connect(m_clear, &ui::ImageButton::clicked, &model, &BoardModel::button_clearClick);
+    connect(m_shuffle, &ui::ImageButton::clicked, &model, &BoardModel::shufflethem);
+    connect(m_enter, &ui::ImageButton::clicked, &model, &BoardModel::button_enterClick);
+
+    m_word = new QLabel(panel);
+    m_word->setObjectName(QStringLiteral("label_word"));
+    m_word->setGeometry(22, 469, 389, 24);
+    m_word->setAlignment(Qt::AlignCenter);
+    m_word->setTextFormat(Qt::PlainText);
+    m_word->setFont(ui::arial(21, true));
+    m_word->setStyleSheet(QStringLiteral("color: #1f4a6d; background: transparent;"));
+    m_word->setAccessibleDescription(QStringLiteral("Word under construction"));
+    connect(&model, &BoardModel::wordChanged, m_word, &QLabel::setText);
+
+    m_typing = new QCheckBox(QStringLiteral("Typing ON"), panel);
+    m_typing->setObjectName(QStringLiteral("checkbox_typing"));
+    m_typing->move(176, 7);
+    m_typing->setFont(ui::arial(16, true));
+    m_typing->setStyleSheet(QStringLiteral("QCheckBox { color: #1f4a6d; background: transparent; }"));
+    m_typing->adjustSize();
+    m_typing->setChecked(model.typing());
+    connect(m_typing, &QCheckBox::toggled, &model, &BoardModel::setTyping);
+    connect(&model, &BoardModel::typingChanged, m_typing, &QCheckBox::setChecked);
+}
+
+void BoardRoom::setControlsShown(bool shown)
+{
+    for (ui::ImageButton *b : {m_clear, m_shuffle, m_enter})
+        b->setVisible(shown);
+}
+
+} // namespace vorlith::client

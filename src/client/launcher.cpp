@@ -1,0 +1,72 @@
+#include "client/launcher.h"
+
+#include "client/clientsession.h"
+#include "net/protocol.h"
+#include "net/sock.h"
+
+namespace vorlith::client {
+
+Launcher::Launcher(ClientSession &session, QObject *parent)
+    : QObject(parent), m_session(session), m_presence(new net::Sock(this))
+{
+    m_presence->setHostName(QStringLiteral("127.0.0.1"));
+}
+
+void Launcher::processparams()
+{
+    Q_EMIT hostingChanged(false);
+    m_identity.loginName.clear();
+
+    if (m_params.isEmpty()) {
+        Q_EMIT systemLine(QStringLiteral("0+Loading Solo Game..Please wait."));
+        Q_EMIT soloStarted();
+        m_identity.hostAddress = QStringLiteral("127.0.0.1");
+        m_identity.playerName = QStringLiteral("You");
+        try {
+            hostpress();
+        } catch (const net::SockError &e) {
+            Q_EMIT failed(e.text());
+        }
+        Q_EMIT launched();
+        return;
+    }
+
+    Q_EMIT systemLine(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
+    if (m_params.size() >= 3) {
+        m_identity.playerName = m_params.at(0);
+        m_identity.hostAddress = m_params.at(1);
+        try {
+            if (m_params.at(2) == QLatin1String("true"))
+                hostpress();
+            else
+                joinpress();
+            m_presence->setPortName(m_presencePort);
+            m_presence->open();
+        } catch (const net::SockError &e) {
+            Q_EMIT failed(e.text());
+        }
+    }
+    Q_EMIT launched();
+}
+
+void Launcher::hostpress()
+{
+    if (m_startHost)
+        m_startHost();
+    m_identity.loginName = net::proto::bytes(m_identity.playerName) + '\xff';
+    m_identity.host = true;
+    m_session.setLoginName(m_identity.loginName);
+    // The own client always joins this machine, whatever address was given.
+    m_session.connectTo(QStringLiteral("127.0.0.1"), m_gamePort);
+    Q_EMIT hostingChanged(true);
+}
+
+void Launcher::joinpress()
+{
+    m_identity.loginName = net::proto::bytes(m_identity.playerName) + '\xff';
+    m_session.setLoginName(m_identity.loginName);
+    m_session.connectTo(m_identity.hostAddress, m_gamePort);
+    Q_EMIT hostingChanged(false);
+}
+
+} // namespace vorlith::client

@@ -1,0 +1,261 @@
+#include "client/roundflow.h"
+
+#include "client/boardmodel.h"
+#include "client/roster.h"
+#include "net/protocol.h"
+#include "tally/tallybook.h"
+
+#include <algorithm>
+
+namespace vorlith::client {
+
+namespace proto = net::proto;
+
+RoundFlow::RoundFlow(Roster &roster, BoardModel &board, QObject *parent)
+    : QObject(parent), m_roster(roster), m_board(board)
+{
+    m_timer.setInterval(TickInterval);
+    m_timer.setTimerType(Qt::PreciseTimer);
+    connect(&m_timer, &QTimer::timeout, this, &RoundFlow::turntimerTimer);
+}
+
+int RoundFlow::activeSeat() const
+{
+    return m_board.isOpen() ? m_roster.ownNumber() : 0;
+}
+
+void RoundFlow::setManual(bool manual)
+{
+    m_manual = manual;
+    if (manual)
+        m_timer.stop();
+    else if (m_counting)
+        m_timer.start();
+}
+
+void RoundFlow::startCountdown(qint64 seconds)
+{
+    stopCountdown();
+    m_countdown = seconds;
+    m_view.barWidth = int(std::clamp<qint64>(seconds, 0, BarMaxWidth));
+    m_counting = true;
+    if (!m_manual)
+        m_timer.start();
+}
+
+void RoundFlow::stopCountdown()
+{
+    m_counting = false;
+    m_timer.stop();
+}
+
+void RoundFlow::setStatus(const QString &text)
+{
+    m_view.status = text;
+}
+
+void RoundFlow::clearBonuses()
+{
+    for (int seat = 1; seat <= Roster::SeatCount; ++seat)
+        m_roster.setBonus(seat, QString());
+}
+
+void RoundFlow::addWordRow(const QString &row)
+{
+    if (m_wordList.size() >= MaxWordListRows)
+        m_wordList.removeFirst();
+    m_wordList.append(row);
+    Q_EMIT wordListAdded(row);
+}
+
+void RoundFlow::openBoard()
+{
+    setStatus(QStringLiteral("Find Words!"));
+    Q_EMIT soundRequested(m_turnSound ? m_turnSound() : QStringLiteral("turn"));
+    m_board.setOpen(true);
+    m_board.setTyping(true);
+    m_view.controlsShown = true;
+}
+
+void RoundFlow::startthegame(const QString &fields)
+{
+    const proto::StartGame game = proto::readStartGame(fields);
+    Q_EMIT startButtonShown(false);
+    Q_EMIT justWatchUnchecked();
+    Q_EMIT helpHidden();
+    m_view.winnerShown = false;
+    m_view.resultsShown = false;
+
+    m_roundsToPlay = game.rounds;
+    m_view.timeLabel = QStringLiteral("Time: ") + game.time + QStringLiteral("secs");
+
+    const bool ownStart = m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
+    Q_EMIT chatLine(ownStart ? QStringLiteral("0+You have started a game.")
+                             : QStringLiteral("0+") + game.name + QStringLiteral(" has started a game."));
+
+    for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
+        m_roster.setScore(seat, QStringLiteral("0"));
+        m_roster.setBonus(seat, QString());
+    }
+    Q_EMIT viewChanged();
+}
+
+void RoundFlow::roundstart(const QString &fields)
+{
+    const proto::RoundStarting round = proto::readRoundStarting(fields);
+    m_view.resultsShown = false;
+    Q_EMIT helpHidden();
+    m_wordList.clear();
+    Q_EMIT wordListCleared();
+    clearBonuses();
+
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    m_board.hitclear();
+    if (m_roster.ownIsSeat())
+        openBoard();
+
+    // Spies watch the clock run too. The clock label first changes at the
+    // first tick.
+    startCountdown(round.time);
+    Q_EMIT viewChanged();
+}
+
+void RoundFlow::turntimerTimer()
+{
+    if (!m_counting)
+        return;
+    --m_countdown;
+    if (m_countdown > 0) {
+        m_view.barWidth = int(std::min<qint64>(m_countdown, BarMaxWidth));
+        const qint64 m = m_countdown / 60;
+        const qint64 s = m_countdown % 60;
+        if (m == 0 && (s == 20 || s < 10))
+            Q_EMIT soundRequested(QStringLiteral("tick"));
+        m_view.clock = QStringLiteral("Time: %1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+        if (m_countdown <= 9)
+            Q_EMIT soundRequested(QStringLiteral("timer"));
+        Q_EMIT viewChanged();
+        return;
+    }
+    // A creation time of 0 or less ends here too, at the first tick.
+    m_board.setOpen(false);
+    stopCountdown();
+    m_view.clock = QStringLiteral("Time: 0:00");
+    setStatus(QStringLiteral("Time Up!"));
+    m_view.controlsShown = false;
+    Q_EMIT viewChanged();
+}
+
+void RoundFlow::hisword(const QString &fields)
+{
+    const proto::HisWord w = proto::readHisWord(fields);
+    if (w.slot != m_roster.ownNumber())
+        return;
+    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
+    Q_EMIT viewChanged();
+    addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
+    Q_EMIT soundRequested(QStringLiteral("goodword"));
+    Q_EMIT wordRecorded(w.word);
+}
+
+void RoundFlow::notvalid(const QString &fields)
+{
+    const proto::NotValid v = proto::readNotValid(fields);
+    if (v.slot != m_roster.ownNumber())
+        return;
+    // The status line first: it is the verdict the player waits for.
+    if (v.verdict == 1) {
+        setStatus(v.word + QStringLiteral(" is not a valid word."));
+        Q_EMIT viewChanged();
+        addWordRow(v.word.toUpper() + QStringLiteral(" : Not Valid"));
+    } else if (v.verdict == 2) {
+        setStatus(QStringLiteral("You already found: ") + v.word + QStringLiteral("."));
+        Q_EMIT viewChanged();
+        addWordRow(v.word.toUpper() + QStringLiteral(" : Repeat"));
+    }
+    Q_EMIT soundRequested(QStringLiteral("badword"));
+}
+
+void RoundFlow::hisscore(const QString &fields)
+{
+    const proto::HisScore h = proto::readHisScore(fields);
+    if (!Roster::isSeat(h.slot))
+        return;
+    m_roster.setScore(h.slot, QString::number(h.total));
+    Q_EMIT scorePlaced(h.slot);
+    m_roster.setBonus(h.slot, QStringLiteral("+") + QString::number(h.points));
+}
+
+QStringList RoundFlow::processwords(const QString &words)
+{
+    return words.split(QLatin1Char(','), Qt::SkipEmptyParts);
+}
+
+void RoundFlow::roundover(const QString &fields)
+{
+    const QList<proto::SeatResult> seats = proto::readRoundOver(fields);
+    clearBonuses();
+    for (const proto::SeatResult &r : seats) {
+        if (!Roster::isSeat(r.seat))
+            continue;
+        SeatResults &column = m_results[static_cast<size_t>(r.seat - 1)];
+        column.name = m_roster.caption(r.seat);
+        column.rows = processwords(r.words);
+        m_roster.setScore(r.seat, QString::number(r.total));
+        if (r.roundScore > 0)
+            m_roster.setBonus(r.seat, QStringLiteral("+") + QString::number(r.roundScore));
+    }
+    setStatus(QStringLiteral("Posting Scores.. Please Wait!"));
+    m_view.resultsShown = true;
+    Q_EMIT resultsChanged();
+    Q_EMIT viewChanged();
+    Q_EMIT resultsRaised();
+}
+
+void RoundFlow::gamestats(const QString &fields)
+{
+    const proto::GameStats g = proto::readGameStats(fields);
+    if (g.slot != m_roster.ownNumber())
+        return;
+    m_view.timeLabel = QStringLiteral("Time: ") + QString::number(g.time) + QStringLiteral("secs");
+    m_roundsToPlay = QString::number(g.rounds);
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    for (const proto::SeatTotal &t : g.totals) {
+        if (Roster::isSeat(t.seat))
+            m_roster.setScore(t.seat, QString::number(t.total));
+    }
+    // A round already running opens the board without a clock: the countdown
+    // is not started for it.
+    if (g.phase == QLatin1String("t") && m_roster.ownIsSeat())
+        openBoard();
+    Q_EMIT viewChanged();
+}
+
+void RoundFlow::winner(const QString &fields)
+{
+    const QString name = proto::readWinner(fields);
+    m_view.resultsShown = false;
+    Q_EMIT soundRequested(QStringLiteral("gameover"));
+
+    const bool seated = m_roster.ownIsSeat();
+    const bool mine = seated && m_roster.caption(m_roster.ownNumber()) == name;
+    m_view.winner = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
+    setStatus(QStringLiteral("Game Over!"));
+    Q_EMIT chatLine(QStringLiteral("0+") + m_view.winner);
+    m_view.winnerShown = true;
+    Q_EMIT viewChanged();
+    Q_EMIT winnerRaised();
+    if (m_isHost && m_isHost())
+        Q_EMIT startButtonShown(true);
+    // Opponents are read from the seats as they are now.
+    if (seated)
+        Q_EMIT gameRecorded(mine ? tally::addToMine() : name);
+}
+
+void RoundFlow::button_showClick()
+{
+    m_view.resultsShown = false;
+    Q_EMIT viewChanged();
+}
+
+} // namespace vorlith::client

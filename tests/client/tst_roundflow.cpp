@@ -1,0 +1,454 @@
+// The round flow without a window: game and round start, the countdown,
+// verdicts, scores, results, late joining and the winner, with the roster
+// and the board it drives.
+#include "client/boardmodel.h"
+#include "client/roster.h"
+#include "client/roundflow.h"
+#include "net/handlererror.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace vorlith::client;
+
+namespace {
+
+/// A flow for a client with own number \a own; Kim sits in seat 1, Ann in 2.
+struct Table
+{
+    explicit Table(int own = 2)
+    {
+        roster.setOwnNumber(own);
+        roster.newplayerinfo(QStringLiteral("1+Kim+0+2+Ann+0+7+Zed+0"));
+        flow.setManual(true);
+        flow.setHostCheck([this] { return host; });
+    }
+    QStringList sounds() const
+    {
+        QStringList names;
+        for (const auto &s : soundSpy)
+            names << s.at(0).toString();
+        return names;
+    }
+    Roster roster;
+    BoardModel board;
+    RoundFlow flow{roster, board};
+    bool host{false};
+    QSignalSpy soundSpy{&flow, &RoundFlow::soundRequested};
+};
+
+QStringList firstArguments(const QSignalSpy &spy)
+{
+    QStringList values;
+    for (const auto &args : spy)
+        values << args.at(0).toString();
+    return values;
+}
+
+} // namespace
+
+class TestRoundFlow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void countdownShowsMinutesAndSeconds_data();
+    void countdownShowsMinutesAndSeconds();
+    void lastSecondsTickAndTimeUpIsSilent();
+    void anyCreationTimeEndsAndTheBarStaysInItsFrame_data();
+    void anyCreationTimeEndsAndTheBarStaysInItsFrame();
+    void roundStartOpensTheBoardForSeatsOnly();
+    void gameStartResetsScoresAndTellsWhoStarted_data();
+    void gameStartResetsScoresAndTellsWhoStarted();
+    void verdictsOnOwnWords_data();
+    void verdictsOnOwnWords();
+    void scoresOfAnySeat_data();
+    void scoresOfAnySeat();
+    void roundResultsFillTheSixColumns();
+    void processwordsGivesOneRowPerEntry_data();
+    void processwordsGivesOneRowPerEntry();
+    void lateJoinerGetsAnOpenBoardWithoutClock();
+    void winnerBannerAndTally_data();
+    void winnerBannerAndTally();
+    void malformedFieldsChangeNothing_data();
+    void malformedFieldsChangeNothing();
+};
+
+void TestRoundFlow::countdownShowsMinutesAndSeconds_data()
+{
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<QString>("clock");
+    QTest::addColumn<int>("bar");
+    QTest::newRow("first tick") << 1 << "Time: 1:29" << 89;
+    QTest::newRow("1:05") << 25 << "Time: 1:05" << 65;
+    QTest::newRow("1:00") << 30 << "Time: 1:00" << 60;
+    QTest::newRow("0:59") << 31 << "Time: 0:59" << 59;
+    QTest::newRow("0:09") << 81 << "Time: 0:09" << 9;
+    QTest::newRow("0:01") << 89 << "Time: 0:01" << 1;
+    QTest::newRow("time up") << 90 << "Time: 0:00" << 1;
+}
+
+void TestRoundFlow::countdownShowsMinutesAndSeconds()
+{
+    QFETCH(int, ticks);
+    QFETCH(QString, clock);
+    QFETCH(int, bar);
+    Table t;
+    t.flow.roundstart(QStringLiteral("1+90+"));
+    QCOMPARE(t.flow.view().clock, QStringLiteral("Time: 0:00")); // first changed at the first tick
+    QCOMPARE(t.flow.view().barWidth, 90);
+    for (int i = 0; i < ticks; ++i)
+        t.flow.turntimerTimer();
+    QCOMPARE(t.flow.view().clock, clock);
+    QCOMPARE(t.flow.view().barWidth, bar);
+    QCOMPARE(t.flow.isCounting(), ticks < 90);
+    QCOMPARE(t.board.isOpen(), ticks < 90);
+}
+
+void TestRoundFlow::lastSecondsTickAndTimeUpIsSilent()
+{
+    Table t;
+    t.flow.roundstart(QStringLiteral("1+90+"));
+    t.soundSpy.clear();
+    QStringList heard;
+    for (int second = 89; second >= 0; --second) {
+        t.soundSpy.clear();
+        t.flow.turntimerTimer();
+        const QStringList s = t.sounds();
+        if (second == 20 || second == 0 || second > 9)
+            QCOMPARE(s, second == 20 ? QStringList{"tick"} : QStringList());
+        else
+            QCOMPARE(s, (QStringList{"tick", "timer"}));
+    }
+    QCOMPARE(t.flow.view().status, QStringLiteral("Time Up!"));
+    QVERIFY(!t.flow.view().controlsShown);
+    QCOMPARE(t.flow.activeSeat(), 0);
+    // A stopped countdown does nothing more.
+    t.soundSpy.clear();
+    t.flow.turntimerTimer();
+    QCOMPARE(t.flow.countdown(), 0);
+    QVERIFY(t.sounds().isEmpty());
+}
+
+void TestRoundFlow::anyCreationTimeEndsAndTheBarStaysInItsFrame_data()
+{
+    QTest::addColumn<QString>("time");
+    QTest::addColumn<int>("barAtStart");
+    QTest::addColumn<int>("ticksToEnd"); // -1: still running after three ticks
+    QTest::addColumn<QString>("clockAfterOneTick");
+    QTest::newRow("0") << "0" << 0 << 1 << "Time: 0:00";
+    QTest::newRow("-5") << "-5" << 0 << 1 << "Time: 0:00";
+    QTest::newRow("lowest") << "-2147483648" << 0 << 1 << "Time: 0:00";
+    QTest::newRow("1") << "1" << 1 << 1 << "Time: 0:00";
+    QTest::newRow("6") << "6" << 6 << 6 << "Time: 0:05";
+    QTest::newRow("120") << "120" << 120 << -1 << "Time: 1:59";
+    QTest::newRow("121") << "121" << 120 << -1 << "Time: 2:00";
+    QTest::newRow("largest") << "2147483647" << 120 << -1 << "Time: 35791394:06";
+}
+
+void TestRoundFlow::anyCreationTimeEndsAndTheBarStaysInItsFrame()
+{
+    QFETCH(QString, time);
+    QFETCH(int, barAtStart);
+    QFETCH(int, ticksToEnd);
+    QFETCH(QString, clockAfterOneTick);
+    Table t;
+    t.flow.roundstart(QStringLiteral("1+") + time + QStringLiteral("+"));
+    QCOMPARE(t.flow.view().barWidth, barAtStart);
+    QVERIFY(t.board.isOpen());
+    t.flow.turntimerTimer();
+    QCOMPARE(t.flow.view().clock, clockAfterOneTick);
+    QVERIFY(t.flow.view().barWidth >= 0 && t.flow.view().barWidth <= RoundFlow::BarMaxWidth);
+    for (int i = 1; i < std::max(ticksToEnd, 3); ++i)
+        t.flow.turntimerTimer();
+    if (ticksToEnd < 0) {
+        QVERIFY(t.flow.isCounting());
+        QCOMPARE(t.flow.countdown(), time.toLongLong() - 3); // the countdown keeps the whole value
+    } else {
+        QVERIFY(!t.flow.isCounting());
+        QVERIFY(!t.board.isOpen());
+        QCOMPARE(t.flow.view().status, QStringLiteral("Time Up!"));
+    }
+}
+
+void TestRoundFlow::roundStartOpensTheBoardForSeatsOnly()
+{
+    for (int own : {2, 7}) {
+        Table t(own);
+        t.board.makeboard(QStringLiteral("1+3"));
+        t.board.checkforletter('C');
+        QSignalSpy help(&t.flow, &RoundFlow::helpHidden);
+        QSignalSpy cleared(&t.flow, &RoundFlow::wordListCleared);
+        t.flow.startthegame(QStringLiteral("Kim+3+60+"));
+        t.flow.roundstart(QStringLiteral("4+60+"));
+        QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 4 of 3")); // a tie-break round
+        QCOMPARE(t.board.word(), QString());
+        QCOMPARE(help.count(), 2);
+        QCOMPARE(cleared.count(), 1);
+        QVERIFY(t.flow.isCounting()); // spies watch the clock too
+        QCOMPARE(t.flow.countdown(), 60);
+        const bool seat = own == 2;
+        QCOMPARE(t.board.isOpen(), seat);
+        QCOMPARE(t.board.typing(), seat);
+        QCOMPARE(t.flow.view().controlsShown, seat);
+        QCOMPARE(t.flow.activeSeat(), seat ? 2 : 0);
+        QCOMPARE(t.flow.view().status, seat ? QStringLiteral("Find Words!") : QStringLiteral("Welcome to Vorlith by Brakmo Software"));
+        QCOMPARE(t.sounds(), seat ? QStringList{"turn"} : QStringList());
+    }
+    Table t;
+    t.flow.setTurnSound([] { return QStringLiteral("turnnew"); });
+    t.flow.roundstart(QStringLiteral("1+60+"));
+    QCOMPARE(t.sounds(), QStringList{"turnnew"});
+}
+
+void TestRoundFlow::gameStartResetsScoresAndTellsWhoStarted_data()
+{
+    QTest::addColumn<int>("own");
+    QTest::addColumn<QString>("starter");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("own start") << 2 << "Ann" << "0+You have started a game.";
+    QTest::newRow("another seat") << 2 << "Kim" << "0+Kim has started a game.";
+    QTest::newRow("a spy named like a seat") << 7 << "Ann" << "0+Ann has started a game.";
+}
+
+void TestRoundFlow::gameStartResetsScoresAndTellsWhoStarted()
+{
+    QFETCH(int, own);
+    QFETCH(QString, starter);
+    QFETCH(QString, line);
+    Table t(own);
+    t.roster.setScore(1, QStringLiteral("45"));
+    t.roster.setBonus(1, QStringLiteral("+9"));
+    t.flow.winner(QStringLiteral("Kim+"));
+    QVERIFY(t.flow.view().winnerShown);
+    QSignalSpy chat(&t.flow, &RoundFlow::chatLine);
+    QSignalSpy start(&t.flow, &RoundFlow::startButtonShown);
+    QSignalSpy watch(&t.flow, &RoundFlow::justWatchUnchecked);
+    t.soundSpy.clear();
+    t.flow.startthegame(starter + QStringLiteral("+5+45+"));
+    QCOMPARE(firstArguments(chat), QStringList{line});
+    QCOMPARE(t.roster.seat(1)->score, QStringLiteral("0"));
+    QCOMPARE(t.roster.seat(1)->bonus, QString());
+    QCOMPARE(t.flow.view().timeLabel, QStringLiteral("Time: 45secs"));
+    QCOMPARE(t.flow.roundsToPlay(), QStringLiteral("5"));
+    QVERIFY(!t.flow.view().winnerShown);
+    QVERIFY(!t.flow.view().resultsShown);
+    QCOMPARE(start.count(), 1);
+    QCOMPARE(start.at(0).at(0).toBool(), false);
+    QCOMPARE(watch.count(), 1);
+    QVERIFY(t.sounds().isEmpty());
+}
+
+void TestRoundFlow::verdictsOnOwnWords_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<QString>("status"); // empty: nothing happens
+    QTest::addColumn<QString>("row");
+    QTest::addColumn<QString>("sound");
+    QTest::newRow("accepted") << "hisword" << "2+9+cat+" << "cat for 9 points." << "9 : CAT" << "goodword";
+    QTest::newRow("accepted for another") << "hisword" << "1+9+CAT+" << "" << "" << "";
+    QTest::newRow("not valid") << "notvalid" << "1+2+qzx+" << "qzx is not a valid word." << "QZX : Not Valid" << "badword";
+    QTest::newRow("repeat") << "notvalid" << "2+2+CAT+" << "You already found: CAT." << "CAT : Repeat" << "badword";
+    QTest::newRow("unknown verdict") << "notvalid" << "3+2+CAT+" << "Find Words!" << "" << "badword";
+    QTest::newRow("refused for another") << "notvalid" << "1+3+QZX+" << "" << "" << "";
+}
+
+void TestRoundFlow::verdictsOnOwnWords()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, fields);
+    QFETCH(QString, status);
+    QFETCH(QString, row);
+    QFETCH(QString, sound);
+    Table t;
+    t.flow.roundstart(QStringLiteral("1+60+"));
+    t.soundSpy.clear();
+    QSignalSpy recorded(&t.flow, &RoundFlow::wordRecorded);
+    if (command == QLatin1String("hisword"))
+        t.flow.hisword(fields);
+    else
+        t.flow.notvalid(fields);
+    QCOMPARE(t.flow.view().status, status.isEmpty() ? QStringLiteral("Find Words!") : status);
+    QCOMPARE(t.flow.wordList(), row.isEmpty() ? QStringList() : QStringList{row});
+    QCOMPARE(t.sounds(), sound.isEmpty() ? QStringList() : QStringList{sound});
+    QCOMPARE(firstArguments(recorded), sound == QLatin1String("goodword") ? QStringList{"cat"} : QStringList());
+}
+
+void TestRoundFlow::scoresOfAnySeat_data()
+{
+    QTest::addColumn<QString>("fields");
+    QTest::addColumn<int>("seat"); // 0: nothing changes
+    QTest::newRow("seat 2") << "2+45+9+" << 2;
+    QTest::newRow("another seat") << "6+4+4+" << 6;
+    QTest::newRow("seat 0") << "0+45+9+" << 0;
+    QTest::newRow("a spy") << "7+45+9+" << 0;
+    QTest::newRow("seat 99") << "99+45+9+" << 0;
+    QTest::newRow("negative seat") << "-1+45+9+" << 0;
+}
+
+void TestRoundFlow::scoresOfAnySeat()
+{
+    QFETCH(QString, fields);
+    QFETCH(int, seat);
+    Table t;
+    QSignalSpy placed(&t.flow, &RoundFlow::scorePlaced);
+    QSignalSpy changed(&t.roster, &Roster::seatChanged);
+    t.flow.hisscore(fields);
+    if (!seat) {
+        QCOMPARE(changed.count(), 0);
+        QCOMPARE(placed.count(), 0);
+        return;
+    }
+    const QStringList parts = fields.split(QLatin1Char('+'));
+    QCOMPARE(t.roster.seat(seat)->score, parts.at(1));
+    QCOMPARE(t.roster.seat(seat)->bonus, QStringLiteral("+") + parts.at(2));
+    QCOMPARE(placed.count(), 1);
+    QCOMPARE(placed.at(0).at(0).toInt(), seat);
+}
+
+void TestRoundFlow::roundResultsFillTheSixColumns()
+{
+    Table t;
+    t.flow.roundover(QStringLiteral("1+20+9+CAT:9,+2+45+18+CAT:9,DOG:9,+3+0+0++4+0+0++5+0+0++6+7+0+"));
+    const RoundResults &r = t.flow.results();
+    QCOMPARE(r[0], (SeatResults{"Kim", {"CAT:9"}}));
+    QCOMPARE(r[1], (SeatResults{"Ann", {"CAT:9", "DOG:9"}}));
+    QCOMPARE(r[2], (SeatResults{"<Waiting>", {}}));
+    QCOMPARE(t.roster.seat(2)->score, QStringLiteral("45"));
+    QCOMPARE(t.roster.seat(2)->bonus, QStringLiteral("+18"));
+    QCOMPARE(t.roster.seat(6)->score, QStringLiteral("7"));
+    QCOMPARE(t.roster.seat(6)->bonus, QString()); // a round score of 0 shows no bonus
+    QCOMPARE(t.flow.view().status, QStringLiteral("Posting Scores.. Please Wait!"));
+    QVERIFY(t.flow.view().resultsShown);
+
+    // Round 2: Kim found nothing; a record for seat 9 and a missing seat 6
+    // change nothing beyond what they name.
+    t.roster.setBonus(6, QStringLiteral("+3"));
+    t.flow.roundover(QStringLiteral("1+20+0++2+63+18+EEL:9,ODE:9,+9+5+5+X:1,"));
+    QCOMPARE(t.flow.results()[0].rows, QStringList());
+    QCOMPARE(t.flow.results()[1].rows, (QStringList{"EEL:9", "ODE:9"}));
+    QCOMPARE(t.flow.results()[5].name, QStringLiteral("<Waiting>"));
+    QCOMPARE(t.roster.seat(6)->bonus, QString()); // every bonus is emptied first
+    QCOMPARE(t.roster.seat(6)->score, QStringLiteral("7"));
+    t.flow.button_showClick();
+    QVERIFY(!t.flow.view().resultsShown);
+}
+
+void TestRoundFlow::processwordsGivesOneRowPerEntry_data()
+{
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("two entries") << "CAT:9,DOG:9," << QStringList{"CAT:9", "DOG:9"};
+    QTest::newRow("none") << "" << QStringList{};
+    QTest::newRow("no closing comma") << "CAT:9" << QStringList{"CAT:9"};
+    QTest::newRow("empty entry") << "CAT:9,,DOG:9," << QStringList{"CAT:9", "DOG:9"};
+}
+
+void TestRoundFlow::processwordsGivesOneRowPerEntry()
+{
+    QFETCH(QString, words);
+    QFETCH(QStringList, rows);
+    QCOMPARE(RoundFlow::processwords(words), rows);
+}
+
+void TestRoundFlow::lateJoinerGetsAnOpenBoardWithoutClock()
+{
+    for (const char *phase : {"t", "f"}) {
+        Table t;
+        t.flow.gamestats(QStringLiteral("1+90+5+2+t+1+20+2+45+3+0+4+0+5+0+6+0")); // for another number
+        QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 0 of 0"));
+        t.flow.gamestats(QStringLiteral("2+90+5+2+%1+1+20+2+45+3+0+4+0+5+0+6+0+9+99").arg(QLatin1String(phase)));
+        QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 2 of 5"));
+        QCOMPARE(t.flow.view().timeLabel, QStringLiteral("Time: 90secs"));
+        QCOMPARE(t.roster.seat(1)->score, QStringLiteral("20"));
+        QCOMPARE(t.roster.seat(2)->score, QStringLiteral("45"));
+        const bool open = QLatin1String(phase) == QLatin1String("t");
+        QCOMPARE(t.board.isOpen(), open);
+        QCOMPARE(t.flow.view().controlsShown, open);
+        QVERIFY(!t.flow.isCounting());
+        // The board stays open until the next round start takes over.
+        t.flow.turntimerTimer();
+        QCOMPARE(t.board.isOpen(), open);
+    }
+    Table spy(7);
+    spy.flow.gamestats(QStringLiteral("7+90+5+2+t+1+20"));
+    QVERIFY(!spy.board.isOpen());
+}
+
+void TestRoundFlow::winnerBannerAndTally_data()
+{
+    QTest::addColumn<int>("own");
+    QTest::addColumn<bool>("host");
+    QTest::addColumn<QString>("winner");
+    QTest::addColumn<QString>("banner");
+    QTest::addColumn<QString>("recorded"); // empty: nothing recorded
+    QTest::newRow("own win") << 2 << false << "Ann" << "You have Won the Game!" << "addtomine";
+    QTest::newRow("host sees another win") << 1 << true << "Ann" << "Ann has Won the Game!" << "Ann";
+    QTest::newRow("spy") << 7 << false << "Ann" << "Ann has Won the Game!" << "";
+}
+
+void TestRoundFlow::winnerBannerAndTally()
+{
+    QFETCH(int, own);
+    QFETCH(bool, host);
+    QFETCH(QString, winner);
+    QFETCH(QString, banner);
+    QFETCH(QString, recorded);
+    Table t(own);
+    t.host = host;
+    t.flow.roundover(QStringLiteral("1+0+0+"));
+    t.soundSpy.clear();
+    QSignalSpy chat(&t.flow, &RoundFlow::chatLine);
+    QSignalSpy start(&t.flow, &RoundFlow::startButtonShown);
+    QSignalSpy games(&t.flow, &RoundFlow::gameRecorded);
+    t.flow.winner(winner + QStringLiteral("+"));
+    QCOMPARE(t.flow.view().winner, banner);
+    QVERIFY(t.flow.view().winnerShown);
+    QVERIFY(!t.flow.view().resultsShown);
+    QCOMPARE(t.flow.view().status, QStringLiteral("Game Over!"));
+    QCOMPARE(firstArguments(chat), QStringList{QStringLiteral("0+") + banner});
+    QCOMPARE(t.sounds(), QStringList{"gameover"});
+    QCOMPARE(start.count(), host ? 1 : 0);
+    QCOMPARE(firstArguments(games), recorded.isEmpty() ? QStringList() : QStringList{recorded});
+}
+
+void TestRoundFlow::malformedFieldsChangeNothing_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("fields");
+    QTest::newRow("round start") << "roundstart" << "x+60+";
+    QTest::newRow("round start time") << "roundstart" << "2+sixty+";
+    QTest::newRow("score") << "hisscore" << "2+lots+9+";
+    QTest::newRow("results") << "roundover" << "1+20+9+CAT:9,+2+x+0+";
+    QTest::newRow("late join") << "gamestats" << "2+90+5+2+t+1+y";
+}
+
+void TestRoundFlow::malformedFieldsChangeNothing()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, fields);
+    Table t;
+    QSignalSpy view(&t.flow, &RoundFlow::viewChanged);
+    QSignalSpy seats(&t.roster, &Roster::seatChanged);
+    bool failed = false;
+    try {
+        if (command == QLatin1String("roundstart"))
+            t.flow.roundstart(fields);
+        else if (command == QLatin1String("hisscore"))
+            t.flow.hisscore(fields);
+        else if (command == QLatin1String("roundover"))
+            t.flow.roundover(fields);
+        else
+            t.flow.gamestats(fields);
+    } catch (const vorlith::net::HandlerError &) {
+        failed = true;
+    }
+    QVERIFY(failed);
+    QCOMPARE(view.count(), 0);
+    QCOMPARE(seats.count(), 0);
+    QVERIFY(!t.board.isOpen());
+    QVERIFY(!t.flow.isCounting());
+}
+
+QTEST_GUILESS_MAIN(TestRoundFlow)
+#include "tst_roundflow.moc"
