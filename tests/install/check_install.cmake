@@ -1,4 +1,4 @@
-# cmake -DBUILD=<build> -DPREFIX=<folder> -DAPP_ID=<id> -DVERSION=<x.y.z> -P check_install.cmake
+# cmake -DBUILD=<build> -DPREFIX=<folder> -DAPP_ID=<id> -DVERSION=<x.y.z> -DSOURCE=<tree> -P check_install.cmake
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
                 RESULT_VARIABLE rc OUTPUT_QUIET)
@@ -32,6 +32,18 @@ if(NOT metainfo MATCHES "<id>${APP_ID}</id>" OR NOT metainfo MATCHES "<launchabl
    OR NOT metainfo MATCHES "<release version=\"${VERSION}\"")
     message(SEND_ERROR "the metadata does not name ${APP_ID}, its desktop entry or release ${VERSION}")
 endif()
+
+# Every screenshot the metadata shows is a picture of docs/.
+string(REGEX MATCHALL "docs/[^<]+</image>" shots "${metainfo}")
+if(NOT shots)
+    message(SEND_ERROR "the metadata shows no screenshot")
+endif()
+foreach(shot ${shots})
+    string(REPLACE "</image>" "" shot "${shot}")
+    if(NOT EXISTS ${SOURCE}/${shot})
+        message(SEND_ERROR "the metadata shows ${shot}, which is not in the tree")
+    endif()
+endforeach()
 
 foreach(tool desktop-file-validate appstreamcli)
     find_program(${tool}_path ${tool})
