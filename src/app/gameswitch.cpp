@@ -49,19 +49,23 @@ bool Relauncher::startRequested()
 // ---- switch ------------------------------------------------------------
 
 GameSwitch::GameSwitch(QString settingsPath, Table table, Relauncher &relauncher, QWidget *window)
-    : m_settingsPath(std::move(settingsPath)), m_table(std::move(table)),
-      m_relauncher(relauncher), m_finder(std::make_unique<net::LocalGameFinder>()),
-      m_hostDialog(new HostGameDialog(window)), m_joinDialog(new JoinGameDialog(window))
+    : m_settingsPath(std::move(settingsPath)), m_table(std::move(table)), m_relauncher(relauncher),
+      m_window(window), m_finder(std::make_unique<net::LocalGameFinder>())
 {
-    m_joinDialog->setFinder(m_finder.get());
-
     m_hostAction = new QAction(QStringLiteral("&Host a Game…"), this);
     m_hostAction->setObjectName(QStringLiteral("HostGame1"));
     m_joinAction = new QAction(QStringLiteral("&Join a Game…"), this);
     m_joinAction->setObjectName(QStringLiteral("JoinGame1"));
     connect(m_hostAction, &QAction::triggered, this, &GameSwitch::openHostDialog);
     connect(m_joinAction, &QAction::triggered, this, &GameSwitch::openJoinDialog);
+}
 
+// The dialogs are made when first asked for, so they cost the start nothing.
+HostGameDialog &GameSwitch::hostDialog()
+{
+    if (m_hostDialog)
+        return *m_hostDialog;
+    m_hostDialog = new HostGameDialog(m_window);
     connect(m_hostDialog, &QDialog::accepted, this, [this] {
         const QString name = m_hostDialog->playerName();
         if (!confirmLeaving()) {
@@ -70,6 +74,15 @@ GameSwitch::GameSwitch(QString settingsPath, Table table, Relauncher &relauncher
         }
         leaveFor(name, hostParameters(name));
     });
+    return *m_hostDialog;
+}
+
+JoinGameDialog &GameSwitch::joinDialog()
+{
+    if (m_joinDialog)
+        return *m_joinDialog;
+    m_joinDialog = new JoinGameDialog(m_window);
+    m_joinDialog->setFinder(m_finder.get());
     connect(m_joinDialog, &QDialog::accepted, this, [this] {
         m_finder->finish();
         const QString name = m_joinDialog->playerName();
@@ -80,6 +93,7 @@ GameSwitch::GameSwitch(QString settingsPath, Table table, Relauncher &relauncher
         leaveFor(name, joinParameters(name, m_joinDialog->hostAddress()));
     });
     connect(m_joinDialog, &QDialog::rejected, m_finder.get(), &net::LocalGameFinder::finish);
+    return *m_joinDialog;
 }
 
 GameSwitch::~GameSwitch() = default;
@@ -98,12 +112,12 @@ void GameSwitch::addTo(QMenu *menu)
 
 void GameSwitch::openHostDialog()
 {
-    m_hostDialog->open(suggestedName());
+    hostDialog().open(suggestedName());
 }
 
 void GameSwitch::openJoinDialog()
 {
-    m_joinDialog->open(suggestedName());
+    joinDialog().open(suggestedName());
 }
 
 QString GameSwitch::suggestedName() const

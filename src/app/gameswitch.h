@@ -74,8 +74,8 @@ public:
 
     QAction *hostAction() const { return m_hostAction; }
     QAction *joinAction() const { return m_joinAction; }
-    HostGameDialog &hostDialog() { return *m_hostDialog; }
-    JoinGameDialog &joinDialog() { return *m_joinDialog; }
+    HostGameDialog &hostDialog();
+    JoinGameDialog &joinDialog();
 
     void openHostDialog();
     void openJoinDialog();
@@ -98,6 +98,7 @@ private:
     QString m_settingsPath;
     Table m_table;
     Relauncher &m_relauncher;
+    QWidget *m_window{nullptr};
     std::unique_ptr<net::LocalGameFinder> m_finder;
     HostGameDialog *m_hostDialog{nullptr};
     JoinGameDialog *m_joinDialog{nullptr};
