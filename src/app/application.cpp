@@ -13,7 +13,6 @@
 #include <QLoggingCategory>
 #include <QTextStream>
 
-
 Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
 
 #ifndef VORLITH_APP_ID
@@ -29,7 +28,8 @@ namespace {
 QList<QHostAddress> lanTargets()
 {
     QList<QHostAddress> targets;
-    const QStringList texts = qEnvironmentVariable("VORLITH_LAN_TARGETS").split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const QStringList texts =
+        qEnvironmentVariable("VORLITH_LAN_TARGETS").split(QLatin1Char(','), Qt::SkipEmptyParts);
     for (const QString &text : texts) {
         const QHostAddress address(text.trimmed());
         if (address.isNull())
@@ -91,7 +91,8 @@ int run(int argc, char **argv)
     options.params = launch.action == LaunchRequest::Action::Play ? launch.params : asked.params;
     options.gamePort = portFromEnvironment("VORLITH_HOST_PORT", options.gamePort);
     options.presencePort = portFromEnvironment("VORLITH_PRESENCE_PORT", options.presencePort);
-    options.lanPort = portFromEnvironment("VORLITH_LAN_PORT", QString::number(options.lanPort)).toUShort();
+    options.lanPort =
+        portFromEnvironment("VORLITH_LAN_PORT", QString::number(options.lanPort)).toUShort();
     options.lanTargets = lanTargets();
     Relauncher relauncher;
     options.relauncher = &relauncher;
@@ -99,7 +100,8 @@ int run(int argc, char **argv)
     int exitCode = 0;
     {
         Program program(options);
-        QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        QObject::connect(&program, &Program::finished, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
         program.start();
         exitCode = QApplication::exec();
     }

@@ -17,48 +17,56 @@ const QString Localhost = QStringLiteral("127.0.0.1");
 
 CommandLine::CommandLine()
 {
-    m_rules.push_back({QCommandLineOption(QStringLiteral("host"),
-                                          QStringLiteral("Host a game as NAME (the same as: NAME 127.0.0.1 true)."),
-                                          QStringLiteral("NAME")),
-                       [](const QCommandLineParser &parser, LaunchRequest &request) {
-                           if (parser.isSet(QStringLiteral("join")))
-                               return QStringLiteral("Choose either --host or --join.");
-                           if (!request.params.isEmpty())
-                               return QStringLiteral("--host takes no launch parameters besides its NAME.");
-                           request.params = {parser.value(QStringLiteral("host")), Localhost, QStringLiteral("true")};
-                           return QString();
-                       }});
+    m_rules.push_back(
+        {QCommandLineOption(
+             QStringLiteral("host"),
+             QStringLiteral("Host a game as NAME (the same as: NAME 127.0.0.1 true)."),
+             QStringLiteral("NAME")),
+         [](const QCommandLineParser &parser, LaunchRequest &request) {
+             if (parser.isSet(QStringLiteral("join")))
+                 return QStringLiteral("Choose either --host or --join.");
+             if (!request.params.isEmpty())
+                 return QStringLiteral("--host takes no launch parameters besides its NAME.");
+             request.params = {parser.value(QStringLiteral("host")), Localhost,
+                               QStringLiteral("true")};
+             return QString();
+         }});
     // The address follows the option's value as the one positional argument;
     // the value name shows both in the usage.
-    m_rules.push_back({QCommandLineOption(QStringLiteral("join"),
-                                          QStringLiteral("Join the game hosted at ADDRESS as NAME (the same as: "
-                                                         "NAME ADDRESS join)."),
-                                          QStringLiteral("NAME> <ADDRESS")),
-                       [](const QCommandLineParser &parser, LaunchRequest &request) {
-                           if (request.params.size() != 1)
-                               return QStringLiteral("--join needs a NAME and an ADDRESS.");
-                           request.params = {parser.value(QStringLiteral("join")), request.params.first(), JoinMode};
-                           return QString();
-                       }});
+    m_rules.push_back(
+        {QCommandLineOption(QStringLiteral("join"),
+                            QStringLiteral("Join the game hosted at ADDRESS as NAME (the same as: "
+                                           "NAME ADDRESS join)."),
+                            QStringLiteral("NAME> <ADDRESS")),
+         [](const QCommandLineParser &parser, LaunchRequest &request) {
+             if (request.params.size() != 1)
+                 return QStringLiteral("--join needs a NAME and an ADDRESS.");
+             request.params = {parser.value(QStringLiteral("join")), request.params.first(),
+                               JoinMode};
+             return QString();
+         }});
 }
 
 CommandLine::~CommandLine() = default;
 
 void CommandLine::setUp(QCommandLineParser &parser) const
 {
-    parser.setApplicationDescription(
-        QStringLiteral("Vorlith, a timed word game for up to six players.\n"
-                       "Without parameters it starts a solo game. With NAME HOST MODE (the lobby's\n"
-                       "way) it hosts the game when MODE is exactly \"true\" and joins the game at\n"
-                       "HOST otherwise; one or two parameters start nothing."));
+    parser.setApplicationDescription(QStringLiteral(
+        "Vorlith, a timed word game for up to six players.\n"
+        "Without parameters it starts a solo game. With NAME HOST MODE (the lobby's\n"
+        "way) it hosts the game when MODE is exactly \"true\" and joins the game at\n"
+        "HOST otherwise; one or two parameters start nothing."));
     parser.addOption(QCommandLineOption(HelpName, QStringLiteral("Show this help and quit.")));
     parser.addOption(QCommandLineOption(VersionName, QStringLiteral("Show the version and quit.")));
     for (const Rule &rule : m_rules)
         parser.addOption(rule.option);
-    parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("Your name at the table."), QStringLiteral("[NAME"));
-    parser.addPositionalArgument(QStringLiteral("HOST"), QStringLiteral("The host's address (used when joining)."),
+    parser.addPositionalArgument(QStringLiteral("NAME"), QStringLiteral("Your name at the table."),
+                                 QStringLiteral("[NAME"));
+    parser.addPositionalArgument(QStringLiteral("HOST"),
+                                 QStringLiteral("The host's address (used when joining)."),
                                  QStringLiteral("HOST"));
-    parser.addPositionalArgument(QStringLiteral("MODE"), QStringLiteral("\"true\" to host, anything else to join."),
+    parser.addPositionalArgument(QStringLiteral("MODE"),
+                                 QStringLiteral("\"true\" to host, anything else to join."),
                                  QStringLiteral("MODE]"));
 }
 

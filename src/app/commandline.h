@@ -14,7 +14,8 @@ namespace vorlith::app {
 /// What the command line asks the program to do.
 struct LaunchRequest
 {
-    enum class Action {
+    enum class Action
+    {
         Play,  ///< open the game window with params
         Print, ///< print output to standard output and end with exitCode
         Fail,  ///< print output to standard error and end with exitCode

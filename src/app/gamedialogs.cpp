@@ -20,7 +20,8 @@ namespace {
 
 // The frame both dialogs share: caption, background and the name field on
 // top. Returns the dialog's layout.
-QVBoxLayout *frame(QDialog *dialog, const QString &objectName, const QString &title, QLineEdit *&name)
+QVBoxLayout *frame(QDialog *dialog, const QString &objectName, const QString &title,
+                   QLineEdit *&name)
 {
     dialog->setObjectName(objectName);
     dialog->setWindowTitle(title);
@@ -67,11 +68,13 @@ QString cleanPlayerName(const QString &typed)
 
 HostGameDialog::HostGameDialog(QWidget *parent) : QDialog(parent)
 {
-    QVBoxLayout *layout = frame(this, QStringLiteral("hostgame"), QStringLiteral("Vorlith - Host a Game"), m_name);
-    layout->addWidget(note(QStringLiteral("Others join with File > Join a Game…, where games on your network are "
-                                          "listed, or with this computer's address. This window closes and the "
-                                          "game opens again as the host."),
-                           this));
+    QVBoxLayout *layout =
+        frame(this, QStringLiteral("hostgame"), QStringLiteral("Vorlith - Host a Game"), m_name);
+    layout->addWidget(
+        note(QStringLiteral("Others join with File > Join a Game…, where games on your network are "
+                            "listed, or with this computer's address. This window closes and the "
+                            "game opens again as the host."),
+             this));
     m_host = addButtons(this, layout, QStringLiteral("&Host"));
     m_host->setObjectName(QStringLiteral("button_host"));
     connect(m_name, &QLineEdit::textChanged, this, &HostGameDialog::updateButton);
@@ -103,7 +106,8 @@ void HostGameDialog::updateButton()
 
 JoinGameDialog::JoinGameDialog(QWidget *parent) : QDialog(parent)
 {
-    QVBoxLayout *layout = frame(this, QStringLiteral("joingame"), QStringLiteral("Vorlith - Join a Game"), m_name);
+    QVBoxLayout *layout =
+        frame(this, QStringLiteral("joingame"), QStringLiteral("Vorlith - Join a Game"), m_name);
 
     auto *listLabel = new QLabel(QStringLiteral("&Games on your network:"), this);
     layout->addWidget(listLabel);
@@ -189,9 +193,11 @@ QString JoinGameDialog::hostAddress() const
 
 QString JoinGameDialog::describe(const net::LocalGame &game)
 {
-    const QString seats = game.seatsTaken == 1 ? QStringLiteral("1 of 6 seats taken")
-                                               : QStringLiteral("%1 of 6 seats taken").arg(game.seatsTaken);
-    const QString state = game.running ? QStringLiteral("game under way") : QStringLiteral("waiting to start");
+    const QString seats = game.seatsTaken == 1
+                              ? QStringLiteral("1 of 6 seats taken")
+                              : QStringLiteral("%1 of 6 seats taken").arg(game.seatsTaken);
+    const QString state =
+        game.running ? QStringLiteral("game under way") : QStringLiteral("waiting to start");
     return QStringLiteral("%1 at %2, %3, %4").arg(game.name, game.address.toString(), seats, state);
 }
 
@@ -221,7 +227,8 @@ void JoinGameDialog::searchFinished()
     m_lookAgain->setEnabled(true);
     const int n = m_games->count();
     if (n == 0)
-        m_status->setText(QStringLiteral("No games found on your network. Type the host's address below."));
+        m_status->setText(
+            QStringLiteral("No games found on your network. Type the host's address below."));
     else if (n == 1)
         m_status->setText(QStringLiteral("1 game found."));
     else
@@ -231,8 +238,8 @@ void JoinGameDialog::searchFinished()
 void JoinGameDialog::updateButton()
 {
     const QString address = hostAddress();
-    const bool addressOk =
-        !address.isEmpty() && std::none_of(address.cbegin(), address.cend(), [](QChar c) { return c.isSpace(); });
+    const bool addressOk = !address.isEmpty() && std::none_of(address.cbegin(), address.cend(),
+                                                              [](QChar c) { return c.isSpace(); });
     m_join->setEnabled(!m_name->text().trimmed().isEmpty() && addressOk);
 }
 

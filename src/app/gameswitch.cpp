@@ -1,9 +1,9 @@
 #include "app/gameswitch.h"
 
+#include "app/commandline.h"
 #include "app/gamedialogs.h"
 #include "app/profilefile.h"
 #include "app/settings.h"
-#include "app/commandline.h"
 #include "net/localgames.h"
 #include "ui/messageboxes.h"
 
@@ -122,7 +122,8 @@ void GameSwitch::openJoinDialog()
 
 QString GameSwitch::suggestedName() const
 {
-    const QString stored = ProfileFile(m_settingsPath).readString(Settings::Section, Settings::PlayerNameKey);
+    const QString stored =
+        ProfileFile(m_settingsPath).readString(Settings::Section, Settings::PlayerNameKey);
     if (!stored.trimmed().isEmpty())
         return cleanPlayerName(stored);
     const QString current = m_table.playerName ? m_table.playerName() : QString();
@@ -149,8 +150,9 @@ bool GameSwitch::confirmLeaving()
     const bool hosting = m_table.hosting && m_table.hosting();
     if (!hosting || !m_table.othersAtTable || m_table.othersAtTable() == 0)
         return true;
-    return ui::messageBoxes().ask(QStringLiteral("You host this game: leaving it ends the game for everybody who "
-                                                 "joined it. Leave anyway?"));
+    return ui::messageBoxes().ask(
+        QStringLiteral("You host this game: leaving it ends the game for everybody who "
+                       "joined it. Leave anyway?"));
 }
 
 void GameSwitch::leaveFor(const QString &name, const QStringList &parameters)

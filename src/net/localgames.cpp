@@ -53,9 +53,9 @@ QByteArray answer(const LocalGame &game)
     }
     if (name.trimmed().isEmpty())
         name = QByteArrayLiteral("Player");
-    return AnswerMagic + QByteArray::number(game.id, 16).rightJustified(IdDigits, '0') + '+'
-           + QByteArray::number(qBound(0, game.seatsTaken, MaxSeats)) + '+' + (game.running ? '1' : '0')
-           + '+' + name;
+    return AnswerMagic + QByteArray::number(game.id, 16).rightJustified(IdDigits, '0') + '+' +
+           QByteArray::number(qBound(0, game.seatsTaken, MaxSeats)) + '+' +
+           (game.running ? '1' : '0') + '+' + name;
 }
 
 std::optional<LocalGame> readAnswer(const QByteArray &datagram)
@@ -65,8 +65,8 @@ std::optional<LocalGame> readAnswer(const QByteArray &datagram)
     const QByteArray body = datagram.mid(AnswerMagic.size());
     // id "+" seat digit "+" running digit "+" name
     constexpr int NameAt = IdDigits + 5;
-    if (body.size() <= NameAt || body.at(IdDigits) != '+' || body.at(IdDigits + 2) != '+'
-        || body.at(IdDigits + 4) != '+')
+    if (body.size() <= NameAt || body.at(IdDigits) != '+' || body.at(IdDigits + 2) != '+' ||
+        body.at(IdDigits + 4) != '+')
         return std::nullopt;
     const std::optional<quint32> id = parseHex32(QString::fromLatin1(body.left(IdDigits)));
     const char seats = body.at(IdDigits + 1);
@@ -103,7 +103,8 @@ bool AnswerLimiter::allow(const QHostAddress &sender, qint64 nowMs)
     if (last != m_lastBySender.constEnd() && nowMs - *last < SenderGapMs)
         return false;
     if (m_lastBySender.size() >= TrackedSenders) {
-        m_lastBySender.removeIf([nowMs](const auto &entry) { return nowMs - entry.value() >= SenderGapMs; });
+        m_lastBySender.removeIf(
+            [nowMs](const auto &entry) { return nowMs - entry.value() >= SenderGapMs; });
         // Still full: that many senders within one gap is a flood, and the
         // overall limit above already keeps the answers few.
         if (m_lastBySender.size() >= TrackedSenders)
@@ -150,7 +151,8 @@ bool LocalGameResponder::start(quint16 port, const QHostAddress &address)
     return true;
 }
 
-bool LocalGameResponder::isNeighbour(const QHostAddress &sender, const QList<QPair<QHostAddress, int>> &networks)
+bool LocalGameResponder::isNeighbour(const QHostAddress &sender,
+                                     const QList<QPair<QHostAddress, int>> &networks)
 {
     bool isV4 = false;
     const quint32 v4 = sender.toIPv4Address(&isV4);
@@ -178,7 +180,8 @@ quint16 LocalGameResponder::port() const
     return m_socket ? m_socket->localPort() : 0;
 }
 
-QByteArray LocalGameResponder::answerTo(const QByteArray &datagram, const QHostAddress &sender, qint64 nowMs)
+QByteArray LocalGameResponder::answerTo(const QByteArray &datagram, const QHostAddress &sender,
+                                        qint64 nowMs)
 {
     if (!localgames::isQuery(datagram) || !m_limiter.allow(sender, nowMs))
         return {};
@@ -223,7 +226,8 @@ QList<QHostAddress> LocalGameFinder::defaultTargets()
     const auto interfaces = QNetworkInterface::allInterfaces();
     for (const QNetworkInterface &i : interfaces) {
         const auto flags = i.flags();
-        if (!flags.testFlag(QNetworkInterface::IsUp) || !flags.testFlag(QNetworkInterface::CanBroadcast))
+        if (!flags.testFlag(QNetworkInterface::IsUp) ||
+            !flags.testFlag(QNetworkInterface::CanBroadcast))
             continue;
         const auto entries = i.addressEntries();
         for (const QNetworkAddressEntry &e : entries) {

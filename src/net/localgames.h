@@ -98,7 +98,8 @@ public:
 
     /// True when \a sender is this machine or on one of \a networks
     /// (address and prefix length each).
-    static bool isNeighbour(const QHostAddress &sender, const QList<QPair<QHostAddress, int>> &networks);
+    static bool isNeighbour(const QHostAddress &sender,
+                            const QList<QPair<QHostAddress, int>> &networks);
 
 private:
     void readPending();

@@ -29,22 +29,27 @@ void TestCommandLine::argumentsGiveLaunchModes_data()
     QTest::newRow("solo") << none << Action::Play << none << 0 << "";
     QTest::newRow("host") << QStringList{"Kim", "127.0.0.1", "true"} << Action::Play
                           << QStringList{"Kim", "127.0.0.1", "true"} << 0 << "";
-    QTest::newRow("one parameter") << QStringList{"Kim"} << Action::Play << QStringList{"Kim"} << 0 << "";
+    QTest::newRow("one parameter")
+        << QStringList{"Kim"} << Action::Play << QStringList{"Kim"} << 0 << "";
     QTest::newRow("two parameters") << QStringList{"Kim", "10.0.0.1"} << Action::Play
                                     << QStringList{"Kim", "10.0.0.1"} << 0 << "";
     QTest::newRow("fourth kept for the launch step to ignore")
-        << QStringList{"Kim", "h", "TRUE", "x"} << Action::Play << QStringList{"Kim", "h", "TRUE", "x"} << 0 << "";
+        << QStringList{"Kim", "h", "TRUE", "x"} << Action::Play
+        << QStringList{"Kim", "h", "TRUE", "x"} << 0 << "";
     QTest::newRow("single dash is a name") << QStringList{"-Kim", "h", "true"} << Action::Play
                                            << QStringList{"-Kim", "h", "true"} << 0 << "";
     QTest::newRow("options after a parameter are parameters")
-        << QStringList{"Kim", "--help", "--bogus"} << Action::Play << QStringList{"Kim", "--help", "--bogus"} << 0
-        << "";
-    QTest::newRow("double dash ends options") << QStringList{"--", "--Kim", "h", "true"} << Action::Play
-                                              << QStringList{"--Kim", "h", "true"} << 0 << "";
+        << QStringList{"Kim", "--help", "--bogus"} << Action::Play
+        << QStringList{"Kim", "--help", "--bogus"} << 0 << "";
+    QTest::newRow("double dash ends options")
+        << QStringList{"--", "--Kim", "h", "true"} << Action::Play
+        << QStringList{"--Kim", "h", "true"} << 0 << "";
 
     // Our options.
-    QTest::newRow("--help") << QStringList{"--help"} << Action::Print << none << 0 << "--join <NAME> <ADDRESS>";
-    QTest::newRow("--version") << QStringList{"--version"} << Action::Print << none << 0 << "vorlith 1.0.3\n";
+    QTest::newRow("--help") << QStringList{"--help"} << Action::Print << none << 0
+                            << "--join <NAME> <ADDRESS>";
+    QTest::newRow("--version") << QStringList{"--version"} << Action::Print << none << 0
+                               << "vorlith 1.0.3\n";
     QTest::newRow("--host") << QStringList{"--host", "Kim"} << Action::Play
                             << QStringList{"Kim", "127.0.0.1", "true"} << 0 << "";
     QTest::newRow("--host=") << QStringList{"--host=Kim Lee"} << Action::Play
@@ -55,17 +60,18 @@ void TestCommandLine::argumentsGiveLaunchModes_data()
                             << QStringList{"Ann", "192.0.2.7", "join"} << 0 << "";
 
     // Mistakes: the usage on standard error, exit code 2.
-    QTest::newRow("unknown option") << QStringList{"--bogus", "Kim", "h", "true"} << Action::Fail << none << 2
-                                    << "Unknown option 'bogus'";
-    QTest::newRow("--host without a name") << QStringList{"--host"} << Action::Fail << none << 2 << "Usage:";
-    QTest::newRow("--host and parameters") << QStringList{"--host", "Kim", "Ann", "h", "true"} << Action::Fail
-                                           << none << 2 << "--host";
-    QTest::newRow("--join without address") << QStringList{"--join", "Ann"} << Action::Fail << none << 2
-                                            << "NAME and an ADDRESS";
-    QTest::newRow("--join with too much") << QStringList{"--join", "Ann", "h", "x"} << Action::Fail << none << 2
-                                          << "NAME and an ADDRESS";
-    QTest::newRow("--host and --join") << QStringList{"--host", "Kim", "--join", "Ann", "h"} << Action::Fail
-                                       << none << 2 << "either";
+    QTest::newRow("unknown option") << QStringList{"--bogus", "Kim", "h", "true"} << Action::Fail
+                                    << none << 2 << "Unknown option 'bogus'";
+    QTest::newRow("--host without a name")
+        << QStringList{"--host"} << Action::Fail << none << 2 << "Usage:";
+    QTest::newRow("--host and parameters") << QStringList{"--host", "Kim", "Ann", "h", "true"}
+                                           << Action::Fail << none << 2 << "--host";
+    QTest::newRow("--join without address")
+        << QStringList{"--join", "Ann"} << Action::Fail << none << 2 << "NAME and an ADDRESS";
+    QTest::newRow("--join with too much") << QStringList{"--join", "Ann", "h", "x"} << Action::Fail
+                                          << none << 2 << "NAME and an ADDRESS";
+    QTest::newRow("--host and --join") << QStringList{"--host", "Kim", "--join", "Ann", "h"}
+                                       << Action::Fail << none << 2 << "either";
 }
 
 void TestCommandLine::argumentsGiveLaunchModes()

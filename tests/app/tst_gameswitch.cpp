@@ -1,7 +1,7 @@
 #include "app/gamedialogs.h"
 #include "app/gameswitch.h"
-#include "app/program.h"
 #include "app/profilefile.h"
+#include "app/program.h"
 #include "app/settings.h"
 #include "client/chatform.h"
 #include "client/launcher.h"
@@ -27,15 +27,14 @@
 #include <tuple>
 
 using vorlith::app::GameSwitch;
-using vorlith::app::Program;
 using vorlith::app::ProfileFile;
+using vorlith::app::Program;
 using vorlith::app::Relauncher;
 using vorlith::app::Settings;
 
 namespace {
 
-template <typename Socket>
-quint16 freePort()
+template <typename Socket> quint16 freePort()
 {
     Socket probe;
     if constexpr (std::is_same_v<Socket, QTcpServer>) {
@@ -100,10 +99,26 @@ void TestGameSwitch::hostDialogStartsAHost_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("remembered name") << "Kim" << "Bob" << "Kim" << "" << "Kim";
-    QTest::newRow("current name") << "" << "Bob" << "Bob" << "" << "Bob";
-    QTest::newRow("cleaned as the host cleans") << "" << "Bob" << "Bob" << "  Kim+Lee\t|x " << "Kim_Lee__x";
-    QTest::newRow("dashes stay a name") << "" << "Bob" << "Bob" << "--Kim" << "--Kim";
+    QTest::newRow("remembered name") << "Kim"
+                                     << "Bob"
+                                     << "Kim"
+                                     << ""
+                                     << "Kim";
+    QTest::newRow("current name") << ""
+                                  << "Bob"
+                                  << "Bob"
+                                  << ""
+                                  << "Bob";
+    QTest::newRow("cleaned as the host cleans") << ""
+                                                << "Bob"
+                                                << "Bob"
+                                                << "  Kim+Lee\t|x "
+                                                << "Kim_Lee__x";
+    QTest::newRow("dashes stay a name") << ""
+                                        << "Bob"
+                                        << "Bob"
+                                        << "--Kim"
+                                        << "--Kim";
 }
 
 void TestGameSwitch::hostDialogStartsAHost()
@@ -117,7 +132,8 @@ void TestGameSwitch::hostDialogStartsAHost()
     Rig rig;
     rig.name = current;
     if (!stored.isEmpty())
-        ProfileFile(rig.settingsPath()).writeString(Settings::Section, Settings::PlayerNameKey, stored);
+        ProfileFile(rig.settingsPath())
+            .writeString(Settings::Section, Settings::PlayerNameKey, stored);
     QSignalSpy leave(rig.switcher.get(), &GameSwitch::leaveRequested);
 
     rig.switcher->hostAction()->trigger();
@@ -133,7 +149,8 @@ void TestGameSwitch::hostDialogStartsAHost()
     QVERIFY(rig.started.isEmpty()); // not before this program has closed
     QVERIFY(rig.relauncher.startRequested());
     QCOMPARE(rig.started, (QStringList{"--", name, "127.0.0.1", "true"}));
-    QCOMPARE(ProfileFile(rig.settingsPath()).readString(Settings::Section, Settings::PlayerNameKey), name);
+    QCOMPARE(ProfileFile(rig.settingsPath()).readString(Settings::Section, Settings::PlayerNameKey),
+             name);
     QVERIFY(!rig.relauncher.startRequested()); // once
 }
 
@@ -145,8 +162,10 @@ void TestGameSwitch::joinDialogNeedsANameAndAnAddress()
     auto &dialog = rig.switcher->joinDialog();
     // The solo game's "You" is no name to join with; the login is.
     QCOMPARE(dialog.nameEdit()->text(), QString("kim_lee"));
-    for (const auto &[name, address, ok] : {std::tuple{"Ann", "", false}, {"Ann", "192.0.2.7 x", false},
-                                            {"  ", "192.0.2.7", false}, {"Ann", " 192.0.2.7 ", true}}) {
+    for (const auto &[name, address, ok] : {std::tuple{"Ann", "", false},
+                                            {"Ann", "192.0.2.7 x", false},
+                                            {"  ", "192.0.2.7", false},
+                                            {"Ann", " 192.0.2.7 ", true}}) {
         dialog.nameEdit()->setText(name);
         dialog.addressEdit()->setText(address);
         QCOMPARE(dialog.joinButton()->isEnabled(), ok);
@@ -160,7 +179,9 @@ void TestGameSwitch::leavingAHostedTableAsksFirst()
 {
     // hosting, others at the table, the answer to the question, asked, leaves
     for (const auto &[hosting, others, answer, asks, leaves] :
-         {std::tuple{false, 3, false, false, true}, {true, 0, false, false, true}, {true, 2, false, true, false},
+         {std::tuple{false, 3, false, false, true},
+          {true, 0, false, false, true},
+          {true, 2, false, true, false},
           {true, 2, true, true, true}}) {
         m_boxes.asked.clear();
         m_boxes.answers = {answer};
@@ -187,7 +208,8 @@ void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
         QTemporaryDir dir;
         vorlith::ui::setDataFolderOverride(dir.path());
         if (quiet)
-            ProfileFile(dir.filePath(Settings::FileName)).writeString(Settings::Section, "LANANSWERS", "false");
+            ProfileFile(dir.filePath(Settings::FileName))
+                .writeString(Settings::Section, "LANANSWERS", "false");
         RecordingSoundOutput sound;
         Relauncher relauncher{[](const QString &, const QStringList &) { return true; }};
         Program::Options options;
@@ -216,12 +238,14 @@ void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
         auto &join = gameSwitch.joinDialog();
         if (!quiet) {
             QTRY_COMPARE(join.gameList()->count(), 1);
-            QCOMPARE(join.gameList()->item(0)->text(), QString("Kim at 127.0.0.1, 1 of 6 seats taken, waiting to start"));
+            QCOMPARE(join.gameList()->item(0)->text(),
+                     QString("Kim at 127.0.0.1, 1 of 6 seats taken, waiting to start"));
             QCOMPARE(join.addressEdit()->text(), QString("127.0.0.1"));
         }
         gameSwitch.finder().finish();
-        QCOMPARE(join.searchStatus()->text(), quiet ? QString("No games found on your network. Type the host's address below.")
-                                                    : QString("1 game found."));
+        QCOMPARE(join.searchStatus()->text(),
+                 quiet ? QString("No games found on your network. Type the host's address below.")
+                       : QString("1 game found."));
         join.reject();
 
         // Host a Game: the window closes the ordinary way, the next program waits.

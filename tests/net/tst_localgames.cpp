@@ -48,16 +48,20 @@ void TestLocalGames::answerBytes_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("readName");
 
-    QTest::newRow("waiting") << 0x1a2bu << "Kim" << 2 << false << QByteArray("VORLITH!00001a2b+2+0+Kim") << "Kim";
+    QTest::newRow("waiting") << 0x1a2bu << "Kim" << 2 << false
+                             << QByteArray("VORLITH!00001a2b+2+0+Kim") << "Kim";
     QTest::newRow("running") << 0xffffffffu << "Ann Lee" << 6 << true
                              << QByteArray("VORLITH!ffffffff+6+1+Ann Lee") << "Ann Lee";
-    QTest::newRow("bytes that would spoil it") << 1u << QString("a+b\x01|\u00ff") << 1 << false
-                                               << QByteArray("VORLITH!00000001+1+0+a_b_|_") << "a_b_|_";
-    QTest::newRow("name cut to 32 bytes") << 1u << QString(40, 'x') << 0 << false
-                                          << "VORLITH!00000001+0+0+" + QByteArray(32, 'x') << QString(32, 'x');
-    QTest::newRow("blank name") << 1u << "  " << 0 << false << QByteArray("VORLITH!00000001+0+0+Player")
-                                << "Player";
-    QTest::newRow("seats held to 0..6") << 1u << "K" << 9 << false << QByteArray("VORLITH!00000001+6+0+K") << "K";
+    QTest::newRow("bytes that would spoil it")
+        << 1u << QString("a+b\x01|\u00ff") << 1 << false
+        << QByteArray("VORLITH!00000001+1+0+a_b_|_") << "a_b_|_";
+    QTest::newRow("name cut to 32 bytes")
+        << 1u << QString(40, 'x') << 0 << false << "VORLITH!00000001+0+0+" + QByteArray(32, 'x')
+        << QString(32, 'x');
+    QTest::newRow("blank name") << 1u << "  " << 0 << false
+                                << QByteArray("VORLITH!00000001+0+0+Player") << "Player";
+    QTest::newRow("seats held to 0..6")
+        << 1u << "K" << 9 << false << QByteArray("VORLITH!00000001+6+0+K") << "K";
 }
 
 void TestLocalGames::answerBytes()
@@ -145,7 +149,8 @@ void TestLocalGames::limiterKeepsAnswersFew()
     AnswerLimiter spread;
     int spreadAnswers = 0;
     for (int n = 0; n < 2000; ++n)
-        spreadAnswers += spread.allow(QHostAddress(quint32(0xC6336400 + n)), qint64(n) * 101) ? 1 : 0;
+        spreadAnswers +=
+            spread.allow(QHostAddress(quint32(0xC6336400 + n)), qint64(n) * 101) ? 1 : 0;
     QCOMPARE(spreadAnswers, 2000);
 }
 
