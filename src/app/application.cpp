@@ -5,11 +5,11 @@
 #include "app/program.h"
 #include "net/localgames.h"
 #include "ui/resources.h"
+#include "ui/theme.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
-#include <QLockFile>
+#include <QLocalServer>
 #include <QLoggingCategory>
 #include <QTextStream>
 
@@ -74,7 +74,7 @@ int run(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icons/vorlith_64.png")));
+    QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));
     // Matches the installed desktop entry, so the desktop puts the window
     // under the launcher's icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(VORLITH_APP_ID));
@@ -82,8 +82,11 @@ int run(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Marks the running game for other programs on this machine; never tested.
-    QLockFile marker(QDir::temp().filePath(QStringLiteral("vorlith.lock")));
-    marker.tryLock(0);
+    // A name in the abstract socket namespace lives exactly as long as the
+    // process and, unlike a lock file, costs a start no wait for the disk.
+    QLocalServer marker;
+    marker.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    marker.listen(QStringLiteral("vorlith"));
 
     // Qt has taken its own options (-platform, -style, ...) out of the list.
     const LaunchRequest launch = commandLine.parse(QApplication::arguments());
@@ -105,7 +108,9 @@ int run(int argc, char **argv)
         program.start();
         exitCode = QApplication::exec();
     }
-    // The game's ports are closed now, so the next program can take them.
+    // The game's ports are closed now, so the next program can take them,
+    // and the marker too.
+    marker.close();
     if (relauncher.isRequested() && !relauncher.startRequested())
         return 1;
     return exitCode;
