@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/downloadform.h"
+#include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/profilefile.h"
 #include "app/settings.h"
@@ -16,6 +17,7 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "tally/tallylist.h"
+#include "net/localgames.h"
 #include "net/protocol.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -23,6 +25,7 @@
 #include "ui/paths.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QListWidget>
 
 namespace vorlith::app {
@@ -56,7 +59,7 @@ Program::Program(const Options &options)
     launcher.setGamePort(options.gamePort);
     launcher.setPresencePort(options.presencePort);
     launcher.setHostStarter([this, &launcher] {
-        m_server->startListening();
+        startHosting();
         // Told to take any free port, the own client joins the one it got.
         launcher.setGamePort(QString::number(m_server->listeningPort()));
     });
@@ -72,6 +75,33 @@ Program::Program(const Options &options)
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
     connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
+
+    // Local-network games: answers while hosting, File > Host and Join.
+    m_lanPort = options.lanPort;
+    const quint32 lanId = QRandomGenerator::global()->generate();
+    m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
+        net::LocalGame game;
+        game.id = lanId;
+        game.name = host::TServer::cleanName(m_chat->launcher().identity().playerName);
+        for (int seat = 1; seat <= host::Registry::Seats; ++seat)
+            game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
+        game.running = m_game->gameInProgress();
+        return game;
+    });
+    Relauncher *relauncher = options.relauncher;
+    if (!relauncher) {
+        m_ownRelauncher = std::make_unique<Relauncher>();
+        relauncher = m_ownRelauncher.get();
+    }
+    GameSwitch::Table table{[&launcher] { return launcher.identity().playerName; },
+                            [&launcher] { return launcher.isHost(); }, [this] { return othersAtTable(); }};
+    m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
+    m_switch->finder().setPort(options.lanPort);
+    m_switch->finder().setTargets(options.lanTargets);
+    m_switch->addTo(chat.fileMenu());
+    // Leaving goes through the window's ordinary close, so settings and
+    // tally are saved before the next program starts.
+    connect(m_switch.get(), &GameSwitch::leaveRequested, &chat, &QWidget::close);
 }
 
 void Program::makeWindows()
@@ -163,6 +193,25 @@ int Program::draw(int n)
 void Program::start()
 {
     m_chat->show();
+}
+
+void Program::startHosting()
+{
+    m_server->startListening();
+    // Only exactly "false" keeps the game quiet, as with the other switches.
+    const QString answers =
+        ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
+    if (answers != QLatin1String("false"))
+        m_responder->start(m_lanPort);
+}
+
+int Program::othersAtTable() const
+{
+    const int own = m_chat->session().ownNumber();
+    int others = 0;
+    for (int slot : m_server->registry().activeSlots())
+        others += slot != own ? 1 : 0;
+    return others;
 }
 
 void Program::loadSettings()

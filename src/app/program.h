@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QPixmap>
 #include <QStringList>
@@ -27,6 +29,9 @@ class Ttallylist;
 namespace vorlith::dict {
 class TDictn;
 }
+namespace vorlith::net {
+class LocalGameResponder;
+}
 namespace vorlith::ui {
 class Tabout;
 class Thelp;
@@ -34,6 +39,8 @@ class Thelp;
 
 namespace vorlith::app {
 
+class GameSwitch;
+class Relauncher;
 class Settings;
 class Tdownload;
 class WindowPreferences;
@@ -52,6 +59,14 @@ public:
         QString gamePort{QStringLiteral("7772")};     ///< the host engine's port
         QString presencePort{QStringLiteral("9001")}; ///< the lobby program's port
         chat::SoundOutput *soundOutput{nullptr};      ///< real sounds when null
+        /// The UDP port a hosted game answers local-network queries on, and
+        /// where the Join dialog asks.
+        quint16 lanPort{7772};
+        /// Where the Join dialog's queries go; the local networks when empty.
+        QList<QHostAddress> lanTargets;
+        /// Starts the next program after Host a Game or Join a Game; one of
+        /// the program's own when null.
+        Relauncher *relauncher{nullptr};
     };
 
     explicit Program(const Options &options);
@@ -74,6 +89,9 @@ public:
     void makeWindows();
     host::GameEngine &game() { return *m_game; }
     Settings &settings() { return *m_settings; }
+    GameSwitch &gameSwitch() { return *m_switch; }
+    /// Answers local-network queries while this program hosts.
+    net::LocalGameResponder &lanResponder() { return *m_responder; }
 
 Q_SIGNALS:
     /// The main window closed: the program ends.
@@ -84,6 +102,8 @@ private:
     void saveSettings();
     void savePhrases(const QStringList &phrases);
     void startGame(int rounds, int creationTime);
+    void startHosting();
+    int othersAtTable() const;
     /// A number from 0 to n - 1 from the one generator: the host's deal and
     /// the client's shuffle both draw here.
     int draw(int n);
@@ -104,6 +124,10 @@ private:
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<net::LocalGameResponder> m_responder;
+    std::unique_ptr<Relauncher> m_ownRelauncher;
+    std::unique_ptr<GameSwitch> m_switch;
+    quint16 m_lanPort{7772};
 };
 
 } // namespace vorlith::app
