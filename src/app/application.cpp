@@ -73,7 +73,7 @@ int run(int argc, char **argv)
 
     ui::initResources();
     QApplication app(argc, argv);
-    QApplication::setStyle(new ui::DeferredIconStyle);
+    QApplication::setStyle(new ui::DeferredIconStyle(QApplication::style()));
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
     QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));

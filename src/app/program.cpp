@@ -19,6 +19,7 @@
 #include "tally/tallylist.h"
 #include "net/localgames.h"
 #include "net/protocol.h"
+#include "net/sock.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
 #include "ui/messageboxes.h"
@@ -33,10 +34,6 @@ namespace vorlith::app {
 Program::Program(const Options &options)
     : m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
 {
-    // The main window comes first: the others copy its background picture.
-    m_chat = std::make_unique<client::Tchat>(options.soundOutput);
-    m_background = m_chat->backgroundPicture();
-
     // The host engine, with its dictionary; dormant until hosting starts.
     m_dictionary = std::make_unique<dict::TDictn>();
     if (!m_dictionary->loadwords())
@@ -46,6 +43,21 @@ Program::Program(const Options &options)
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
                                                 [this](int n) { return draw(n); });
     m_server->setGame(m_game.get());
+    // A game this program will host is open to players before its windows
+    // are made: they can join as soon as possible, and whoever comes is
+    // served once the event loop runs, as ever. The launch step, after the
+    // main window shows, finds the port open; should it fail here, the
+    // launch step tries again and tells the player, as it always has.
+    if (client::Launcher::hostsWith(options.params)) {
+        try {
+            m_server->startListening();
+        } catch (const net::SockError &) {
+        }
+    }
+
+    // The main window comes next: the others copy its background picture.
+    m_chat = std::make_unique<client::Tchat>(options.soundOutput);
+    m_background = m_chat->backgroundPicture();
 
     m_preferences = std::make_unique<WindowPreferences>(*m_chat, [this]() -> client::Tgamestart & { return gameStart(); });
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);

@@ -12,6 +12,11 @@ Launcher::Launcher(ClientSession &session, QObject *parent)
     m_presence->setHostName(QStringLiteral("127.0.0.1"));
 }
 
+bool Launcher::hostsWith(const QStringList &params)
+{
+    return params.isEmpty() || (params.size() >= 3 && params.at(2) == QLatin1String("true"));
+}
+
 void Launcher::processparams()
 {
     Q_EMIT hostingChanged(false);
@@ -36,7 +41,7 @@ void Launcher::processparams()
         m_identity.playerName = m_params.at(0);
         m_identity.hostAddress = m_params.at(1);
         try {
-            if (m_params.at(2) == QLatin1String("true"))
+            if (hostsWith(m_params))
                 hostpress();
             else
                 joinpress();

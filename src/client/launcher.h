@@ -35,6 +35,9 @@ public:
 
     /// The launch parameters (without the program's path).
     void setLaunchParameters(const QStringList &params) { m_params = params; }
+    /// Whether the launch step will host a game with \a params: a solo game
+    /// (no parameters) or three with "true" third.
+    static bool hostsWith(const QStringList &params);
     /// Switches the host engine's listening socket on; throws net::SockError.
     void setHostStarter(std::function<void()> start) { m_startHost = std::move(start); }
     /// Where the client connects: the port of the host engine ("7772").

@@ -1,6 +1,5 @@
 #include "ui/deferredicons.h"
 
-#include <QApplication>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPointer>
@@ -16,8 +15,7 @@ class DeferredIconEngine : public QIconEngine
 {
 public:
     DeferredIconEngine(QStyle *style, QStyle::StandardPixmap which, const QWidget *widget)
-        // Only ever handed back to the style, which takes it as const.
-        : m_style(style), m_which(which), m_widget(const_cast<QWidget *>(widget))
+        : m_style(style), m_which(which), m_widget(widget)
     {
     }
 
@@ -56,15 +54,17 @@ private:
     {
         if (!m_resolved) {
             m_resolved = true;
-            QStyle *style = m_style ? m_style.data() : QApplication::style();
-            m_icon = style->standardIcon(m_which, nullptr, m_widget);
+            // The style that made the request answers it; once that style is
+            // gone (the application is ending), the icon stays empty.
+            if (m_style)
+                m_icon = m_style->standardIcon(m_which, nullptr, m_widget);
         }
         return m_icon;
     }
 
     QPointer<QStyle> m_style;
     QStyle::StandardPixmap m_which;
-    QPointer<QWidget> m_widget;
+    QPointer<const QWidget> m_widget;
     QIcon m_icon;
     bool m_resolved{false};
 };

@@ -13,7 +13,7 @@ class DeferredIconStyle : public QProxyStyle
 {
     Q_OBJECT
 public:
-    /// Wraps \a base, or the style the application would have had when null.
+    /// Wraps \a base (taking it over), or the platform's default style when null.
     explicit DeferredIconStyle(QStyle *base = nullptr);
 
     QIcon standardIcon(StandardPixmap icon, const QStyleOption *option = nullptr,
