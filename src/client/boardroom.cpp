@@ -51,14 +51,10 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
     m_typing->move(176, 7);
     m_typing->setFont(ui::arial(16, true));
     ui::setTextColour(m_typing, ui::colors::Banner);
+    m_typing->adjustSize();
     m_typing->setChecked(model.typing());
     connect(m_typing, &QCheckBox::toggled, &model, &BoardModel::setTyping);
     connect(&model, &BoardModel::typingChanged, m_typing, &QCheckBox::setChecked);
-}
-
-void BoardRoom::fitLabels()
-{
-    m_typing->adjustSize();
 }
 
 void BoardRoom::setControlsShown(bool shown)

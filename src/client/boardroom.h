@@ -35,8 +35,6 @@ public:
 
     /// Shows or hides CLEAR, SHUFFLE and SUBMIT together.
     void setControlsShown(bool shown);
-    /// Sizes the Typing ON box to its caption (see Seats::fitLabels).
-    void fitLabels();
 
 private:
     QWidget *m_frame{nullptr};

@@ -360,12 +360,6 @@ void Tchat::showEvent(QShowEvent *event)
     m_launched = true;
     // Once the window is on screen, so its chat can show the loading line.
     QTimer::singleShot(0, m_launcher, &Launcher::processparams);
-    // Sizes measured from text wait for the launch step, which then need not
-    // wait for the fonts; they are still set before the window's first paint.
-    QTimer::singleShot(0, this, [this] {
-        m_seats->fitLabels();
-        m_boardRoom->fitLabels();
-    });
 }
 
 // ---- commands ----------------------------------------------------------

@@ -80,6 +80,7 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.score->setFont(ui::arial(13, true));
         ui::setTextColour(s.score, colour);
         s.score->move(p.scoreLeft, p.nameTop);
+        s.score->adjustSize();
         s.score->setAccessibleDescription(QStringLiteral("Score of seat %1").arg(n));
 
         s.bonus = new QLabel(panel);
@@ -88,6 +89,8 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.bonus->setFont(ui::arial(13, true));
         ui::setTextColour(s.bonus, colour);
         s.bonus->move(p.scoreLeft + 40, p.nameTop);
+        s.bonus->setText(QString());
+        s.bonus->adjustSize();
         s.bonus->setAccessibleDescription(QStringLiteral("Latest points of seat %1").arg(n));
 
         s.eyes = new QLabel(panel);
@@ -101,14 +104,6 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         s.eyes->raise();
     }
     connect(&m_roster, &Roster::seatChanged, this, &Seats::showSeat);
-}
-
-void Seats::fitLabels()
-{
-    for (const Seat &s : m_seats) {
-        s.score->adjustSize();
-        s.bonus->adjustSize();
-    }
 }
 
 void Seats::showSeat(int number)

@@ -35,11 +35,6 @@ public:
     /// The six captions in seat order.
     QStringList captions() const;
 
-    /// Sizes the score and bonus labels to their texts. Measuring text needs
-    /// the fonts, which a start does not wait for: the main window calls this
-    /// once it is on screen, before it is first painted.
-    void fitLabels();
-
     /// Places the seat's score label 4 pixels after its name label and the
     /// bonus label 4 pixels after the score.
     void placeAfterName(int seat);

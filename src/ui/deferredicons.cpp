@@ -21,9 +21,11 @@ public:
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
-        // The rectangle is already the icon's own size, aligned: centring
-        // in it again leaves it as it is.
-        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+        // The rectangle has been fitted to the icon already: its picture
+        // fills it, as the style's own icon engines draw. Painting the icon
+        // into it would fit it a second time, a pixel smaller.
+        const qreal ratio = painter->device()->devicePixelRatio();
+        painter->drawPixmap(rect, icon().pixmap(rect.size() * ratio, 1.0, mode, state));
     }
     QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
     {

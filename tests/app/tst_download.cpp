@@ -378,6 +378,13 @@ void TestDownload::enterPlaysSolo()
 
 void TestDownload::damagedPictureLeavesTheWindowWorking()
 {
+    {
+        // A picture given before the first show is the one shown.
+        Offer early;
+        early.window->setPicture(vorlith::ui::decodeJpeg(QByteArray("\xFF\xD8\xFF\xE0 damaged")));
+        early.window->show();
+        QVERIFY(!early.window->findChild<QLabel *>(QStringLiteral("image_download"))->isVisible());
+    }
     Offer o;
     o.window->show();
     auto *picture = o.window->findChild<QLabel *>(QStringLiteral("image_download"));
