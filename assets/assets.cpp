@@ -5,8 +5,13 @@
 // Q_INIT_RESOURCE has to be used outside of any namespace.
 void vorlith_init_assets()
 {
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
     Q_INIT_RESOURCE(sounds);
     Q_INIT_RESOURCE(images);
+    Q_INIT_RESOURCE(pixels);
 }
 
 namespace vorlith::assets {
@@ -14,6 +19,13 @@ namespace vorlith::assets {
 QString soundPath(const QString &name)
 {
     return QStringLiteral(":/sounds/") + name.toLower() + QStringLiteral(".wav");
+}
+
+QString pixelsPath(const QString &picture)
+{
+    if (!picture.endsWith(QLatin1String(".png")))
+        return {};
+    return QStringLiteral(":/pixels/") + picture.chopped(4) + QStringLiteral(".pix");
 }
 
 QString tilePath(int index)

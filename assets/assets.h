@@ -22,6 +22,11 @@ inline constexpr int kSmileyCount = 18;
 // requested name has a sound.
 QString soundPath(const QString &name);
 
+// Resource path of the ready pixels of picture `picture` (a name under
+// ":/images/" such as "tiles/tile00.png"), made at build time from the PNG
+// file; empty for a picture that is not a PNG file.
+QString pixelsPath(const QString &picture);
+
 // Resource path of letter tile `index` (0..27) and of smiley `index` (0..17);
 // an empty string for an index outside the list.
 QString tilePath(int index);

@@ -2,11 +2,11 @@
 
 #include "app/program.h"
 #include "ui/resources.h"
+#include "ui/theme.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
-#include <QLockFile>
+#include <QLocalServer>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcApp, "vorlith.app")
@@ -32,13 +32,16 @@ int run(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Glyphora"));
     QApplication::setOrganizationName(QStringLiteral("Brakmo"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/icons/vorlith_64.png")));
+    QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));
     // Secondary windows may still be open when the main window closes.
     QApplication::setQuitOnLastWindowClosed(false);
 
     // Marks the running game for other programs on this machine; never tested.
-    QLockFile marker(QDir::temp().filePath(QStringLiteral("vorlith.lock")));
-    marker.tryLock(0);
+    // A name in the abstract socket namespace lives exactly as long as the
+    // process and, unlike a lock file, costs a start no wait for the disk.
+    QLocalServer marker;
+    marker.setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    marker.listen(QStringLiteral("vorlith"));
 
     Program::Options options;
     options.params = QApplication::arguments().mid(1);

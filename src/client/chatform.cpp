@@ -163,7 +163,7 @@ void Tchat::buildBoardPanel()
     m_chat->mychat()->setGeometry(419, 481, 342, 22);
     QList<QPixmap> smileys;
     for (int k = 0; k < ui::SmileyCount; ++k)
-        smileys.append(QPixmap(ui::smileyPath(k)));
+        smileys.append(ui::picture(ui::smileyPath(k)));
     m_chat->mainchat()->setImages(smileys);
     m_chat->mainchat()->setLinkCursor(ui::linkCursor());
 

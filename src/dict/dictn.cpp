@@ -103,35 +103,70 @@ bool TDictn::loadPlayerFile(const QString &fileName)
     return true;
 }
 
+namespace {
+
+// The bytes of a compiled-in file, where they lie when stored uncompressed.
+// Empty when there is no such file.
+QByteArray resourceBytes(const QString &path)
+{
+    const QResource resource(path);
+    if (!resource.isValid() || !QFileInfo(path).isFile())
+        return {};
+    if (resource.compressionAlgorithm() != QResource::NoCompression)
+        return resource.uncompressedData();
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                   static_cast<qsizetype>(resource.size()));
+}
+
+} // namespace
+
+QString TDictn::builtInIndexResource(const QString &listResource)
+{
+    return listResource + QStringLiteral(".index");
+}
+
 bool TDictn::loadBuiltIn()
 {
     initBuiltInWordList();
-    const QResource resource(m_builtInResource);
-    if (!resource.isValid() || !QFileInfo(m_builtInResource).isFile()) {
+    QByteArray bytes = resourceBytes(m_builtInResource);
+    if (bytes.isNull()) {
         qCWarning(lcDict) << "built-in word list" << m_builtInResource << "is missing";
         return false;
     }
-    // The list ends at its first NUL byte, as the text it was made from would.
-    QByteArray bytes;
-    if (resource.compressionAlgorithm() == QResource::NoCompression) {
-        // Served from the executable itself, no copy.
-        const char *data = reinterpret_cast<const char *>(resource.data());
-        const auto size = static_cast<qsizetype>(resource.size());
-        const void *nul =
-            size > 0 ? std::memchr(data, '\0', static_cast<std::size_t>(size)) : nullptr;
-        bytes = QByteArray::fromRawData(data, nul ? static_cast<const char *>(nul) - data : size);
-    } else {
-        bytes = resource.uncompressedData();
-        if (bytes.isNull()) {
-            qCWarning(lcDict) << "built-in word list" << m_builtInResource << "cannot be unpacked";
-            return false;
-        }
-        const qsizetype nul = bytes.indexOf('\0');
-        if (nul >= 0)
-            bytes.truncate(nul);
+    // The build made the list's index and checked the list for it: sorted,
+    // normalised, no NUL byte. Both are used straight from the executable.
+    if (m_memory.adopt(bytes, resourceBytes(builtInIndexResource(m_builtInResource)))) {
+        m_source = Source::BuiltIn;
+        return true;
     }
+    qCWarning(lcDict) << "built-in word list" << m_builtInResource
+                      << "has no index made for it; indexing it now";
+    // The list ends at its first NUL byte, as the text it was made from would.
+    const qsizetype nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
     m_memory.assign(std::move(bytes));
     m_source = Source::BuiltIn;
+    return true;
+}
+
+bool TDictn::usesCompiledIndex() const
+{
+    return m_source == Source::BuiltIn && m_memory.isIndexAdopted();
+}
+
+bool TDictn::readRecords(const std::function<void(QByteArrayView)> &visit) const
+{
+    switch (m_source) {
+    case Source::None:
+        return true;
+    case Source::PlayerFileOnDisk:
+        return m_file->readRecords(visit);
+    case Source::PlayerFile:
+    case Source::BuiltIn:
+        break;
+    }
+    visit(m_memory.records());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace vorlith::dict {
@@ -14,11 +15,12 @@ namespace vorlith::dict {
 ///
 /// A file named "English" in the working directory is the player's own list
 /// and is used as it is. Without one, the list compiled into the program is
-/// served straight from the executable's resource: nothing is written, so the
-/// game runs from a read-only folder too. Either way the records are searched
-/// in memory (the player's file is read once) and the answers are those of a
-/// binary search over the file, one record read per probe (see
-/// MemoryRecords).
+/// served straight from the executable's resource, together with the lookup
+/// index the build made for it: nothing is written, copied or indexed, so a
+/// start costs next to nothing and the game runs from a read-only folder too.
+/// The player's file is read once and indexed once. Either way the answers
+/// are those of a binary search over the file, one record read per probe
+/// (see MemoryRecords).
 ///
 /// Typical use by the host engine:
 /// \code
@@ -45,6 +47,9 @@ public:
     static QString defaultFileName();
     /// The resource path of the compiled-in list.
     static QString builtInResource();
+    /// The resource path of the index made at build time for the compiled-in
+    /// list at \a listResource.
+    static QString builtInIndexResource(const QString &listResource = builtInResource());
     /// The text to show when no list could be had.
     static QString notFoundText();
     /// The player's files up to this size are read into memory; larger ones
@@ -75,11 +80,20 @@ public:
     /// Latin-1 byte, as the protocol's single-byte text is.
     bool isword(QStringView word) const;
 
+    /// Calls \a visit with the records of the loaded list, in list order, a
+    /// run of whole records (RecordSize bytes each) at a time. False when the
+    /// list could not be read to its end (a player's file that changed on
+    /// disk).
+    bool readRecords(const std::function<void(QByteArrayView records)> &visit) const;
+
     bool isOpen() const { return m_source != Source::None; }
     Source source() const { return m_source; }
     qint64 recordCount() const;
     /// Empty while a list is loaded, else notFoundText().
     QString errorText() const { return m_errorText; }
+    /// The compiled-in list is served with the index made for it at build
+    /// time, so loading it built nothing.
+    bool usesCompiledIndex() const;
 
     /// Changes the size up to which the player's file is read into memory;
     /// takes effect at the next loadwords().

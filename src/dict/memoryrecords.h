@@ -1,10 +1,10 @@
 #pragma once
 
 #include "dict/recordsearch.h"
+#include "dict/wordindex.h"
 
 #include <QByteArray>
-
-#include <vector>
+#include <QByteArrayView>
 
 namespace vorlith::dict {
 
@@ -14,14 +14,20 @@ namespace vorlith::dict {
 /// Records are kept in their normalised form (the bytes the search compares),
 /// which the built-in list already is, so it is not copied. When the list is
 /// in order, the binary search finds a word exactly when some record equals
-/// it, so a hash table over the records gives the same answers at a fraction
-/// of the cost. A list out of order gets the binary search itself, probe for
-/// probe, since only that reproduces which of its words it finds.
+/// it, so a hash table over the records (WordIndex) gives the same answers at
+/// a fraction of the cost. A list out of order gets the binary search itself,
+/// probe for probe, since only that reproduces which of its words it finds.
 class MemoryRecords
 {
 public:
-    /// Takes the records of a list (a trailing partial record is ignored).
+    /// Takes the records of a list (a trailing partial record is ignored),
+    /// looks at their shape and builds their index when they are in order.
     void assign(QByteArray records);
+    /// Takes a sorted, normalised list together with the index made for it
+    /// beforehand (WordIndex::build()), both used where they lie: nothing is
+    /// scanned, copied or hashed. False, and nothing held, when \a index is
+    /// not an index of that many records; the caller may assign() instead.
+    bool adopt(QByteArray records, QByteArray index);
     void clear();
 
     qint64 recordCount() const { return m_lastIndex + 1; }
@@ -29,25 +35,24 @@ public:
     bool isSorted() const { return m_sorted; }
     /// The records were used as they came, without a normalised copy.
     bool isShared() const { return m_shared; }
+    /// The index came with the records (adopt()) rather than being built here.
+    bool isIndexAdopted() const { return m_adopted; }
+    /// The records as the lookup compares them.
+    QByteArrayView records() const
+    {
+        return QByteArrayView(m_records).first(qsizetype(recordCount() * RecordSize));
+    }
+    const WordIndex &index() const { return m_index; }
 
     bool contains(const SearchKey &key) const;
 
 private:
-    const char *field(quint32 index) const
-    {
-        return m_records.constData() + qsizetype(index) * RecordSize + 1;
-    }
-    quint64 hash(const char *field) const;
-    void buildIndex();
-
     QByteArray m_records;
     qint64 m_lastIndex{-1};
     bool m_sorted{false};
     bool m_shared{false};
-    // Open addressing, linear probing: record index + 1, 0 for a free slot.
-    std::vector<quint32> m_slots;
-    quint64 m_mask{0};
-    quint64 m_seed{0};
+    bool m_adopted{false};
+    WordIndex m_index;
 };
 
 } // namespace vorlith::dict

@@ -75,4 +75,27 @@ bool RecordFile::contains(const SearchKey &key)
     });
 }
 
+bool RecordFile::readRecords(const std::function<void(QByteArrayView)> &visit) const
+{
+    if (!m_file.isOpen())
+        return true;
+    QFile file(m_file.fileName());
+    if (!file.open(QIODevice::ReadOnly)) {
+        qCWarning(lcDict) << "cannot read word list" << file.fileName() << file.errorString();
+        return false;
+    }
+    constexpr qint64 ChunkRecords = 4096;
+    QByteArray chunk(ChunkRecords * RecordSize, Qt::Uninitialized);
+    for (qint64 done = 0; done < recordCount();) {
+        const qint64 want = std::min(ChunkRecords, recordCount() - done) * RecordSize;
+        if (file.read(chunk.data(), want) != want) {
+            qCWarning(lcDict) << "word list" << file.fileName() << "ended early";
+            return false;
+        }
+        visit(QByteArrayView(chunk).first(qsizetype(want)));
+        done += want / RecordSize;
+    }
+    return true;
+}
+
 } // namespace vorlith::dict

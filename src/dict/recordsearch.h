@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 
 namespace vorlith::dict {
 
@@ -112,6 +113,10 @@ public:
     /// (the file shrank, or a read error) ends the search with false.
     bool contains(QByteArrayView word);
     bool contains(const SearchKey &key);
+    /// Reads the records whole, in order, through a handle of its own (the
+    /// searches' is left alone), passing \a visit a run of records at a
+    /// time. False when the file no longer holds them all.
+    bool readRecords(const std::function<void(QByteArrayView records)> &visit) const;
 
 private:
     QFile m_file;

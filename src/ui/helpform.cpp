@@ -88,12 +88,8 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     int index = 0;
     for (const Page &page : pages) {
         m_captions.append(QString::fromLatin1(page.caption));
-        auto *text = new QTextBrowser(m_pages);
-        text->setHtml(QString::fromLatin1(page.html));
-        text->setFont(arial(13));
-        text->setStyleSheet(QStringLiteral("QTextBrowser { background: #f7f7ee; border: 1px solid #b9a97a; "
-                                           "border-radius: 6px; padding: 6px; }"));
-        m_pages->addWidget(text);
+        // The text itself is laid out when its page is first seen (pageText()).
+        m_pages->addWidget(new QWidget(m_pages));
 
         auto *button = new QPushButton(m_captions.last(), this);
         button->setGeometry(12, y, 146, 28);
@@ -102,6 +98,7 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
         y += 34;
         ++index;
     }
+    m_texts.resize(m_captions.size());
 
     auto *about = new QPushButton(QStringLiteral("About"), this);
     about->setGeometry(12, 310, 146, 28);
@@ -126,12 +123,38 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     showPage(0);
 }
 
+QTextBrowser *Thelp::pageText(int index)
+{
+    QTextBrowser *&text = m_texts[std::size_t(index)];
+    if (!text) {
+        text = new QTextBrowser(m_pages);
+        text->setHtml(QString::fromLatin1(pages[index].html));
+        text->setFont(arial(13));
+        text->setStyleSheet(QStringLiteral("QTextBrowser { background: #f7f7ee; border: 1px solid #b9a97a; "
+                                           "border-radius: 6px; padding: 6px; }"));
+        QWidget *placeholder = m_pages->widget(index);
+        m_pages->insertWidget(index, text);
+        m_pages->removeWidget(placeholder);
+        delete placeholder;
+    }
+    return text;
+}
+
 void Thelp::showPage(int index)
 {
     if (index < 0 || index >= m_pages->count())
         return;
-    m_pages->setCurrentIndex(index);
+    m_current = index;
     m_title->setText(m_captions.at(index));
+    // A start need not lay out help texts nobody has opened yet.
+    if (isVisible())
+        m_pages->setCurrentWidget(pageText(index));
+}
+
+void Thelp::showEvent(QShowEvent *event)
+{
+    m_pages->setCurrentWidget(pageText(m_current));
+    QDialog::showEvent(event);
 }
 
 int Thelp::pageCount() const
@@ -146,7 +169,7 @@ QString Thelp::pageTitle() const
 
 int Thelp::currentPage() const
 {
-    return m_pages->currentIndex();
+    return m_current;
 }
 
 } // namespace vorlith::ui

@@ -1,6 +1,7 @@
 #include "ui/resources.h"
 
 #include "assets/assets.h"
+#include "ui/theme.h"
 
 #include <QPixmap>
 
@@ -32,7 +33,7 @@ QString smileyPath(int index)
 QCursor linkCursor()
 {
     const QPoint hot = assets::linkCursorHotSpot();
-    return QCursor(QPixmap(assets::linkCursorPath()), hot.x(), hot.y());
+    return QCursor(picture(assets::linkCursorPath()), hot.x(), hot.y());
 }
 
 } // namespace vorlith::ui

@@ -1,10 +1,13 @@
 #include "ui/theme.h"
 
 #include "assets/assets.h"
+#include "ui/rawpicture.h"
 
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPalette>
+#include <QPixmapCache>
+#include <QResource>
 #include <QWidget>
 
 namespace vorlith::ui {
@@ -27,10 +30,26 @@ QFont arialPoints(int points, bool bold)
     return f;
 }
 
-QPixmap picture(const QString &name)
+QPixmap picture(const QString &nameOrPath)
 {
     vorlith_init_assets();
-    return QPixmap(QStringLiteral(":/images/") + name);
+    static const QString images = QStringLiteral(":/images/");
+    const QString name = nameOrPath.startsWith(images) ? nameOrPath.mid(images.size()) : nameOrPath;
+    const QString key = QStringLiteral("vorlith:") + name;
+    QPixmap pic;
+    if (QPixmapCache::find(key, &pic))
+        return pic;
+    // The build made ready pixels of every PNG picture: a copy, where decoding
+    // the PNG would cost a start several milliseconds.
+    const QResource pixels(assets::pixelsPath(name));
+    QImage image;
+    if (pixels.isValid() && pixels.compressionAlgorithm() == QResource::NoCompression)
+        image = rawpicture::decode(QByteArrayView(reinterpret_cast<const char *>(pixels.data()),
+                                                  qsizetype(pixels.size())));
+    pic = image.isNull() ? QPixmap(images + name) : QPixmap::fromImage(std::move(image));
+    if (!pic.isNull())
+        QPixmapCache::insert(key, pic);
+    return pic;
 }
 
 QPixmap backgroundPicture(const QSize &size)

@@ -21,8 +21,10 @@ inline const QColor Banner{31, 74, 109};       ///< winner banner and titles
 QFont arial(int pixelSize, bool bold = false);
 QFont arialPoints(int points, bool bold = false);
 
-/// A picture from the compiled-in images, or an empty pixmap.
-QPixmap picture(const QString &name);
+/// A picture from the compiled-in images, named by its path under ":/images/"
+/// ("logo.png") or by its whole resource path; an empty pixmap when there is
+/// none. Pictures come ready to show, without decoding, and are cached.
+QPixmap picture(const QString &nameOrPath);
 
 /// The background picture of the main window, which the other windows copy.
 /// Painted when the compiled-in picture is missing.

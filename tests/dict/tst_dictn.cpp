@@ -1,18 +1,23 @@
 #include "dict/dictn.h"
 #include "dict/memoryrecords.h"
+#include "dict/wordindex.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QResource>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QtEndian>
+
 #include <algorithm>
 
 using vorlith::dict::MemoryRecords;
 using vorlith::dict::TDictn;
+using vorlith::dict::WordIndex;
 
 namespace {
 
@@ -117,6 +122,32 @@ QByteArray builtInBytes()
                       static_cast<qsizetype>(res.size()));
 }
 
+QByteArray builtInIndexBytes()
+{
+    vorlith::dict::initBuiltInWordList();
+    const QResource res(TDictn::builtInIndexResource());
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(res.data()),
+                                   static_cast<qsizetype>(res.size()));
+}
+
+// The first of \a words that \a dict answers otherwise than \a expected, or
+// a complaint when one answer is rare (then the comparison proves little);
+// empty when all is well.
+template <typename Expected>
+QString firstDifference(const TDictn &dict, const QList<QByteArray> &words, Expected &&expected)
+{
+    int hits = 0;
+    for (const QByteArray &w : words) {
+        const bool want = expected(w);
+        if (dict.isword(w) != want)
+            return QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(want);
+        hits += want ? 1 : 0;
+    }
+    if (hits <= words.size() / 5 || hits >= words.size() * 4 / 5)
+        return QStringLiteral("%1 words found of %2: too one-sided").arg(hits).arg(words.size());
+    return {};
+}
+
 QByteArray randomCase(QByteArray s, QRandomGenerator &rng)
 {
     for (char &c : s)
@@ -138,6 +169,13 @@ private Q_SLOTS:
     void lookupAnswers_data();
     void lookupAnswers();
     void answersMatchFileProbingOverBuiltInList();
+    void builtInListIsServedWithTheIndexMadeAtBuildTime();
+    void compiledIndexAnswersLikeAPlainSearch();
+    void indexThatDoesNotFitIsRefused_data();
+    void indexThatDoesNotFitIsRefused();
+    void damagedIndexStaysInsideTheList();
+    void indexToolRefusesListsItCannotServe_data();
+    void indexToolRefusesListsItCannotServe();
     void answersMatchFileProbingOverHandMadeLists_data();
     void answersMatchFileProbingOverHandMadeLists();
     void answersMatchFileProbingOverRandomLists();
@@ -281,17 +319,185 @@ void TestDictn::answersMatchFileProbingOverBuiltInList()
             w += rng.bounded(12) ? char('a' + rng.bounded(26)) : ' ';
         words << w;
     }
-    int hits = 0;
-    for (const QByteArray &w : std::as_const(words)) {
-        const bool expected = reference.isword(w);
-        if (dict.isword(w) != expected)
-            QFAIL(qPrintable(
-                QStringLiteral("\"%1\": expected %2").arg(QLatin1String(w)).arg(expected)));
-        hits += expected;
+    const QString difference =
+        firstDifference(dict, words, [&reference](const QByteArray &w) { return reference.isword(w); });
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestDictn::builtInListIsServedWithTheIndexMadeAtBuildTime()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    QVERIFY(dict.usesCompiledIndex());
+
+    const QResource list(TDictn::builtInResource());
+    const QResource index(TDictn::builtInIndexResource());
+    QVERIFY(index.isValid());
+    QCOMPARE(index.compressionAlgorithm(), QResource::NoCompression);
+    // Used where they lie in the executable: neither is copied.
+    MemoryRecords memory;
+    QVERIFY(memory.adopt(QByteArray::fromRawData(reinterpret_cast<const char *>(list.data()),
+                                                 qsizetype(list.size())),
+                         builtInIndexBytes()));
+    QCOMPARE(static_cast<const void *>(memory.records().data()),
+             static_cast<const void *>(list.data()));
+    QCOMPARE(static_cast<const void *>(memory.index().bytes().constData()),
+             static_cast<const void *>(index.data()));
+
+    // The index the build made is the one the program would make of the list
+    // with the same seed: current, and built by the same rules.
+    const QByteArray bytes = builtInBytes();
+    const QByteArray rebuilt =
+        WordIndex::build(bytes.constData(), bytes.size() / 15, memory.index().seed());
+    QVERIFY(rebuilt == builtInIndexBytes());
+
+    // A player's list is indexed as it is loaded.
+    const QString path = m_dir.filePath(QStringLiteral("English"));
+    QVERIFY(writeFile(path, records({"AA", "CAT"})));
+    QVERIFY(dict.loadwords(path));
+    QVERIFY(!dict.usesCompiledIndex());
+}
+
+void TestDictn::compiledIndexAnswersLikeAPlainSearch()
+{
+    TDictn dict;
+    QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
+    QVERIFY(dict.usesCompiledIndex());
+
+    // The plain search: is the normalised word one of the normalised records?
+    const QByteArray bytes = builtInBytes();
+    QSet<QByteArray> listed;
+    QList<QByteArray> cut; // the records that are the first 14 letters of longer words
+    for (qsizetype i = 0; i < bytes.size(); i += 15) {
+        const QByteArray rec = bytes.mid(i, 15);
+        listed.insert(recordWord(rec));
+        if (i > 0 && rec == bytes.mid(i - 15, 15))
+            cut << rec.mid(1);
     }
-    // Both outcomes well represented, or the comparison proves little.
-    QVERIFY(hits > words.size() / 5);
-    QVERIFY(hits < words.size() * 4 / 5);
+    QVERIFY(cut.size() > 1000);
+    const auto plain = [&listed](QByteArray word) {
+        word = trimSpaces(word.left(255).replace('\0', ' '));
+        return !word.isEmpty() && listed.contains(normalised(word, false));
+    };
+
+    QRandomGenerator rng(4711);
+    QList<QByteArray> words{"", " ", QByteArray(20, ' '), QByteArray("\0\0", 2), "\t"};
+    for (qsizetype i = 0; i < bytes.size(); i += 15 * 97) {
+        const QByteArray w = bytes.mid(i + 1, 14).trimmed();
+        words << w << w.toLower() << randomCase(w, rng) << "  " + w + ' ' << w + 'S' << w + "XQ"
+              << w.chopped(1) << w.mid(1) << w + QByteArray(15 - w.size(), 'A');
+    }
+    for (int i = 0; i < cut.size(); i += 7)
+        words << cut.at(i) << cut.at(i).toLower() << cut.at(i) + 'E' << cut.at(i) + "IZATION"
+              << cut.at(i).chopped(1);
+    for (int i = 0; i < 3000; ++i) {
+        QByteArray w;
+        const int len = rng.bounded(1, 20);
+        for (int k = 0; k < len; ++k)
+            w += char('A' + rng.bounded(26));
+        words << w;
+    }
+
+    const QString difference = firstDifference(dict, words, plain);
+    QVERIFY2(difference.isEmpty(), qPrintable(difference));
+}
+
+void TestDictn::indexThatDoesNotFitIsRefused_data()
+{
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QByteArray>("patch");
+    QTest::addColumn<int>("recordCount");
+    QTest::addColumn<int>("chop");
+
+    const auto le32 = [](quint32 v) {
+        QByteArray b(4, Qt::Uninitialized);
+        qToLittleEndian(v, b.data());
+        return b;
+    };
+    QTest::newRow("fits") << 0 << QByteArray() << 3 << 0;
+    QTest::newRow("another magic") << 0 << QByteArray("VWIY") << 3 << 0;
+    QTest::newRow("made for more records") << 0 << QByteArray() << 2 << 0;
+    QTest::newRow("made for fewer records") << 0 << QByteArray() << 4 << 0;
+    QTest::newRow("slots cut short") << 0 << QByteArray() << 3 << 4;
+    QTest::newRow("more slots claimed") << 24 << le32(4) << 3 << 0;
+    QTest::newRow("absurd slot count") << 24 << le32(200) << 3 << 0;
+    QTest::newRow("run longer than the table") << 28 << le32(1000) << 3 << 0;
+}
+
+void TestDictn::indexThatDoesNotFitIsRefused()
+{
+    QFETCH(int, offset);
+    QFETCH(QByteArray, patch);
+    QFETCH(int, recordCount);
+    QFETCH(int, chop);
+    const QByteArray list = records({"AA", "CAT", "DOG", "EMU"});
+    QByteArray index = WordIndex::build(list.constData(), 3, 42); // for the first three
+    index.replace(offset, patch.size(), patch);
+    index.chop(chop);
+
+    const bool fits = patch.isEmpty() && recordCount == 3 && chop == 0;
+    MemoryRecords memory;
+    QCOMPARE(memory.adopt(list.left(recordCount * 15), index), fits);
+    QCOMPARE(memory.recordCount(), fits ? 3 : 0);
+    QCOMPARE(memory.contains(vorlith::dict::makeSearchKey("cat")), fits);
+    QVERIFY(!memory.contains(vorlith::dict::makeSearchKey("cow")));
+}
+
+void TestDictn::damagedIndexStaysInsideTheList()
+{
+    const QByteArray list = records({"AA", "CAT", "DOG"});
+    const QByteArray good = WordIndex::build(list.constData(), 3, 7);
+    const int slots = int(good.size() - WordIndex::HeaderSize) / 4;
+
+    // Every slot taken, pointing past the records: a search must neither
+    // read outside them nor go round the table for ever.
+    QByteArray damaged = good;
+    for (int i = 0; i < slots; ++i)
+        qToLittleEndian<quint32>(quint32(1000 + i), damaged.data() + WordIndex::HeaderSize + i * 4);
+    qToLittleEndian<quint32>(quint32(slots), damaged.data() + 28);
+    MemoryRecords memory;
+    QVERIFY(memory.adopt(list, damaged));
+    for (const char *w : {"aa", "cat", "dog", "cow", "zzzzzzzzzzzzzz"})
+        QVERIFY2(!memory.contains(vorlith::dict::makeSearchKey(w)), w);
+}
+
+void TestDictn::indexToolRefusesListsItCannotServe_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("sorted and normalised") << records({"AA", "BB", "BB", "CAT"}) << true;
+    QTest::newRow("empty") << QByteArray() << true;
+    QTest::newRow("out of order") << records({"BB", "AA"}) << false;
+    QTest::newRow("lower case") << records({"aa", "bb"}) << false;
+    QTest::newRow("NUL byte") << QByteArray(record(30, QByteArray("A\0", 2)) + record(30, "BB"))
+                              << false;
+    QTest::newRow("partial record") << QByteArray(records({"AA"}) + "B") << false;
+}
+
+void TestDictn::indexToolRefusesListsItCannotServe()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(bool, accepted);
+    const QString listPath = m_dir.filePath(QStringLiteral("tool.rec"));
+    const QString indexPath = m_dir.filePath(QStringLiteral("tool.index"));
+    QFile::remove(indexPath);
+    QVERIFY(writeFile(listPath, list));
+
+    QProcess tool;
+    tool.start(QStringLiteral(VORLITH_DICTINDEX), {listPath, indexPath});
+    QVERIFY(tool.waitForFinished(30000));
+    QCOMPARE(tool.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(tool.exitCode() == 0, accepted);
+    QCOMPARE(QFile::exists(indexPath), accepted);
+    if (!accepted)
+        return;
+    QFile file(indexPath);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    MemoryRecords memory;
+    QVERIFY(memory.adopt(list, file.readAll()));
+    for (qsizetype i = 0; i < list.size(); i += 15)
+        QVERIFY(memory.contains(vorlith::dict::makeSearchKey(list.mid(i + 1, 14))));
+    QVERIFY(!memory.contains(vorlith::dict::makeSearchKey("cow")));
 }
 
 void TestDictn::answersMatchFileProbingOverHandMadeLists_data()
