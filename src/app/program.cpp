@@ -10,9 +10,12 @@
 #include "client/clientsession.h"
 #include "client/gamestartform.h"
 #include "client/launcher.h"
+#include "client/reviewroom.h"
 #include "client/roster.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
+#include "dict/wordfinder.h"
+#include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "tally/tallylist.h"
@@ -49,6 +52,9 @@ Program::Program(const Options &options)
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
                                                 [this](int n) { return draw(n); });
     m_server->setGame(m_game.get());
+    const auto wordsOn = [this](const std::array<int, 36> &board) { return wordFinder().find(board); };
+    m_computers = std::make_unique<host::ComputerTable>(*m_server, wordsOn, [this](int n) { return draw(n); });
+    m_wantedComputers = options.computerPlayers;
 
     m_spyList = std::make_unique<client::Tspylist>(background);
     m_tally = std::make_unique<tally::Ttallylist>(background, &m_chat->roster());
@@ -71,6 +77,20 @@ Program::Program(const Options &options)
     });
     launcher.setLaunchParameters(options.params);
 
+    chat.reviewRoom().setWordSource(wordsOn);
+    m_gameStart->setStrength(host::strengthName(options.strength));
+    connect(&chat.roster(), &client::Roster::ownArrival, this, [this, strength = options.strength] {
+        if (m_wantedComputers > 0 && hostsOwnTable())
+            m_computers->setPlayers(std::exchange(m_wantedComputers, 0), strength);
+    });
+    connect(m_computers.get(), &host::ComputerTable::settled, this, [this] {
+        if (m_pendingStart)
+            sendStart(m_pendingStart->first, std::exchange(m_pendingStart, std::nullopt)->second);
+    });
+    connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
+    connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
+    connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this, &Program::showComputerChoice);
+
     connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat, &client::Tchat::kicking);
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
     connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
@@ -84,8 +104,10 @@ Program::Program(const Options &options)
 
 Program::~Program()
 {
-    // The tally saves itself as it goes; the host stops before its game.
+    // The tally saves itself as it goes; the computer players leave before
+    // the host stops, and the host stops before its game.
     m_tally.reset();
+    m_computers.reset();
     m_server->setGame(nullptr);
 }
 
@@ -132,12 +154,51 @@ void Program::savePhrases(const QStringList &phrases)
     }
 }
 
+const dict::WordFinder &Program::wordFinder()
+{
+    if (!m_finder)
+        m_finder = std::make_unique<dict::WordFinder>(*m_dictionary);
+    return *m_finder;
+}
+
+bool Program::hostsOwnTable() const
+{
+    return m_server->isListening() && m_chat->launcher().isHost() && m_chat->session().ownNumber() == 1;
+}
+
+void Program::showComputerChoice()
+{
+    const int atTable = m_computers->count();
+    m_gameStart->setComputerPlayerLimit(
+        hostsOwnTable() ? std::min(host::ComputerTable::MaxPlayers, atTable + m_computers->freeSeats()) : 0);
+    // What the player is choosing in the open dialog is left alone.
+    if (!m_gameStart->isVisible()) {
+        m_gameStart->setComputerPlayers(atTable);
+        if (atTable > 0)
+            m_gameStart->setStrength(host::strengthName(m_computers->strength()));
+    }
+}
+
 void Program::startGame(int rounds, int creationTime)
 {
-    m_chat->session().send(net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
     m_gameStart->hide();
     if (m_chat->state().settingsLoaded)
         saveSettings();
+    if (hostsOwnTable()) {
+        const std::optional<host::Strength> strength = host::strengthFromName(m_gameStart->strength());
+        m_computers->setPlayers(m_gameStart->computerPlayers(), strength.value_or(host::Strength::Normal));
+    }
+    // The game starts once the computer players sit at the table: joining
+    // while a round runs, they would sit it out.
+    if (m_computers->isSettled())
+        sendStart(rounds, creationTime);
+    else
+        m_pendingStart = {rounds, creationTime};
+}
+
+void Program::sendStart(int rounds, int creationTime)
+{
+    m_chat->session().send(net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
 }
 
 } // namespace vorlith::app

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "host/computerplan.h"
+
 #include <QObject>
 #include <QStringList>
 
 #include <QRandomGenerator>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace vorlith::chat {
 class SoundOutput;
@@ -17,6 +21,7 @@ class Tgamestart;
 class Tspylist;
 } // namespace vorlith::client
 namespace vorlith::host {
+class ComputerTable;
 class GameEngine;
 class TServer;
 } // namespace vorlith::host
@@ -25,7 +30,8 @@ class Ttallylist;
 }
 namespace vorlith::dict {
 class TDictn;
-}
+class WordFinder;
+} // namespace vorlith::dict
 namespace vorlith::ui {
 class Tabout;
 class Thelp;
@@ -49,6 +55,10 @@ public:
         QString gamePort{QStringLiteral("7772")};     ///< the host engine's port
         QString presencePort{QStringLiteral("9001")}; ///< the lobby program's port
         chat::SoundOutput *soundOutput{nullptr};      ///< real sounds when null
+        /// Computer players to seat once this program hosts and its own
+        /// window holds slot 1, and their strength.
+        int computerPlayers{0};
+        host::Strength strength{host::Strength::Normal};
     };
 
     explicit Program(const Options &options);
@@ -67,6 +77,10 @@ public:
     chat::Tphrases &phrases() { return *m_phrases; }
     tally::Ttallylist &tally() { return *m_tally; }
     host::GameEngine &game() { return *m_game; }
+    host::ComputerTable &computers() { return *m_computers; }
+    /// The words of the program's list, for the review and the computer
+    /// players; read from the list at first use.
+    const dict::WordFinder &wordFinder();
     Settings &settings() { return *m_settings; }
 
 Q_SIGNALS:
@@ -78,6 +92,12 @@ private:
     void saveSettings();
     void savePhrases(const QStringList &phrases);
     void startGame(int rounds, int creationTime);
+    void sendStart(int rounds, int creationTime);
+    /// True while this program hosts and its own window holds slot 1: the
+    /// computer players join only then.
+    bool hostsOwnTable() const;
+    /// Brings the dialog's computer-player choice in line with the table.
+    void showComputerChoice();
     /// A number from 0 to n - 1 from the one generator: the host's deal and
     /// the client's shuffle both draw here.
     int draw(int n);
@@ -93,6 +113,12 @@ private:
     std::unique_ptr<dict::TDictn> m_dictionary;
     std::unique_ptr<host::TServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
+    std::unique_ptr<dict::WordFinder> m_finder;
+    std::unique_ptr<host::ComputerTable> m_computers;
+    /// Computer players asked for on the command line, not yet seated.
+    int m_wantedComputers{0};
+    /// A start that waits for computer players on their way to the table.
+    std::optional<std::pair<int, int>> m_pendingStart;
     std::unique_ptr<client::Tspylist> m_spyList;
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
