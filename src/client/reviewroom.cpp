@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
+#include <QKeyEvent>
 
 namespace vorlith::client {
 
@@ -29,13 +29,32 @@ QLabel *textLabel(QWidget *parent, const char *name, const QRect &geometry, cons
     return label;
 }
 
+/// The panel closes with Escape from whatever inside it has the focus.
+class ReviewPanel : public QFrame
+{
+public:
+    ReviewPanel(QWidget *parent, std::function<void()> close) : QFrame(parent), m_close(std::move(close)) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier)
+            m_close();
+        else
+            QFrame::keyPressEvent(event);
+    }
+
+private:
+    std::function<void()> m_close;
+};
+
 } // namespace
 
 ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow, ResultsPanel &results,
                        QObject *parent)
     : QObject(parent), m_board(board), m_flow(flow)
 {
-    m_panel = new QFrame(panel);
+    m_panel = new ReviewPanel(panel, [this] { hideReview(); });
     m_panel->setObjectName(QStringLiteral("panel_review"));
     m_panel->setGeometry(3, 3, 412, 520);
     m_panel->setStyleSheet(
@@ -69,8 +88,6 @@ ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow,
         hideReview();
         flow.button_showClick(); // the results under it close too
     });
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_panel, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &ReviewRoom::hideReview);
     m_panel->hide();
 
     m_action = new QAction(QStringLiteral("Words on This Board"), this);
