@@ -69,7 +69,8 @@ int main(int argc, char **argv)
     std::vector<std::unique_ptr<host::ComputerTable>> tables;
     for (Strength strength : {Strength::Easy, Strength::Normal, Strength::Hard}) {
         tables.push_back(std::make_unique<host::ComputerTable>(
-            server, [&finder](const std::array<int, 36> &board) { return finder.find(board); }, random));
+            server, [&finder](const std::array<int, 36> &board) { return finder.find(board); },
+            random));
         tables.back()->setManual(true);
         tables.back()->setPlayers(1, strength);
         while (!tables.back()->isSettled()) {
@@ -98,7 +99,8 @@ int main(int argc, char **argv)
     elapsed.start();
     // The game starts as if the first player's program had asked for it.
     server.dispatcher().enqueue(
-        QByteArray("CMD_startgame+bench+") + QByteArray::number(rounds) + "+" + QByteArray::number(Seconds) + "+",
+        QByteArray("CMD_startgame+bench+") + QByteArray::number(rounds) + "+" +
+            QByteArray::number(Seconds) + "+",
         net::LineOrigin{firstSlot, server.registry().record(firstSlot)->connectionSerial});
     settle();
     for (int round = 0; round < rounds; ++round) {
@@ -120,14 +122,16 @@ int main(int argc, char **argv)
           << elapsed.elapsed() / 1000.0 << " s to run)\n";
     for (ComputerPlayer *p : players) {
         const qint64 points = server.registry().record(p->slot())->totalScore;
-        out() << QStringLiteral("  %1: %2 words a minute accepted (%3 tried, %4 refused), %5 points a minute, "
-                                "%6 points a word\n")
+        out() << QStringLiteral(
+                     "  %1: %2 words a minute accepted (%3 tried, %4 refused), %5 points a minute, "
+                     "%6 points a word\n")
                      .arg(host::strengthName(p->strength()), 6)
                      .arg(p->acceptedWords() / minutes, 0, 'f', 1)
                      .arg(p->triesSent() / minutes, 0, 'f', 1)
                      .arg(p->refusedWords() / minutes, 0, 'f', 1)
                      .arg(points / minutes, 0, 'f', 0)
-                     .arg(p->acceptedWords() ? double(points) / p->acceptedWords() : 0.0, 0, 'f', 1);
+                     .arg(p->acceptedWords() ? double(points) / p->acceptedWords() : 0.0, 0, 'f',
+                          1);
     }
     out().flush();
     return 0;

@@ -7,7 +7,8 @@
 
 namespace vorlith::client {
 
-Review reviewRound(const std::vector<dict::FoundWord> &onBoard, const RoundResults &results)
+Review reviewRound(const std::vector<dict::FoundWord> &onBoard, const RoundResults &results,
+                   int listed)
 {
     // Who found what: the host keeps words as they were sent, in any case.
     QHash<QString, QStringList> finders;
@@ -22,22 +23,23 @@ Review reviewRound(const std::vector<dict::FoundWord> &onBoard, const RoundResul
             if (who.isEmpty())
                 foundOrder.append(word);
             // A seat left empty before the round ended still shows its words.
-            const QString name = seat.name == tally::emptySeatName() ? QStringLiteral("a player who left") : seat.name;
+            const QString name = seat.name == tally::emptySeatName()
+                                     ? QStringLiteral("a player who left")
+                                     : seat.name;
             if (!who.contains(name))
                 who.append(name);
         }
     }
 
     Review review;
-    review.words.reserve(onBoard.size());
     for (const dict::FoundWord &found : onBoard) {
         ReviewWord word{found.word, found.score, finders.take(found.word)};
         if (!word.foundBy.isEmpty())
             ++review.foundWords;
         review.bestScore += found.score;
-        review.words.push_back(std::move(word));
+        if (review.boardWords++ < listed || !word.foundBy.isEmpty())
+            review.words.push_back(std::move(word));
     }
-    review.boardWords = int(onBoard.size());
     for (const QString &word : foundOrder) {
         if (finders.contains(word)) {
             const int length = int(word.size());

@@ -27,8 +27,9 @@ struct ReviewWord
 /// What a board held, by this program's word list, beside what the table found.
 struct Review
 {
-    /// The board's words longest first, then alphabetical; after them the
-    /// words the table found that the list lacks.
+    /// The board's best words, longest first, then alphabetical, with every
+    /// word the table found among them; after them the words the table found
+    /// that the list lacks.
     std::vector<ReviewWord> words;
     int boardWords{0};   ///< the words of the list the board spells
     qint64 bestScore{0}; ///< all of them together: the most one player could score
@@ -37,7 +38,9 @@ struct Review
 
 /// The review of a round: \a onBoard are the words the list finds on the
 /// board (longest first), \a results the seats' names and accepted words.
-Review reviewRound(const std::vector<dict::FoundWord> &onBoard, const RoundResults &results);
+/// The first \a listed words of the board are listed, and those found.
+Review reviewRound(const std::vector<dict::FoundWord> &onBoard, const RoundResults &results,
+                   int listed = 200);
 
 /// The row the review shows for \a word ("STRANGE  49  found by Kim, Ann").
 QString reviewRow(const ReviewWord &word);

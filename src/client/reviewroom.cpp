@@ -8,10 +8,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QKeyEvent>
 
 namespace vorlith::client {
 
@@ -33,7 +33,10 @@ QLabel *textLabel(QWidget *parent, const char *name, const QRect &geometry, cons
 class ReviewPanel : public QFrame
 {
 public:
-    ReviewPanel(QWidget *parent, std::function<void()> close) : QFrame(parent), m_close(std::move(close)) {}
+    ReviewPanel(QWidget *parent, std::function<void()> close)
+        : QFrame(parent), m_close(std::move(close))
+    {
+    }
 
 protected:
     void keyPressEvent(QKeyEvent *event) override
@@ -50,19 +53,21 @@ private:
 
 } // namespace
 
-ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow, ResultsPanel &results,
-                       QObject *parent)
+ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow,
+                       ResultsPanel &results, QObject *parent)
     : QObject(parent), m_board(board), m_flow(flow)
 {
     m_panel = new ReviewPanel(panel, [this] { hideReview(); });
     m_panel->setObjectName(QStringLiteral("panel_review"));
     m_panel->setGeometry(3, 3, 412, 520);
-    m_panel->setStyleSheet(
-        QStringLiteral("#panel_review { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"));
+    m_panel->setStyleSheet(QStringLiteral(
+        "#panel_review { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"));
 
-    QLabel *title = textLabel(m_panel, "label_reviewtitle", QRect(10, 6, 392, 24), ui::arial(15, true));
+    QLabel *title =
+        textLabel(m_panel, "label_reviewtitle", QRect(10, 6, 392, 24), ui::arial(15, true));
     title->setText(QStringLiteral("Words on this board"));
-    m_summary = textLabel(m_panel, "label_reviewsummary", QRect(10, 32, 392, 34), ui::arial(12, true));
+    m_summary =
+        textLabel(m_panel, "label_reviewsummary", QRect(10, 32, 392, 34), ui::arial(12, true));
     m_summary->setAccessibleDescription(QStringLiteral("What the board held"));
     m_source = textLabel(m_panel, "label_reviewsource", QRect(10, 66, 392, 18), ui::arial(11));
     m_source->setAccessibleDescription(QStringLiteral("Word list"));
@@ -80,7 +85,8 @@ ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow,
     back->setGeometry(10, 490, 100, 24);
     back->setFont(ui::arial(11, true));
     connect(back, &QPushButton::clicked, this, &ReviewRoom::hideReview);
-    auto *close = new ui::ImageButton(QStringLiteral("Close"), QStringLiteral("button_show.png"), m_panel);
+    auto *close =
+        new ui::ImageButton(QStringLiteral("Close"), QStringLiteral("button_show.png"), m_panel);
     close->setObjectName(QStringLiteral("button_reviewclose"));
     close->setAccessibleName(QStringLiteral("Close the words on this board"));
     close->move(303, 487);
@@ -105,15 +111,24 @@ void ReviewRoom::roundOver()
 {
     if (!m_words)
         return;
-    m_review = reviewRound(m_words(m_board.dealt()), m_flow.results());
+    m_review = reviewRound(m_words(m_board.dealt()), m_flow.results(), Listed);
 
-    m_summary->setText(QStringLiteral("%1 words, best possible score %2. Found at the table: %3.")
-                           .arg(m_review.boardWords)
-                           .arg(m_review.bestScore)
-                           .arg(m_review.foundWords));
+    QString summary = QStringLiteral("%1 words, best possible score %2. Found at the table: %3.")
+                          .arg(m_review.boardWords)
+                          .arg(m_review.bestScore)
+                          .arg(m_review.foundWords);
+    if (m_review.boardWords > Listed)
+        summary += QStringLiteral(" Listed: the best %1 and every word found.").arg(Listed);
+    m_summary->setText(summary);
     const bool hostList = m_isHost && m_isHost();
-    m_source->setText(hostList ? QStringLiteral("By the word list the host judged this round by.")
-                               : QStringLiteral("By this program's own word list; the host's may differ."));
+    m_source->setText(
+        hostList ? QStringLiteral("By the word list the host judged this round by.")
+                 : QStringLiteral("By this program's own word list; the host's may differ."));
+    m_action->setEnabled(true);
+}
+
+void ReviewRoom::fillList()
+{
     m_list->clear();
     QFont found = m_list->font();
     found.setBold(true);
@@ -124,7 +139,6 @@ void ReviewRoom::roundOver()
             item->setForeground(QColor(31, 110, 60));
         }
     }
-    m_action->setEnabled(true);
 }
 
 void ReviewRoom::roundStarted()
@@ -137,8 +151,10 @@ void ReviewRoom::showReview()
 {
     if (!m_action->isEnabled())
         return;
-    if (!m_panel->isVisible())
+    if (!m_panel->isVisible()) {
         m_focusBefore = QApplication::focusWidget();
+        fillList();
+    }
     m_panel->show();
     m_panel->raise();
     m_list->setFocus(Qt::OtherFocusReason);
@@ -151,6 +167,9 @@ void ReviewRoom::hideReview()
     if (!m_panel->isVisible())
         return;
     m_panel->hide();
+    // A board holds a thousand words or more: while nobody looks, they are
+    // not kept as rows that a screen reader would walk through.
+    m_list->clear();
     if (m_focusBefore)
         m_focusBefore->setFocus(Qt::OtherFocusReason);
 }

@@ -20,7 +20,7 @@ class BoardModel;
 class ResultsPanel;
 
 /// The round review over the board (panel_review): after a round's results,
-/// every word the board held by this program's word list, longest first,
+/// the best words the board held by this program's word list, longest first,
 /// with how many there were and the best possible score, the words somebody
 /// at the table found marked with their names. It opens from the results
 /// panel's Board Words button or View > Words on This Board, and closes with
@@ -30,7 +30,11 @@ class ReviewRoom : public QObject
     Q_OBJECT
 public:
     /// The words this program's list finds on a board, longest first.
-    using WordSource = std::function<std::vector<dict::FoundWord>(const std::array<int, 36> &board)>;
+    using WordSource =
+        std::function<std::vector<dict::FoundWord>(const std::array<int, 36> &board)>;
+    /// The review lists the board's best words up to this many, and every
+    /// word found at the table.
+    static constexpr int Listed = 200;
 
     ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow, ResultsPanel &results,
                QObject *parent = nullptr);
@@ -42,6 +46,7 @@ public:
     /// View > Words on This Board: enabled while a review is there to show.
     QAction *showAction() const { return m_action; }
     QFrame *panel() const { return m_panel; }
+    /// The rows of the review while it is shown; empty while it is not.
     QListWidget *list() const { return m_list; }
     QLabel *summaryLabel() const { return m_summary; }
     QLabel *sourceLabel() const { return m_source; }
@@ -53,6 +58,7 @@ public:
 private:
     void roundOver();
     void roundStarted();
+    void fillList();
 
     const BoardModel &m_board;
     RoundFlow &m_flow;

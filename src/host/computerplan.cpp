@@ -15,7 +15,8 @@ struct Names
     Strength strength;
     const char *name;
 };
-constexpr Names StrengthNames[] = {{Strength::Easy, "Easy"}, {Strength::Normal, "Normal"}, {Strength::Hard, "Hard"}};
+constexpr Names StrengthNames[] = {
+    {Strength::Easy, "Easy"}, {Strength::Normal, "Normal"}, {Strength::Hard, "Hard"}};
 
 /// A number from 0 to n - 1, whatever the source answers.
 int draw(const PlanRandom &random, int n)
@@ -34,8 +35,8 @@ QChar letterOf(int code)
 class Planner
 {
 public:
-    Planner(const std::vector<dict::FoundWord> &onBoard, const std::array<int, 36> &board, const PlayStyle &style,
-            const PlanRandom &random)
+    Planner(const std::vector<dict::FoundWord> &onBoard, const std::array<int, 36> &board,
+            const PlayStyle &style, const PlanRandom &random)
         : m_onBoard(onBoard), m_board(board), m_style(style), m_random(random)
     {
         for (const dict::FoundWord &found : onBoard) {
@@ -139,16 +140,31 @@ PlayStyle playStyle(Strength strength)
 {
     switch (strength) {
     case Strength::Easy:
-        return {.wordsPerMinute = 6, .shortest = 3, .longest = 4, .missPercent = 40, .wrongPercent = 20,
-                .longWordBias = 0, .firstLookSeconds = 6};
+        return {.wordsPerMinute = 6,
+                .shortest = 3,
+                .longest = 4,
+                .missPercent = 40,
+                .wrongPercent = 20,
+                .longWordBias = 0,
+                .firstLookSeconds = 6};
     case Strength::Normal:
-        return {.wordsPerMinute = 10, .shortest = 3, .longest = 6, .missPercent = 20, .wrongPercent = 10,
-                .longWordBias = 0, .firstLookSeconds = 4};
+        return {.wordsPerMinute = 10,
+                .shortest = 3,
+                .longest = 6,
+                .missPercent = 20,
+                .wrongPercent = 10,
+                .longWordBias = 0,
+                .firstLookSeconds = 4};
     case Strength::Hard:
         break;
     }
-    return {.wordsPerMinute = 15, .shortest = 4, .longest = 9, .missPercent = 10, .wrongPercent = 3,
-            .longWordBias = 1, .firstLookSeconds = 2};
+    return {.wordsPerMinute = 15,
+            .shortest = 4,
+            .longest = 9,
+            .missPercent = 10,
+            .wrongPercent = 3,
+            .longWordBias = 1,
+            .firstLookSeconds = 2};
 }
 
 bool boardSpells(const std::array<int, 36> &board, QStringView word)
@@ -166,8 +182,9 @@ bool boardSpells(const std::array<int, 36> &board, QStringView word)
     return true;
 }
 
-std::vector<PlannedWord> planRound(const std::vector<dict::FoundWord> &onBoard, const std::array<int, 36> &board,
-                                   int seconds, const PlayStyle &style, const PlanRandom &random)
+std::vector<PlannedWord> planRound(const std::vector<dict::FoundWord> &onBoard,
+                                   const std::array<int, 36> &board, int seconds,
+                                   const PlayStyle &style, const PlanRandom &random)
 {
     std::vector<PlannedWord> plan;
     if (style.wordsPerMinute <= 0)

@@ -63,8 +63,9 @@ using PlanRandom = std::function<int(int n)>;
 /// round's last second. Every try is spelled from the board's letters; a
 /// wrong one is either a word already tried or letters the board spells that
 /// are no word.
-std::vector<PlannedWord> planRound(const std::vector<dict::FoundWord> &onBoard, const std::array<int, 36> &board,
-                                   int seconds, const PlayStyle &style, const PlanRandom &random);
+std::vector<PlannedWord> planRound(const std::vector<dict::FoundWord> &onBoard,
+                                   const std::array<int, 36> &board, int seconds,
+                                   const PlayStyle &style, const PlanRandom &random);
 
 /// True when every letter of \a word (A-Z) takes a cell of \a board of its own.
 bool boardSpells(const std::array<int, 36> &board, QStringView word);

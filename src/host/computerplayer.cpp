@@ -23,10 +23,11 @@ bool isSeat(int slot)
 
 } // namespace
 
-ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSource words, PlanRandom random,
-                               QObject *parent)
-    : QObject(parent), m_name(name), m_strength(strength), m_words(std::move(words)), m_random(std::move(random)),
-      m_sock(new net::Sock(this)), m_dispatcher(std::chrono::milliseconds(1), this)
+ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSource words,
+                               PlanRandom random, QObject *parent)
+    : QObject(parent), m_name(name), m_strength(strength), m_words(std::move(words)),
+      m_random(std::move(random)), m_sock(new net::Sock(this)),
+      m_dispatcher(std::chrono::milliseconds(1), this)
 {
     m_sock->setHostName(QStringLiteral("127.0.0.1"));
     m_sock->setConnectTimeout(ConnectTimeoutMs);
@@ -53,17 +54,23 @@ ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSourc
     on(proto::cmd::makeboard, &ComputerPlayer::makeboard);
     on(proto::cmd::roundstarting, &ComputerPlayer::roundstart);
     on(proto::cmd::winner, &ComputerPlayer::winner);
-    m_dispatcher.addCommand(proto::cmd::hisword, [this](const QString &f, const LineOrigin &) { verdict(f, true); });
-    m_dispatcher.addCommand(proto::cmd::notvalid, [this](const QString &f, const LineOrigin &) { verdict(f, false); });
-    m_dispatcher.addCommand(proto::cmd::full, [this](const QString &, const LineOrigin &) { leave(); });
+    m_dispatcher.addCommand(proto::cmd::hisword,
+                            [this](const QString &f, const LineOrigin &) { verdict(f, true); });
+    m_dispatcher.addCommand(proto::cmd::notvalid,
+                            [this](const QString &f, const LineOrigin &) { verdict(f, false); });
+    m_dispatcher.addCommand(proto::cmd::full,
+                            [this](const QString &, const LineOrigin &) { leave(); });
     // A game start clears every seat's watching; a round over ends the tries.
-    m_dispatcher.addCommand(proto::cmd::startgame, [this](const QString &, const LineOrigin &) { m_watching = false; });
-    m_dispatcher.addCommand(proto::cmd::roundover, [this](const QString &, const LineOrigin &) { dropPlan(); });
+    m_dispatcher.addCommand(proto::cmd::startgame,
+                            [this](const QString &, const LineOrigin &) { m_watching = false; });
+    m_dispatcher.addCommand(proto::cmd::roundover,
+                            [this](const QString &, const LineOrigin &) { dropPlan(); });
     // Joining while a round runs, it waits for the next: the time left is
     // not sent.
-    for (const char *ignored : {proto::cmd::chat, proto::cmd::action, proto::cmd::playasound, proto::cmd::hisscore,
-                                proto::cmd::playerdisconnected, proto::cmd::havewrongversion,
-                                proto::cmd::wrongversion, proto::cmd::gamestats})
+    for (const char *ignored :
+         {proto::cmd::chat, proto::cmd::action, proto::cmd::playasound, proto::cmd::hisscore,
+          proto::cmd::playerdisconnected, proto::cmd::havewrongversion, proto::cmd::wrongversion,
+          proto::cmd::gamestats})
         m_dispatcher.addCommand(ignored, [](const QString &, const LineOrigin &) {});
 }
 
@@ -129,7 +136,8 @@ void ComputerPlayer::sockRead()
 void ComputerPlayer::sockInfo(const QString &text)
 {
     // The lines still waiting are of no use to a player that has gone.
-    if (text == QLatin1String("Socket Closed") || (!m_sock->isConnected() && text.startsWith(QLatin1String("Error #"))))
+    if (text == QLatin1String("Socket Closed") ||
+        (!m_sock->isConnected() && text.startsWith(QLatin1String("Error #"))))
         end();
 }
 
@@ -229,7 +237,8 @@ void ComputerPlayer::roundstart(const QString &fields)
 void ComputerPlayer::winner(const QString &fields)
 {
     const QString name = proto::readWinner(fields);
-    static const char *const lines[] = {"Good game!", "Good game, everyone. Well played!", "gg, that was fun."};
+    static const char *const lines[] = {"Good game!", "Good game, everyone. Well played!",
+                                        "gg, that was fun."};
     m_pendingChat = name == m_name ? QStringLiteral("Good game! That one went my way.")
                                    : QString::fromLatin1(lines[pick(3)]);
     // A moment later, as a person would type it.

@@ -36,7 +36,8 @@ class ComputerPlayer : public QObject
     Q_OBJECT
 public:
     /// The words the host would accept on a board, longest first.
-    using WordSource = std::function<std::vector<dict::FoundWord>(const std::array<int, 36> &board)>;
+    using WordSource =
+        std::function<std::vector<dict::FoundWord>(const std::array<int, 36> &board)>;
     static constexpr std::chrono::milliseconds TickInterval{1000};
     /// It says nothing sooner than this after its last chat line.
     static constexpr int ChatGapSeconds = 30;

@@ -7,7 +7,8 @@
 
 namespace vorlith::host {
 
-ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random, QObject *parent)
+ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random,
+                             QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
 }
@@ -35,7 +36,8 @@ int ComputerTable::freeSeats() const
 
 bool ComputerTable::isSettled() const
 {
-    return std::all_of(m_players.begin(), m_players.end(), [](const auto &player) { return player->isSeated(); });
+    return std::all_of(m_players.begin(), m_players.end(),
+                       [](const auto &player) { return player->isSeated(); });
 }
 
 void ComputerTable::setPlayers(int count, Strength strength)
@@ -66,7 +68,8 @@ QString ComputerTable::freeName() const
         const bool taken = std::any_of(m_players.begin(), m_players.end(),
                                        [&](const auto &player) { return player->name() == name; });
         const QList<int> slots = registry.activeSlots();
-        if (!taken && std::none_of(slots.begin(), slots.end(), [&](int s) { return registry.name(s) == name; }))
+        if (!taken && std::none_of(slots.begin(), slots.end(),
+                                   [&](int s) { return registry.name(s) == name; }))
             return name;
     }
 }

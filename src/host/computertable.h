@@ -27,7 +27,8 @@ public:
     static constexpr int MaxPlayers = 5;
 
     /// \a server must be listening before players are added.
-    ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random, QObject *parent = nullptr);
+    ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random,
+                  QObject *parent = nullptr);
     ~ComputerTable() override;
 
     /// Brings the computer players at the table to \a count (0 to MaxPlayers),

@@ -16,7 +16,8 @@ private Q_SLOTS:
 
 void TestBoardReview::marksWhatTheTableFound()
 {
-    const std::vector<dict::FoundWord> onBoard{{"STRANGE", 49}, {"RANGE", 25}, {"ANGER", 25}, {"TEA", 9}};
+    const std::vector<dict::FoundWord> onBoard{
+        {"STRANGE", 49}, {"RANGE", 25}, {"ANGER", 25}, {"TEA", 9}};
     client::RoundResults results{};
     results[0] = {QStringLiteral("Kim"), {"RANGE:25", "tea:9"}};
     results[1] = {QStringLiteral("Robot 1"), {"TEA:9", "RANGE:25", "GRANTS:36"}};
@@ -36,9 +37,22 @@ void TestBoardReview::marksWhatTheTableFound()
     };
     QCOMPARE(review.words, expected);
     QCOMPARE(client::reviewRow(review.words[0]), QStringLiteral("STRANGE  49"));
-    QCOMPARE(client::reviewRow(review.words[1]), QStringLiteral("RANGE  25  found by Kim, Robot 1"));
+    QCOMPARE(client::reviewRow(review.words[1]),
+             QStringLiteral("RANGE  25  found by Kim, Robot 1"));
     QCOMPARE(client::reviewRow(review.words[4]),
              QStringLiteral("GRANTS  36  found by Robot 1 (not in this program's list)"));
+
+    // Listing the best two: the words found further down stay listed.
+    const client::Review best = client::reviewRound(onBoard, results, 2);
+    QCOMPARE(best.boardWords, 4);
+    QCOMPARE(best.foundWords, 3);
+    QStringList listed;
+    for (const ReviewWord &w : best.words)
+        listed << w.word;
+    QCOMPARE(listed, (QStringList{"STRANGE", "RANGE", "ANGER", "TEA", "GRANTS"}));
+    const client::Review top = client::reviewRound(onBoard, client::RoundResults{}, 2);
+    QCOMPARE(top.words.size(), size_t(2));
+    QCOMPARE(top.bestScore, review.bestScore);
 
     const client::Review empty = client::reviewRound({}, client::RoundResults{});
     QVERIFY(empty.words.empty());

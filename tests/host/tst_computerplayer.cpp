@@ -128,7 +128,8 @@ void TestComputerPlayer::aRoundPlansAsItsStrengthPlays()
         QSet<QString> words;
         for (const dict::FoundWord &f : onBoard)
             words.insert(f.word);
-        const std::vector<host::PlannedWord> plan = host::planRound(onBoard, board, Seconds, style, random);
+        const std::vector<host::PlannedWord> plan =
+            host::planRound(onBoard, board, Seconds, style, random);
 
         QSet<QString> tried;
         int last = 0;
@@ -141,7 +142,8 @@ void TestComputerPlayer::aRoundPlansAsItsStrengthPlays()
             if (!words.contains(p.word) || tried.contains(p.word)) {
                 ++wrong;
             } else {
-                QVERIFY2(p.word.size() >= style.shortest && p.word.size() <= style.longest, qPrintable(p.word));
+                QVERIFY2(p.word.size() >= style.shortest && p.word.size() <= style.longest,
+                         qPrintable(p.word));
                 goodLetters += int(p.word.size());
             }
             tried.insert(p.word);
@@ -149,16 +151,19 @@ void TestComputerPlayer::aRoundPlansAsItsStrengthPlays()
         tries += int(plan.size());
     }
     const double perMinute = tries * 60.0 / (Rounds * Seconds);
-    QVERIFY2(perMinute >= fewestPerMinute && perMinute <= mostPerMinute, qPrintable(QString::number(perMinute)));
+    QVERIFY2(perMinute >= fewestPerMinute && perMinute <= mostPerMinute,
+             qPrintable(QString::number(perMinute)));
     const double wrongPercent = 100.0 * wrong / tries;
     QVERIFY2(wrongPercent >= style.wrongPercent / 2.0 && wrongPercent <= style.wrongPercent * 2.0,
              qPrintable(QString::number(wrongPercent)));
     const double meanLength = double(goodLetters) / (tries - wrong);
-    QVERIFY2(meanLength >= shortestMean && meanLength <= longestMean, qPrintable(QString::number(meanLength)));
+    QVERIFY2(meanLength >= shortestMean && meanLength <= longestMean,
+             qPrintable(QString::number(meanLength)));
 
     // No words, no time or no pace: nothing to try, and no endless plan.
     QVERIFY(host::planRound({}, dealtBoard(m_rng), Seconds, style, random).size() <= 3);
-    QVERIFY(host::planRound(m_finder->find(dealtBoard(m_rng)), dealtBoard(m_rng), 1, style, random).empty());
+    QVERIFY(host::planRound(m_finder->find(dealtBoard(m_rng)), dealtBoard(m_rng), 1, style, random)
+                .empty());
 }
 
 void TestComputerPlayer::startHost()
@@ -238,7 +243,8 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     for (int slot : {2, 3}) {
         const QList<QByteArray> chats = chatsFrom(slot);
         QCOMPARE(chats.size(), 1);
-        QVERIFY2(chats[0].contains(" chats: ") && chats[0].contains("computer player") && chats[0].endsWith("|clTeal"),
+        QVERIFY2(chats[0].contains(" chats: ") && chats[0].contains("computer player") &&
+                     chats[0].endsWith("|clTeal"),
                  chats[0].constData());
     }
     QCOMPARE(m_table->freeSeats(), 3);
@@ -251,7 +257,8 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     // The clock sends each try at its second, and nothing else.
     for (int s = 1; s <= 30; ++s) {
         second();
-        const auto due = std::count_if(plan.begin(), plan.end(), [s](const auto &p) { return p.second <= s; });
+        const auto due =
+            std::count_if(plan.begin(), plan.end(), [s](const auto &p) { return p.second <= s; });
         QCOMPARE(qsizetype(first->triesOut()), qsizetype(due));
         QCOMPARE(first->triesSent(), int(due));
     }
@@ -259,9 +266,12 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     QVERIFY(first->acceptedWords() > 0);
 
     second(4);
-    const auto over = std::find_if(kim->lines.begin(), kim->lines.end(), [](const QByteArray &l) { return l.startsWith("CMD_roundover"); });
+    const auto over = std::find_if(kim->lines.begin(), kim->lines.end(), [](const QByteArray &l) {
+        return l.startsWith("CMD_roundover");
+    });
     QVERIFY(over != kim->lines.end());
-    const QList<net::proto::SeatResult> results = net::proto::readRoundOver(QString::fromLatin1(over->mid(14)));
+    const QList<net::proto::SeatResult> results =
+        net::proto::readRoundOver(QString::fromLatin1(over->mid(14)));
     const Board board = m_game->board();
     QSet<QString> onBoard;
     for (const dict::FoundWord &f : m_finder->find(board))
@@ -277,11 +287,13 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     // the first tick: each says "good game" a moment after the first, and
     // nothing after the second, which comes within half a minute.
     second(20);
-    QVERIFY(std::any_of(kim->lines.begin(), kim->lines.end(), [](const QByteArray &l) { return l.startsWith("CMD_winner+"); }));
+    QVERIFY(std::any_of(kim->lines.begin(), kim->lines.end(),
+                        [](const QByteArray &l) { return l.startsWith("CMD_winner+"); }));
     kim->sendLine("CMD_startgame+Kim+1+-3+");
     settle();
-    const QByteArray boardLine = *std::find_if(kim->lines.rbegin(), kim->lines.rend(),
-                                               [](const QByteArray &l) { return l.startsWith("CMD_makeboard"); });
+    const QByteArray boardLine =
+        *std::find_if(kim->lines.rbegin(), kim->lines.rend(),
+                      [](const QByteArray &l) { return l.startsWith("CMD_makeboard"); });
     const std::vector<dict::FoundWord> kimWords =
         m_finder->find(net::proto::readMakeBoard(QString::fromLatin1(boardLine.mid(14))));
     QVERIFY(!kimWords.empty());
