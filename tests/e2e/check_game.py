@@ -14,16 +14,6 @@ if not port_is_free(HOST_PORT) or not port_is_free(PRESENCE_PORT):
     print("the game's ports %d and %d must be free" % (HOST_PORT, PRESENCE_PORT))
     sys.exit(2)
 
-SHOTS = os.environ.get("E2E_SHOTS") == "1"
-DOCS = os.path.join(ROOT, "docs")
-
-
-def shot(window, name):
-    if SHOTS:
-        os.makedirs(DOCS, exist_ok=True)
-        screenshot(window, os.path.join(DOCS, name))
-        print("     picture docs/%s" % name)
-
 
 def click_word(app, word, submit):
     """Clicks the tiles of \\a word, each the first free one by column, then row."""

@@ -268,6 +268,18 @@ def type_text(window, text):
 
 # ---- pictures ---------------------------------------------------------------
 
+SHOTS = os.environ.get("E2E_SHOTS") == "1"
+DOCS = os.path.join(ROOT, "docs")
+
+
+def shot(window, name):
+    """With E2E_SHOTS=1, the window's picture as docs/<name>."""
+    if SHOTS:
+        os.makedirs(DOCS, exist_ok=True)
+        screenshot(window, os.path.join(DOCS, name))
+        print("     picture docs/%s" % name)
+
+
 def screenshot(window, path, crop=None):
     """Writes the window's picture as a PNG (XWD from the X server, no
     outside image tools)."""
