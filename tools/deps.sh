@@ -6,11 +6,12 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
     libgl-dev fonts-liberation libjpeg62-turbo-dev
     clang libclang-rt-14-dev
+    desktop-file-utils appstream dpkg-dev file
 )
 # The checks from outside (tests/e2e) drive the real program on a private X
 # server through the accessibility bus.
 if [ "${VORLITH_E2E:-0}" = 1 ]; then
-    packages+=(xvfb xdotool x11-apps netpbm at-spi2-core python3-pyatspi dbus-x11)
+    packages+=(xvfb xdotool x11-apps netpbm at-spi2-core python3-pyatspi dbus-x11 debootstrap)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/downloadform.h"
+#include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/profilefile.h"
 #include "app/settings.h"
@@ -18,8 +19,9 @@
 #include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
-#include "tally/tallylist.h"
+#include "net/localgames.h"
 #include "net/protocol.h"
+#include "tally/tallylist.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
 #include "ui/messageboxes.h"
@@ -27,6 +29,7 @@
 
 #include <QDateTime>
 #include <QListWidget>
+#include <QRandomGenerator>
 
 namespace vorlith::app {
 
@@ -52,8 +55,11 @@ Program::Program(const Options &options)
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
                                                 [this](int n) { return draw(n); });
     m_server->setGame(m_game.get());
-    const auto wordsOn = [this](const std::array<int, 36> &board) { return wordFinder().find(board); };
-    m_computers = std::make_unique<host::ComputerTable>(*m_server, wordsOn, [this](int n) { return draw(n); });
+    const auto wordsOn = [this](const std::array<int, 36> &board) {
+        return wordFinder().find(board);
+    };
+    m_computers = std::make_unique<host::ComputerTable>(*m_server, wordsOn,
+                                                        [this](int n) { return draw(n); });
     m_wantedComputers = options.computerPlayers;
 
     m_spyList = std::make_unique<client::Tspylist>(background);
@@ -64,14 +70,14 @@ Program::Program(const Options &options)
 
     client::Tchat &chat = *m_chat;
     m_spyList->observe(chat.roster());
-    chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(), m_phrases.get(),
-                     m_spyList.get(), m_tally.get()});
+    chat.setWindows({m_about.get(), m_download.get(), m_gameStart.get(), m_help.get(),
+                     m_phrases.get(), m_spyList.get(), m_tally.get()});
     chat.setRandomSource([this](int n) { return draw(n); });
     client::Launcher &launcher = chat.launcher();
     launcher.setGamePort(options.gamePort);
     launcher.setPresencePort(options.presencePort);
     launcher.setHostStarter([this, &launcher] {
-        m_server->startListening();
+        startHosting();
         // Told to take any free port, the own client joins the one it got.
         launcher.setGamePort(QString::number(m_server->listeningPort()));
     });
@@ -89,7 +95,8 @@ Program::Program(const Options &options)
     });
     connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
     connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
-    connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this, &Program::showComputerChoice);
+    connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this,
+            &Program::showComputerChoice);
 
     connect(m_spyList.get(), &client::Tspylist::kickRequested, &chat, &client::Tchat::kicking);
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
@@ -100,6 +107,35 @@ Program::Program(const Options &options)
     // Handing over to the installer or the lobby program ends the game the
     // normal way, so settings and tally are saved.
     connect(m_download.get(), &Tdownload::closeProgramRequested, &chat, &QWidget::close);
+
+    // Local-network games: answers while hosting, File > Host and Join.
+    m_lanPort = options.lanPort;
+    const quint32 lanId = QRandomGenerator::global()->generate();
+    m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
+        net::LocalGame game;
+        game.id = lanId;
+        game.name = host::TServer::cleanName(m_chat->launcher().identity().playerName);
+        for (int seat = 1; seat <= host::Registry::Seats; ++seat)
+            game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
+        game.running = m_game->gameInProgress();
+        return game;
+    });
+    Relauncher *relauncher = options.relauncher;
+    if (!relauncher) {
+        m_ownRelauncher = std::make_unique<Relauncher>();
+        relauncher = m_ownRelauncher.get();
+    }
+    GameSwitch::Table table{[&launcher] { return launcher.identity().playerName; },
+                            [&launcher] { return launcher.isHost(); },
+                            [this] { return othersAtTable(); },
+                            [this] { return computerOptions(); }};
+    m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
+    m_switch->finder().setPort(options.lanPort);
+    m_switch->finder().setTargets(options.lanTargets);
+    m_switch->addTo(chat.fileMenu());
+    // Leaving goes through the window's ordinary close, so settings and
+    // tally are saved before the next program starts.
+    connect(m_switch.get(), &GameSwitch::leaveRequested, &chat, &QWidget::close);
 }
 
 Program::~Program()
@@ -119,6 +155,36 @@ int Program::draw(int n)
 void Program::start()
 {
     m_chat->show();
+}
+
+void Program::startHosting()
+{
+    m_server->startListening();
+    // Only exactly "false" keeps the game quiet, as with the other switches.
+    const QString answers =
+        ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
+    if (answers != QLatin1String("false"))
+        m_responder->start(m_lanPort);
+}
+
+int Program::othersAtTable() const
+{
+    // The computer players go with this program: nobody else loses a game.
+    QList<int> ours{m_chat->session().ownNumber()};
+    for (const auto &player : m_computers->players())
+        ours.append(player->slot());
+    int others = 0;
+    for (int slot : m_server->registry().activeSlots())
+        others += ours.contains(slot) ? 0 : 1;
+    return others;
+}
+
+QStringList Program::computerOptions() const
+{
+    if (m_computers->count() == 0)
+        return {};
+    return {QStringLiteral("--computer-players"), QString::number(m_computers->count()),
+            QStringLiteral("--strength"), host::strengthName(m_computers->strength()).toLower()};
 }
 
 void Program::loadSettings()
@@ -146,7 +212,8 @@ void Program::savePhrases(const QStringList &phrases)
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
-        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n), phrases.value(n - 1))) {
+        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n),
+                              phrases.value(n - 1))) {
             if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
                 ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
             return;
@@ -163,14 +230,17 @@ const dict::WordFinder &Program::wordFinder()
 
 bool Program::hostsOwnTable() const
 {
-    return m_server->isListening() && m_chat->launcher().isHost() && m_chat->session().ownNumber() == 1;
+    return m_server->isListening() && m_chat->launcher().isHost() &&
+           m_chat->session().ownNumber() == 1;
 }
 
 void Program::showComputerChoice()
 {
     const int atTable = m_computers->count();
     m_gameStart->setComputerPlayerLimit(
-        hostsOwnTable() ? std::min(host::ComputerTable::MaxPlayers, atTable + m_computers->freeSeats()) : 0);
+        hostsOwnTable()
+            ? std::min(host::ComputerTable::MaxPlayers, atTable + m_computers->freeSeats())
+            : 0);
     // What the player is choosing in the open dialog is left alone.
     if (!m_gameStart->isVisible()) {
         m_gameStart->setComputerPlayers(atTable);
@@ -185,8 +255,10 @@ void Program::startGame(int rounds, int creationTime)
     if (m_chat->state().settingsLoaded)
         saveSettings();
     if (hostsOwnTable()) {
-        const std::optional<host::Strength> strength = host::strengthFromName(m_gameStart->strength());
-        m_computers->setPlayers(m_gameStart->computerPlayers(), strength.value_or(host::Strength::Normal));
+        const std::optional<host::Strength> strength =
+            host::strengthFromName(m_gameStart->strength());
+        m_computers->setPlayers(m_gameStart->computerPlayers(),
+                                strength.value_or(host::Strength::Normal));
     }
     // The game starts once the computer players sit at the table: joining
     // while a round runs, they would sit it out.
@@ -198,7 +270,8 @@ void Program::startGame(int rounds, int creationTime)
 
 void Program::sendStart(int rounds, int creationTime)
 {
-    m_chat->session().send(net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
+    m_chat->session().send(
+        net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
 }
 
 } // namespace vorlith::app

@@ -2,6 +2,8 @@
 
 #include "host/computerplan.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QStringList>
 
@@ -32,6 +34,9 @@ namespace vorlith::dict {
 class TDictn;
 class WordFinder;
 } // namespace vorlith::dict
+namespace vorlith::net {
+class LocalGameResponder;
+}
 namespace vorlith::ui {
 class Tabout;
 class Thelp;
@@ -39,6 +44,8 @@ class Thelp;
 
 namespace vorlith::app {
 
+class GameSwitch;
+class Relauncher;
 class Settings;
 class Tdownload;
 class WindowPreferences;
@@ -59,6 +66,14 @@ public:
         /// window holds slot 1, and their strength.
         int computerPlayers{0};
         host::Strength strength{host::Strength::Normal};
+        /// The UDP port a hosted game answers local-network queries on, and
+        /// where the Join dialog asks.
+        quint16 lanPort{7772};
+        /// Where the Join dialog's queries go; the local networks when empty.
+        QList<QHostAddress> lanTargets;
+        /// Starts the next program after Host a Game or Join a Game; one of
+        /// the program's own when null.
+        Relauncher *relauncher{nullptr};
     };
 
     explicit Program(const Options &options);
@@ -82,6 +97,9 @@ public:
     /// players; read from the list at first use.
     const dict::WordFinder &wordFinder();
     Settings &settings() { return *m_settings; }
+    GameSwitch &gameSwitch() { return *m_switch; }
+    /// Answers local-network queries while this program hosts.
+    net::LocalGameResponder &lanResponder() { return *m_responder; }
 
 Q_SIGNALS:
     /// The main window closed: the program ends.
@@ -98,6 +116,12 @@ private:
     bool hostsOwnTable() const;
     /// Brings the dialog's computer-player choice in line with the table.
     void showComputerChoice();
+    void startHosting();
+    /// Players at the hosted table other than this program's own.
+    int othersAtTable() const;
+    /// The command-line options that seat this table's computer players
+    /// again at the next game this program hosts.
+    QStringList computerOptions() const;
     /// A number from 0 to n - 1 from the one generator: the host's deal and
     /// the client's shuffle both draw here.
     int draw(int n);
@@ -123,6 +147,10 @@ private:
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<net::LocalGameResponder> m_responder;
+    std::unique_ptr<Relauncher> m_ownRelauncher;
+    std::unique_ptr<GameSwitch> m_switch;
+    quint16 m_lanPort{7772};
 };
 
 } // namespace vorlith::app

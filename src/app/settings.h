@@ -60,6 +60,10 @@ class Settings
 public:
     static inline const QString FileName = QStringLiteral("brakmolobby.ini");
     static inline const QString Section = QStringLiteral("Vorlith");
+    /// The name last chosen in the Host and Join dialogs.
+    static inline const QString PlayerNameKey = QStringLiteral("Playername");
+    /// "false" keeps a hosted game from answering local-network queries.
+    static inline const QString LanAnswersKey = QStringLiteral("Lananswers");
 
     /// \a path is the full path of the settings file.
     Settings(QString path, SettingsTarget &target);

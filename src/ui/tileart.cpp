@@ -79,9 +79,13 @@ void paintBody(QPainter &p, const QRectF &square)
     bevel.setColorAt(0.5, withAlpha(Qt::white, 0));
     bevel.setColorAt(0.51, withAlpha(QColor(150, 120, 60), 0));
     bevel.setColorAt(1.0, withAlpha(QColor(150, 120, 60), 110));
-    p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(QBrush(bevel), qMax(1.0, s * 0.03)));
-    p.drawRoundedRect(inner, radius * 0.7, radius * 0.7);
+    // Filled as a ring rather than stroked with a gradient pen, which the
+    // SVG writer of the art tool cannot express.
+    QPainterPath edge;
+    edge.addRoundedRect(inner, radius * 0.7, radius * 0.7);
+    QPainterPathStroker stroker;
+    stroker.setWidth(qMax(1.0, s * 0.03));
+    p.fillPath(stroker.createStroke(edge), QBrush(bevel));
     p.restore();
 }
 

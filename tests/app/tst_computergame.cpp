@@ -3,6 +3,8 @@
 // player's window sees them as ordinary players, they play a round judged by
 // the host, the review shows what the board held, and the seat menu removes
 // one. Every timer is driven by hand.
+#include "app/gamedialogs.h"
+#include "app/gameswitch.h"
 #include "app/program.h"
 #include "client/boardmodel.h"
 #include "client/chatform.h"
@@ -20,6 +22,7 @@
 #include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
+#include "recordingboxes.h"
 #include "recordingsound.h"
 #include "tally/tallybook.h"
 #include "tally/tallylist.h"
@@ -32,6 +35,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -53,6 +57,8 @@ private:
     void second();
 
     QTemporaryDir m_dir;
+    RecordingMessageBoxes m_boxes;
+    app::Relauncher m_relauncher{[](const QString &, const QStringList &) { return true; }};
     RecordingSoundOutput m_kimSound;
     RecordingSoundOutput m_annSound;
     std::unique_ptr<app::Program> m_kim;
@@ -100,6 +106,7 @@ void TestComputerGame::aGameWithComputerPlayers()
         options.presencePort = QString::number(gone.serverPort());
     }
     options.soundOutput = &m_kimSound;
+    options.relauncher = &m_relauncher;
     options.computerPlayers = 2;
     options.strength = host::Strength::Normal;
     m_kim = std::make_unique<app::Program>(options);
@@ -216,7 +223,22 @@ void TestComputerGame::aGameWithComputerPlayers()
     QCOMPARE(m_ann->roster().caption(2), QStringLiteral("<Waiting>"));
     QCOMPARE(kim.roster().caption(3), QStringLiteral("Robot 2"));
 
+    // Hosting anew from the File menu: Ann would lose her game, so it asks;
+    // with only computer players left it asks nobody, and they come along.
+    app::GameSwitch &gameSwitch = m_kim->gameSwitch();
+    gameSwitch.openHostDialog();
+    QTest::mouseClick(gameSwitch.hostDialog().hostButton(), Qt::LeftButton);
+    QCOMPARE(m_boxes.asked.size(), 1);
+    QVERIFY(!m_relauncher.isRequested());
+    gameSwitch.hostDialog().reject();
     m_ann.reset();
+    QTRY_VERIFY((settle(), m_kim->server().registry().activeSlots().size() == 3));
+    gameSwitch.openHostDialog();
+    QTest::mouseClick(gameSwitch.hostDialog().hostButton(), Qt::LeftButton);
+    QCOMPARE(m_boxes.asked.size(), 1);
+    QCOMPARE(m_relauncher.arguments(), (QStringList{"--computer-players", "2", "--strength", "hard",
+                                                    "--", "Kim", "127.0.0.1", "true"}));
+
     m_kim.reset();
 }
 

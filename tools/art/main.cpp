@@ -7,6 +7,7 @@
 
 #include "ui/tileart.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -19,8 +20,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringList>
+#include <QSvgGenerator>
 #include <QTextStream>
 
 #include <array>
@@ -134,6 +137,18 @@ public:
         m_files << relative;
         std::printf("%-28s %4d x %-4d %7lld bytes\n", qPrintable(relative), image.width(),
                     image.height(), static_cast<long long>(QFileInfo(path).size()));
+        return true;
+    }
+
+    // A file the program does not compile in (it stays out of images.qrc).
+    bool saveFile(const QByteArray &bytes, const QString &relative)
+    {
+        const QString path = m_root + QLatin1Char('/') + relative;
+        QSaveFile file(path);
+        if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !file.open(QIODevice::WriteOnly)
+            || file.write(bytes) != bytes.size() || !file.commit())
+            return fail(path);
+        std::printf("%-28s %18lld bytes\n", qPrintable(relative), static_cast<long long>(bytes.size()));
         return true;
     }
 
@@ -967,18 +982,16 @@ QImage aboutLogo()
     return img;
 }
 
-QImage appIcon(int size)
+// The application icon drawn on a 256 x 256 canvas; \a size is the size it
+// will be seen at, which decides how much detail it gets.
+void paintAppIcon(QPainter &p, int size)
 {
-    QImage img = canvas(size, size);
-    QPainter p(&img);
-    prepare(p);
-    p.scale(size / 256.0, size / 256.0);
     if (size <= 32) {
         // too small for the two tiles: one large tile that fills the square
         const QRectF square(4, 4, 248, 248);
         paintTileBody(p, square);
         paintTileLetter(p, square, QStringLiteral("V"));
-        return img;
+        return;
     }
     // rounded navy square
     const QRectF base(8, 8, 240, 240);
@@ -1012,7 +1025,38 @@ QImage appIcon(int size)
     paintTileBody(p, square);
     paintTileLetter(p, square, QStringLiteral("V"));
     p.restore();
+}
+
+QImage appIcon(int size)
+{
+    QImage img = canvas(size, size);
+    QPainter p(&img);
+    prepare(p);
+    p.scale(size / 256.0, size / 256.0);
+    paintAppIcon(p, size);
     return img;
+}
+
+// The same drawing as a scalable picture, for the desktop's icon theme.
+QByteArray appIconSvg()
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Vorlith"));
+    svg.setDescription(QStringLiteral("Vorlith application icon: two letter tiles"));
+    QPainter p(&svg);
+    prepare(p);
+    paintAppIcon(p, 256);
+    p.end();
+    // Pixels rather than the generator's millimetres: icon themes think in pixels.
+    QString text = QString::fromUtf8(buffer.data());
+    text.replace(QRegularExpression(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\"")),
+                 QStringLiteral("<svg width=\"256\" height=\"256\""));
+    return text.toUtf8();
 }
 
 // ---------------------------------------------------------------------------
@@ -1205,6 +1249,7 @@ int run(const QString &root)
     out.save(aboutLogo(), QStringLiteral("about_logo.png"));
     for (const int size : {16, 32, 48, 64, 128, 256})
         out.save(appIcon(size), QStringLiteral("icons/vorlith_%1.png").arg(size));
+    out.saveFile(appIconSvg(), QStringLiteral("icons/vorlith.svg"));
     out.save(eyesImage(), QStringLiteral("eyes.png"));
 
     for (int i = 0; i < 18; ++i) {

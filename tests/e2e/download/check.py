@@ -19,28 +19,13 @@ import time
 
 import pyatspi
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "lib"))
+from bus import check, find, find_window, screenshot, summary, wait_for, windows_of  # noqa: E402
+
 OFFER_TITLE = "Download The Brakmo Lobby"
 EXPECTED_ACCEPT = b"Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*\r\n"
 LOBBY_BOX = ("Please close the game and open the Brakmo Lobby using the icon on your desktop "
              "or using the your Window's start-up menu.")
-
-results = []
-
-
-def check(name, ok, detail=""):
-    results.append((name, bool(ok), detail))
-    print(("PASS  " if ok else "FAIL  ") + name + (f"  [{detail}]" if detail and not ok else ""), flush=True)
-    return ok
-
-
-def wait_for(predicate, timeout=10.0, step=0.05):
-    end = time.monotonic() + timeout
-    while True:
-        value = predicate()
-        if value or time.monotonic() > end:
-            return value
-        time.sleep(step)
-
 
 # --------------------------------------------------------------------------
 # The web server: answers each request as the current mode says and records
@@ -186,50 +171,9 @@ def free_port():
     return port
 
 
-def find(root, predicate):
-    try:
-        if predicate(root):
-            return root
-        for child in root:
-            if child is None:
-                continue
-            hit = find(child, predicate)
-            if hit:
-                return hit
-    except Exception:  # a window may go away while we walk it
-        return None
-    return None
-
-
-def windows_of(pid):
-    """The top-level windows of the program with process id pid."""
-    for app in pyatspi.Registry.getDesktop(0):
-        try:
-            if app is None or app.get_process_id() != pid:
-                continue
-            yield from (window for window in app if window is not None)
-        except Exception:  # an application may leave the bus while we look
-            continue
-
-
-def find_window(title, pid):
-    return next((w for w in windows_of(pid) if w.name == title), None)
-
-
 def find_box_text(pid, text):
     return next((w for w in windows_of(pid)
                  if find(w, lambda o: o.getRole() == pyatspi.ROLE_LABEL and o.name == text)), None)
-
-
-def screenshot(window_title, path):
-    wid = subprocess.run(["xdotool", "search", "--name", "^" + window_title + "$"], capture_output=True,
-                         text=True).stdout.split()
-    geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", wid[0]], capture_output=True,
-                              text=True).stdout
-    g = dict(line.split("=") for line in geometry.split())
-    shot = subprocess.run("xwd -root -silent | xwdtopnm 2>/dev/null | pnmcut -left %s -top %s -width %s -height %s"
-                          " | pnmtopng > '%s'" % (g["X"], g["Y"], g["WIDTH"], g["HEIGHT"], path), shell=True)
-    return shot.returncode == 0 and os.path.getsize(path) > 0
 
 
 # --------------------------------------------------------------------------
@@ -376,9 +320,7 @@ def main():
     unreachable(binary)
     completed_download(binary, server, shot)
     play_with_others(binary)
-    failed = [r for r in results if not r[1]]
-    print(f"\n{len(results) - len(failed)} of {len(results)} checks passed")
-    return 1 if failed else 0
+    return summary()
 
 
 if __name__ == "__main__":

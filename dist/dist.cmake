@@ -1,0 +1,59 @@
+# Installing on a Linux desktop, and the Debian package.
+#
+#   cmake --install build --prefix P   puts the program in P/bin, the desktop
+#   entry, the icons and the AppStream metadata under P/share;
+#   cpack -G DEB (in the build folder) makes vorlith_<version>_<arch>.deb.
+#
+# One reverse-DNS id names the desktop entry, the icon and the metadata; the
+# program tells the desktop the same id (see src/app/application.cpp).
+include(GNUInstallDirs)
+
+set(VORLITH_HOMEPAGE "https://vorlith.example.org/" CACHE STRING "The project's home page (ends with /)")
+set(VORLITH_LICENSE "LicenseRef-proprietary" CACHE STRING "SPDX expression of the program's licence")
+
+set(dist ${CMAKE_CURRENT_LIST_DIR})
+set(distOut ${CMAKE_BINARY_DIR}/dist)
+configure_file(${dist}/org.example.vorlith.desktop.in ${distOut}/${VORLITH_APP_ID}.desktop @ONLY)
+configure_file(${dist}/org.example.vorlith.metainfo.xml.in ${distOut}/${VORLITH_APP_ID}.metainfo.xml @ONLY)
+configure_file(${dist}/copyright ${distOut}/copyright @ONLY)
+file(READ ${CMAKE_SOURCE_DIR}/assets/dict/word-list-LICENSE.txt wordListLicence)
+file(APPEND ${distOut}/copyright "${wordListLicence}")
+
+install(TARGETS vorlith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${distOut}/${VORLITH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${distOut}/${VORLITH_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/assets/images/icons/vorlith.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${VORLITH_APP_ID}.svg)
+foreach(size 48 128 256)
+    install(FILES ${CMAKE_SOURCE_DIR}/assets/images/icons/vorlith_${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${VORLITH_APP_ID}.png)
+endforeach()
+install(FILES ${dist}/vorlith.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${distOut}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith)
+
+# The package. Its libraries come from Debian itself: dpkg-shlibdeps names
+# the Qt 6, libjpeg and C++ runtime packages the binary links (Debian's Qt
+# Multimedia package carries its media backends). What the binary cannot
+# tell: the platform plugin that opens windows, the font the windows ask
+# for, and the sound server Qt Multimedia plays through (a desktop has one
+# already; a bare system gets PulseAudio, which runs without a session
+# manager).
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME vorlith)
+set(CPACK_PACKAGE_VENDOR "The Vorlith developers")
+set(CPACK_PACKAGE_CONTACT "The Vorlith developers <vorlith@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timed word game for up to six players")
+set(CPACK_PACKAGE_DESCRIPTION "Every round the host deals one board of 36 letters to everybody at the
+table; players build words from the letters before the clock runs out, and
+every accepted word scores the square of its length. Play alone, host a game
+or join one on the local network, with chat, sounds and a tally of wins.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${VORLITH_HOMEPAGE})
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-liberation, pulseaudio | pipewire-pulse")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hicolor-icon-theme")
+include(CPack)
