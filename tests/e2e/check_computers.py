@@ -5,8 +5,6 @@ list that the board spells), the game runs to its winner, and the review lists
 words the board spells with the computer players' words marked. Pictures go
 to docs/ when E2E_SHOTS=1."""
 
-import os
-import subprocess
 import sys
 from collections import Counter
 
@@ -123,13 +121,7 @@ try:
           "the game runs to its winner: " + banner())
     check(text_of(ann_app, "Winner") == banner(), "Ann sees the same winner")
 
-    focus(you_window)
-    keys(you_window, "alt+f")
-    time.sleep(0.3)
-    try:
-        keys(you_window, "x")
-    except subprocess.CalledProcessError:
-        pass
+    exit_from_menu(you_window)
     check(wait_for(lambda: you.process.poll() is not None, timeout=10), "the host's program exits from File > Exit")
     check(wait_for(lambda: ann.process.poll() is not None, timeout=10), "and the joining program ends with it")
 finally:

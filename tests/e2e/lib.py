@@ -261,6 +261,17 @@ def keys(window, *names):
         time.sleep(0.04)
 
 
+def exit_from_menu(window):
+    """File > Exit with the keys."""
+    focus(window)
+    keys(window, "alt+f")
+    time.sleep(0.3)
+    try:
+        keys(window, "x")
+    except subprocess.CalledProcessError:
+        pass  # the window may already be gone
+
+
 def type_text(window, text):
     for ch in text:
         keys(window, ch.lower() if ch.isalpha() else ch)
