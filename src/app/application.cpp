@@ -93,7 +93,10 @@ int run(int argc, char **argv)
     // Qt has taken its own options (-platform, -style, ...) out of the list.
     const LaunchRequest launch = commandLine.parse(QApplication::arguments());
     Program::Options options;
-    options.params = launch.action == LaunchRequest::Action::Play ? launch.params : asked.params;
+    const LaunchRequest &chosen = launch.action == LaunchRequest::Action::Play ? launch : asked;
+    options.params = chosen.params;
+    options.computerPlayers = chosen.computerPlayers;
+    options.strength = chosen.strength;
     options.gamePort = portFromEnvironment("VORLITH_HOST_PORT", options.gamePort);
     options.presencePort = portFromEnvironment("VORLITH_PRESENCE_PORT", options.presencePort);
     options.lanPort =

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "host/computertable.h"
 #include "net/protocol.h"
 
 #include <QCommandLineParser>
@@ -43,6 +44,36 @@ CommandLine::CommandLine()
                  return QStringLiteral("--join needs a NAME and an ADDRESS.");
              request.params = {parser.value(QStringLiteral("join")), request.params.first(),
                                JoinMode};
+             return QString();
+         }});
+    // After --host and --join, so that the launch parameters are final.
+    m_rules.push_back(
+        {QCommandLineOption(QStringLiteral("computer-players"),
+                            QStringLiteral("Seat N computer players (0 to 5) at the game this "
+                                           "program hosts, solo or as NAME 127.0.0.1 true."),
+                            QStringLiteral("N")),
+         [](const QCommandLineParser &parser, LaunchRequest &request) {
+             bool number = false;
+             const int count = parser.value(QStringLiteral("computer-players")).toInt(&number);
+             if (!number || count < 0 || count > host::ComputerTable::MaxPlayers)
+                 return QStringLiteral("--computer-players takes a number from 0 to %1.")
+                     .arg(host::ComputerTable::MaxPlayers);
+             if (request.params.size() >= 3 && request.params.at(2) != QLatin1String("true"))
+                 return QStringLiteral("Computer players sit only at a game this program hosts.");
+             request.computerPlayers = count;
+             return QString();
+         }});
+    m_rules.push_back(
+        {QCommandLineOption(QStringLiteral("strength"),
+                            QStringLiteral("How well the computer players play: easy, normal (the "
+                                           "default) or hard."),
+                            QStringLiteral("LEVEL")),
+         [](const QCommandLineParser &parser, LaunchRequest &request) {
+             const std::optional<host::Strength> strength =
+                 host::strengthFromName(parser.value(QStringLiteral("strength")));
+             if (!strength)
+                 return QStringLiteral("--strength is easy, normal or hard.");
+             request.strength = *strength;
              return QString();
          }});
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/computerplan.h"
+
 #include <QCommandLineOption>
 #include <QString>
 #include <QStringList>
@@ -24,6 +26,10 @@ struct LaunchRequest
     /// The launch parameters: player name, host address, mode ("true"
     /// hosts); none for a solo game.
     QStringList params;
+    /// Computer players to seat at the game this program hosts (solo or
+    /// with "true"), and their strength.
+    int computerPlayers{0};
+    host::Strength strength{host::Strength::Normal};
     QString output;
     int exitCode{0};
 };

@@ -72,7 +72,8 @@ HostGameDialog &GameSwitch::hostDialog()
             m_hostDialog->show();
             return;
         }
-        leaveFor(name, hostParameters(name));
+        leaveFor(name, (m_table.hostOptions ? m_table.hostOptions() : QStringList()) +
+                           hostParameters(name));
     });
     return *m_hostDialog;
 }

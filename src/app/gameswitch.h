@@ -59,6 +59,9 @@ public:
         std::function<bool()> hosting;       ///< this program hosts the game
         /// Participants at the hosted table besides this program's player.
         std::function<int()> othersAtTable;
+        /// Options the next program takes when it hosts, to keep what
+        /// this table has (its computer players); none when empty.
+        std::function<QStringList()> hostOptions;
     };
 
     /// \a settingsPath is the settings file, where the name is remembered;

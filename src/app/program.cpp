@@ -11,23 +11,26 @@
 #include "client/clientsession.h"
 #include "client/gamestartform.h"
 #include "client/launcher.h"
+#include "client/reviewroom.h"
 #include "client/roster.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
+#include "dict/wordfinder.h"
+#include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
-#include "tally/tallylist.h"
 #include "net/localgames.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "tally/tallylist.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
 #include "ui/messageboxes.h"
 #include "ui/paths.h"
 
 #include <QDateTime>
-#include <QRandomGenerator>
 #include <QListWidget>
+#include <QRandomGenerator>
 
 namespace vorlith::app {
 
@@ -54,6 +57,13 @@ Program::Program(const Options &options)
         } catch (const net::SockError &) {
         }
     }
+    const auto wordsOn = [this](const std::array<int, 36> &board) {
+        return wordFinder().find(board);
+    };
+    m_computers = std::make_unique<host::ComputerTable>(*m_server, wordsOn,
+                                                        [this](int n) { return draw(n); });
+    m_wantedComputers = options.computerPlayers;
+    m_strength = options.strength;
 
     // The main window comes next: the others copy its background picture.
     m_chat = std::make_unique<client::Tchat>(options.soundOutput);
@@ -84,6 +94,18 @@ Program::Program(const Options &options)
             m_spyList->popup_kickhim()->setEnabled(host);
     });
 
+    chat.reviewRoom().setWordSource(wordsOn);
+    connect(&chat.roster(), &client::Roster::ownArrival, this, [this, strength = options.strength] {
+        if (m_wantedComputers > 0 && hostsOwnTable())
+            m_computers->setPlayers(std::exchange(m_wantedComputers, 0), strength);
+    });
+    connect(m_computers.get(), &host::ComputerTable::settled, this, [this] {
+        if (m_pendingStart)
+            sendStart(m_pendingStart->first, std::exchange(m_pendingStart, std::nullopt)->second);
+    });
+    connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
+    connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
+
     connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
     connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
     connect(&chat, &client::Tchat::closed, this, &Program::finished);
@@ -106,7 +128,9 @@ Program::Program(const Options &options)
         relauncher = m_ownRelauncher.get();
     }
     GameSwitch::Table table{[&launcher] { return launcher.identity().playerName; },
-                            [&launcher] { return launcher.isHost(); }, [this] { return othersAtTable(); }};
+                            [&launcher] { return launcher.isHost(); },
+                            [this] { return othersAtTable(); },
+                            [this] { return computerOptions(); }};
     m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
     m_switch->finder().setPort(options.lanPort);
     m_switch->finder().setTargets(options.lanTargets);
@@ -150,7 +174,11 @@ client::Tgamestart &Program::gameStart()
     if (!m_gameStart) {
         m_gameStart = std::make_unique<client::Tgamestart>(m_background);
         m_gameStart->setCentredOn(m_chat.get());
+        m_gameStart->setStrength(host::strengthName(m_strength));
         connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
+        connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this, &Program::showComputerChoice);
+        // Made late, it learns what the table has come to.
+        showComputerChoice();
     }
     return *m_gameStart;
 }
@@ -192,8 +220,10 @@ tally::Ttallylist &Program::tally()
 
 Program::~Program()
 {
-    // The tally saves itself as it goes; the host stops before its game.
+    // The tally saves itself as it goes; the computer players leave before
+    // the host stops, and the host stops before its game.
     m_tally.reset();
+    m_computers.reset();
     m_server->setGame(nullptr);
 }
 
@@ -219,11 +249,22 @@ void Program::startHosting()
 
 int Program::othersAtTable() const
 {
-    const int own = m_chat->session().ownNumber();
+    // The computer players go with this program: nobody else loses a game.
+    QList<int> ours{m_chat->session().ownNumber()};
+    for (const auto &player : m_computers->players())
+        ours.append(player->slot());
     int others = 0;
     for (int slot : m_server->registry().activeSlots())
-        others += slot != own ? 1 : 0;
+        others += ours.contains(slot) ? 0 : 1;
     return others;
+}
+
+QStringList Program::computerOptions() const
+{
+    if (m_computers->count() == 0)
+        return {};
+    return {QStringLiteral("--computer-players"), QString::number(m_computers->count()),
+            QStringLiteral("--strength"), host::strengthName(m_computers->strength()).toLower()};
 }
 
 void Program::loadSettings()
@@ -251,7 +292,8 @@ void Program::savePhrases(const QStringList &phrases)
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
-        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n), phrases.value(n - 1))) {
+        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n),
+                              phrases.value(n - 1))) {
             if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
                 ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
             return;
@@ -259,12 +301,59 @@ void Program::savePhrases(const QStringList &phrases)
     }
 }
 
+const dict::WordFinder &Program::wordFinder()
+{
+    if (!m_finder)
+        m_finder = std::make_unique<dict::WordFinder>(*m_dictionary);
+    return *m_finder;
+}
+
+bool Program::hostsOwnTable() const
+{
+    return m_server->isListening() && m_chat->launcher().isHost() &&
+           m_chat->session().ownNumber() == 1;
+}
+
+void Program::showComputerChoice()
+{
+    if (!m_gameStart)
+        return; // the dialog catches up when it is made
+    const int atTable = m_computers->count();
+    m_gameStart->setComputerPlayerLimit(
+        hostsOwnTable()
+            ? std::min(host::ComputerTable::MaxPlayers, atTable + m_computers->freeSeats())
+            : 0);
+    // What the player is choosing in the open dialog is left alone.
+    if (!m_gameStart->isVisible()) {
+        m_gameStart->setComputerPlayers(atTable);
+        if (atTable > 0)
+            m_gameStart->setStrength(host::strengthName(m_computers->strength()));
+    }
+}
+
 void Program::startGame(int rounds, int creationTime)
 {
-    m_chat->session().send(net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
     m_gameStart->hide();
     if (m_chat->state().settingsLoaded)
         saveSettings();
+    if (hostsOwnTable()) {
+        const std::optional<host::Strength> strength =
+            host::strengthFromName(m_gameStart->strength());
+        m_computers->setPlayers(m_gameStart->computerPlayers(),
+                                strength.value_or(host::Strength::Normal));
+    }
+    // The game starts once the computer players sit at the table: joining
+    // while a round runs, they would sit it out.
+    if (m_computers->isSettled())
+        sendStart(rounds, creationTime);
+    else
+        m_pendingStart = {rounds, creationTime};
+}
+
+void Program::sendStart(int rounds, int creationTime)
+{
+    m_chat->session().send(
+        net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
 }
 
 } // namespace vorlith::app

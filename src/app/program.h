@@ -1,5 +1,7 @@
 #pragma once
 
+#include "host/computerplan.h"
+
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -9,6 +11,8 @@
 #include <QRandomGenerator>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace vorlith::chat {
 class SoundOutput;
@@ -20,6 +24,7 @@ class Tgamestart;
 class Tspylist;
 } // namespace vorlith::client
 namespace vorlith::host {
+class ComputerTable;
 class GameEngine;
 class TServer;
 } // namespace vorlith::host
@@ -28,7 +33,8 @@ class Ttallylist;
 }
 namespace vorlith::dict {
 class TDictn;
-}
+class WordFinder;
+} // namespace vorlith::dict
 namespace vorlith::net {
 class LocalGameResponder;
 }
@@ -59,6 +65,10 @@ public:
         QString gamePort{QStringLiteral("7772")};     ///< the host engine's port
         QString presencePort{QStringLiteral("9001")}; ///< the lobby program's port
         chat::SoundOutput *soundOutput{nullptr};      ///< real sounds when null
+        /// Computer players to seat once this program hosts and its own
+        /// window holds slot 1, and their strength.
+        int computerPlayers{0};
+        host::Strength strength{host::Strength::Normal};
         /// The UDP port a hosted game answers local-network queries on, and
         /// where the Join dialog asks.
         quint16 lanPort{7772};
@@ -88,6 +98,10 @@ public:
     /// Makes every hidden window not made yet, in their order.
     void makeWindows();
     host::GameEngine &game() { return *m_game; }
+    host::ComputerTable &computers() { return *m_computers; }
+    /// The words of the program's list, for the review and the computer
+    /// players; read from the list at first use.
+    const dict::WordFinder &wordFinder();
     Settings &settings() { return *m_settings; }
     GameSwitch &gameSwitch() { return *m_switch; }
     /// Answers local-network queries while this program hosts.
@@ -102,8 +116,18 @@ private:
     void saveSettings();
     void savePhrases(const QStringList &phrases);
     void startGame(int rounds, int creationTime);
+    void sendStart(int rounds, int creationTime);
+    /// True while this program hosts and its own window holds slot 1: the
+    /// computer players join only then.
+    bool hostsOwnTable() const;
+    /// Brings the dialog's computer-player choice in line with the table.
+    void showComputerChoice();
     void startHosting();
+    /// Players at the hosted table other than this program's own.
     int othersAtTable() const;
+    /// The command-line options that seat this table's computer players
+    /// again at the next game this program hosts.
+    QStringList computerOptions() const;
     /// A number from 0 to n - 1 from the one generator: the host's deal and
     /// the client's shuffle both draw here.
     int draw(int n);
@@ -120,6 +144,14 @@ private:
     std::unique_ptr<dict::TDictn> m_dictionary;
     std::unique_ptr<host::TServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
+    std::unique_ptr<dict::WordFinder> m_finder;
+    std::unique_ptr<host::ComputerTable> m_computers;
+    /// Computer players asked for on the command line, not yet seated.
+    int m_wantedComputers{0};
+    /// The computer players' strength the game options dialog starts with.
+    host::Strength m_strength{host::Strength::Normal};
+    /// A start that waits for computer players on their way to the table.
+    std::optional<std::pair<int, int>> m_pendingStart;
     std::unique_ptr<client::Tspylist> m_spyList;
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;

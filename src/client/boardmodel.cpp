@@ -112,6 +112,7 @@ void BoardModel::makeboard(const QString &fields)
         const Cell c = cellOfPosition(position);
         letterAt(c) = code;
         markAt(c) = 0;
+        m_dealt[static_cast<size_t>(position - 1)] = code;
         changed = true;
     }
     if (changed)

@@ -55,6 +55,9 @@ public:
     /// Cell of deal position \a position (1 to 36).
     static Cell cellOfPosition(int position);
 
+    /// The letter codes of the last deal, by deal position (1 = a .. 26 = z).
+    const std::array<int, Cells> &dealt() const { return m_dealt; }
+
     QString word() const { return m_word; }
     /// The chosen cells in order, each as its column digit and row digit.
     QStringList selected() const;
@@ -102,6 +105,7 @@ private:
     int draw(int n);
 
     std::array<int, Cells> m_letters{};
+    std::array<int, Cells> m_dealt{};
     std::array<int, Cells> m_marks{};
     std::vector<Cell> m_selected;
     QString m_word;

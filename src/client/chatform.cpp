@@ -11,6 +11,8 @@
 #include "client/clientsession.h"
 #include "client/launcher.h"
 #include "client/quickhelp.h"
+#include "client/resultspanel.h"
+#include "client/reviewroom.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
 #include "client/roundroom.h"
@@ -190,6 +192,9 @@ void Tchat::buildBoardPanel()
     m_roundRoom = new RoundRoom(m_boardPanel, *m_flow, this);
     m_roundRoom->setChatWidgets({m_chat->mainchat(), m_chat->mychat()});
     m_roundRoom->FlatSpeedButton1Click(1);
+    m_reviewRoom = new ReviewRoom(m_boardPanel, *m_board, *m_flow, *m_roundRoom->results(), this);
+    m_reviewRoom->setHostCheck([this] { return m_launcher->isHost(); });
+    m_viewMenu->addAction(m_reviewRoom->showAction());
 
     m_quickHelp = new QuickHelp(m_boardPanel);
     m_typingHook = new TypingHook(this, *m_board, m_chat->mychat(), this);

@@ -33,6 +33,7 @@ class Launcher;
 class QuickHelp;
 class Roster;
 class RoundFlow;
+class ReviewRoom;
 class RoundRoom;
 class Seats;
 class TypingHook;
@@ -85,6 +86,7 @@ public:
     Seats &seats() { return *m_seats; }
     BoardRoom &boardRoom() { return *m_boardRoom; }
     RoundRoom &roundRoom() { return *m_roundRoom; }
+    ReviewRoom &reviewRoom() { return *m_reviewRoom; }
     chat::ChatRoom &chatRoom() { return *m_chat; }
     QuickHelp &quickHelp() { return *m_quickHelp; }
     chat::Sounds &sounds() { return *m_sounds; }
@@ -161,6 +163,7 @@ private:
     Seats *m_seats{nullptr};
     BoardRoom *m_boardRoom{nullptr};
     RoundRoom *m_roundRoom{nullptr};
+    ReviewRoom *m_reviewRoom{nullptr};
     TypingHook *m_typingHook{nullptr};
     QuickHelp *m_quickHelp{nullptr};
     std::unique_ptr<chat::SoundOutput> m_ownSoundOutput;

@@ -3,6 +3,7 @@
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -33,11 +34,11 @@ Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(par
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Vorlith - Game Start"));
-    setFixedSize(257, 150);
+    setFixedSize(257, 196);
     ui::setBackground(this, background, ui::colors::Parchment);
 
     auto *card = new QLabel(this);
-    card->setGeometry(8, 4, 241, 92);
+    card->setGeometry(8, 4, 241, 138);
     card->setStyleSheet(QStringLiteral("background: rgba(244,239,206,230); border-radius: 8px;"));
 
     auto *title = new QLabel(QStringLiteral("Game Options"), this);
@@ -61,15 +62,39 @@ Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(par
     m_time = makeUpDown(this, 136, 60, 30, 120, 5, 60);
     m_time->setObjectName(QStringLiteral("UpDown2"));
 
+    auto *computersLabel = new QLabel(QStringLiteral("Computers:"), this);
+    computersLabel->setObjectName(QStringLiteral("label_computers"));
+    computersLabel->setFont(ui::arial(13, true));
+    computersLabel->move(32, 88);
+    m_computers = makeUpDown(this, 136, 86, 0, 5, 1, 0);
+    m_computers->setObjectName(QStringLiteral("updown_computers"));
+    m_computers->setAccessibleName(QStringLiteral("Computer players"));
+    m_computers->setToolTip(QStringLiteral("Computer players at your table"));
+    computersLabel->setBuddy(m_computers);
+
+    auto *strengthLabel = new QLabel(QStringLiteral("Strength:"), this);
+    strengthLabel->setObjectName(QStringLiteral("label_strength"));
+    strengthLabel->setFont(ui::arial(13, true));
+    strengthLabel->move(32, 112);
+    m_strength = new QComboBox(this);
+    m_strength->setObjectName(QStringLiteral("combo_strength"));
+    m_strength->setGeometry(136, 110, 80, 21);
+    m_strength->addItems({QStringLiteral("Easy"), QStringLiteral("Normal"), QStringLiteral("Hard")});
+    m_strength->setCurrentIndex(1);
+    m_strength->setAccessibleName(QStringLiteral("Computer players' strength"));
+    strengthLabel->setBuddy(m_strength);
+
     auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
     start->setObjectName(QStringLiteral("button_start"));
     start->setAccessibleName(QStringLiteral("Start Game"));
-    start->move(77, 101);
+    start->move(77, 147);
     connect(start, &ui::ImageButton::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
 }
 
 void Tgamestart::showEvent(QShowEvent *event)
 {
+    if (!event->spontaneous())
+        Q_EMIT aboutToShow();
     if (m_centredOn && !event->spontaneous()) {
         const QRect outer = m_centredOn->frameGeometry();
         // Frame sizes are only known once shown; the client area is what the
@@ -99,6 +124,33 @@ void Tgamestart::setRounds(int value)
 void Tgamestart::setCreationTime(int value)
 {
     m_time->setValue(value);
+}
+
+int Tgamestart::computerPlayers() const
+{
+    return m_computers->value();
+}
+
+void Tgamestart::setComputerPlayers(int count)
+{
+    m_computers->setValue(count);
+}
+
+void Tgamestart::setComputerPlayerLimit(int most)
+{
+    m_computers->setMaximum(std::max(most, 0));
+}
+
+QString Tgamestart::strength() const
+{
+    return m_strength->currentText();
+}
+
+void Tgamestart::setStrength(const QString &name)
+{
+    const int index = m_strength->findText(name, Qt::MatchFixedString);
+    if (index >= 0)
+        m_strength->setCurrentIndex(index);
 }
 
 } // namespace vorlith::client

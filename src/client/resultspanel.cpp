@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
 
 namespace vorlith::client {
 
@@ -41,6 +42,14 @@ ResultsPanel::ResultsPanel(QWidget *parent) : QFrame(parent)
     note->move(8, 493);
     note->setFont(ui::arial(12, true));
     note->setStyleSheet(QStringLiteral("color: #1f4a6d;"));
+
+    auto *review = new QPushButton(QStringLiteral("Board &Words"), this);
+    review->setObjectName(QStringLiteral("button_review"));
+    review->setGeometry(196, 490, 100, 24);
+    review->setFont(ui::arial(11, true));
+    review->setToolTip(QStringLiteral("The words this board held"));
+    connect(review, &QPushButton::clicked, this, &ResultsPanel::reviewRequested);
+    m_review = review;
 
     m_close = new ui::ImageButton(QStringLiteral("Close"), QStringLiteral("button_show.png"), this);
     m_close->setObjectName(QStringLiteral("button_show"));

@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QAbstractButton;
 class QLabel;
 class QListWidget;
 
@@ -31,14 +32,18 @@ public:
     QLabel *nameLabel(int seat) const;
     QListWidget *list(int seat) const;
     ui::ImageButton *closeButton() const { return m_close; }
+    /// Opens the words the board held.
+    QAbstractButton *reviewButton() const { return m_review; }
 
 Q_SIGNALS:
     void closeRequested();
+    void reviewRequested();
 
 private:
     std::array<QLabel *, 6> m_names{};
     std::array<QListWidget *, 6> m_lists{};
     ui::ImageButton *m_close{nullptr};
+    QAbstractButton *m_review{nullptr};
 };
 
 } // namespace vorlith::client

@@ -118,6 +118,7 @@ void RoundFlow::roundstart(const QString &fields)
     // first tick.
     startCountdown(round.time);
     Q_EMIT viewChanged();
+    Q_EMIT roundStarted();
 }
 
 void RoundFlow::turntimerTimer()

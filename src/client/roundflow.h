@@ -99,6 +99,8 @@ Q_SIGNALS:
     /// Something in view() changed.
     void viewChanged();
     void wordListCleared();
+    /// A round has begun (its board is open to the seats).
+    void roundStarted();
     void wordListAdded(const QString &row);
     void resultsChanged();
     /// The results panel or the winner banner is to come to the front.

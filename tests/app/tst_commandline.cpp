@@ -5,8 +5,10 @@
 using vorlith::app::CommandLine;
 using vorlith::app::LaunchRequest;
 using Action = LaunchRequest::Action;
+using vorlith::host::Strength;
 
 Q_DECLARE_METATYPE(LaunchRequest::Action)
+Q_DECLARE_METATYPE(Strength)
 
 class TestCommandLine : public QObject
 {
@@ -14,6 +16,8 @@ class TestCommandLine : public QObject
 private Q_SLOTS:
     void argumentsGiveLaunchModes_data();
     void argumentsGiveLaunchModes();
+    void computerPlayersJoinAHostedGame_data();
+    void computerPlayersJoinAHostedGame();
 };
 
 void TestCommandLine::argumentsGiveLaunchModes_data()
@@ -91,6 +95,70 @@ void TestCommandLine::argumentsGiveLaunchModes()
     if (action == Action::Fail || arguments == QStringList{"--help"})
         QVERIFY(r.output.contains("Usage: vorlith [options] [NAME HOST MODE]\n"));
     QVERIFY2(r.output.contains(outputHas), qPrintable(r.output));
+}
+
+void TestCommandLine::computerPlayersJoinAHostedGame_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<int>("players");
+    QTest::addColumn<Strength>("strength");
+    QTest::addColumn<QString>("error"); // empty: the program plays
+
+    const QStringList none;
+    const QStringList kim{"Kim", "127.0.0.1", "true"};
+    QTest::newRow("solo") << QStringList{"--computer-players", "2"} << none << 2 << Strength::Normal
+                          << "";
+    QTest::newRow("hosting, strength in any case")
+        << QStringList{"--computer-players", "2", "--strength", "HARD", "Kim", "127.0.0.1", "true"}
+        << kim << 2 << Strength::Hard << "";
+    QTest::newRow("with --host, = forms")
+        << QStringList{"--strength=easy", "--host", "Kim", "--computer-players=5"} << kim << 5
+        << Strength::Easy << "";
+    QTest::newRow("none asked") << QStringList{"--computer-players", "0"} << none << 0
+                                << Strength::Normal << "";
+    QTest::newRow("strength alone")
+        << QStringList{"--strength", "hard"} << none << 0 << Strength::Hard << "";
+    QTest::newRow("after the parameters they are parameters")
+        << QStringList{"Kim", "127.0.0.1", "true", "--computer-players", "2"}
+        << QStringList{"Kim", "127.0.0.1", "true", "--computer-players", "2"} << 0
+        << Strength::Normal << "";
+
+    QTest::newRow("six") << QStringList{"--computer-players", "6"} << none << 0 << Strength::Normal
+                         << "a number from 0 to 5";
+    QTest::newRow("negative") << QStringList{"--computer-players=-1"} << none << 0
+                              << Strength::Normal << "a number from 0 to 5";
+    QTest::newRow("not a number") << QStringList{"--computer-players", "two"} << none << 0
+                                  << Strength::Normal << "a number from 0 to 5";
+    QTest::newRow("no number") << QStringList{"--computer-players"} << none << 0 << Strength::Normal
+                               << "Usage:";
+    QTest::newRow("joining") << QStringList{"--computer-players", "1", "Ann", "h", "join"} << none
+                             << 0 << Strength::Normal << "only at a game this program hosts";
+    QTest::newRow("with --join") << QStringList{"--join", "Ann", "--computer-players", "1", "h"}
+                                 << none << 0 << Strength::Normal << "this program hosts";
+    QTest::newRow("unknown strength") << QStringList{"--strength", "expert"} << none << 0
+                                      << Strength::Normal << "easy, normal or hard";
+}
+
+void TestCommandLine::computerPlayersJoinAHostedGame()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, params);
+    QFETCH(int, players);
+    QFETCH(Strength, strength);
+    QFETCH(QString, error);
+
+    const LaunchRequest r = CommandLine().parse(QStringList{"vorlith"} + arguments);
+    if (!error.isEmpty()) {
+        QCOMPARE(r.action, Action::Fail);
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.output.contains(error), qPrintable(r.output));
+        return;
+    }
+    QCOMPARE(r.action, Action::Play);
+    QCOMPARE(r.params, params);
+    QCOMPARE(r.computerPlayers, players);
+    QVERIFY(r.strength == strength);
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -59,7 +59,7 @@ struct Rig
     QString settingsPath() const { return dir.filePath(Settings::FileName); }
     GameSwitch::Table table()
     {
-        return {[this] { return name; }, [this] { return hosting; }, [this] { return others; }};
+        return {[this] { return name; }, [this] { return hosting; }, [this] { return others; }, {}};
     }
 
     QTemporaryDir dir;

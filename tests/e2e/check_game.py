@@ -14,16 +14,6 @@ if not port_is_free(HOST_PORT) or not port_is_free(PRESENCE_PORT):
     print("the game's ports %d and %d must be free" % (HOST_PORT, PRESENCE_PORT))
     sys.exit(2)
 
-SHOTS = os.environ.get("E2E_SHOTS") == "1"
-DOCS = os.path.join(ROOT, "docs")
-
-
-def shot(window, name):
-    if SHOTS:
-        os.makedirs(DOCS, exist_ok=True)
-        screenshot(window, os.path.join(DOCS, name))
-        print("     picture docs/%s" % name)
-
 
 def click_word(app, word, submit):
     """Clicks the tiles of \\a word, each the first free one by column, then row."""
@@ -77,7 +67,8 @@ try:
     dialog = kim.window("Vorlith - Game Start")
     check(dialog is not None, "START GAME opens the game options")
     # The dialog is worked with the keys alone: rounds has the focus first,
-    # Tab goes on to the creation time and to START.
+    # Tab goes on to the creation time, the computer players, their strength
+    # and START.
     focus(dialog)
     dialog_app = wait_for(lambda: first(kim_app, name="Vorlith - Game Start"))
     check(dialog_app is not None, "a screen reader finds the dialog")
@@ -87,9 +78,9 @@ try:
     keys(dialog, "Tab", *["Down"] * 3)
     time.sleep(0.3)
     values = [s.queryValue().currentValue for s in find(dialog_app, role="spin button")] if dialog_app else []
-    check(values == [1, 30], "one round of 30 seconds chosen: %s" % values)
+    check(values == [1, 30, 0], "one round of 30 seconds chosen, no computer players: %s" % values)
     shot(dialog, "options-dialog.png")
-    keys(dialog, "Tab", "space")
+    keys(dialog, "Tab", "Tab", "Tab", "space")
     check(wait_for(lambda: kim.window("Vorlith - Game Start", timeout=0.1) is None, timeout=5),
           "START in the dialog closes it")
 
@@ -141,13 +132,7 @@ try:
     check(first(kim_app, name="Start Game", role="push button") is not None, "START GAME is back for the host")
     shot(kim_window, "winner.png")
 
-    focus(kim_window)
-    keys(kim_window, "alt+f")
-    time.sleep(0.3)
-    try:
-        keys(kim_window, "x")
-    except subprocess.CalledProcessError:
-        pass  # the window may already be gone
+    exit_from_menu(kim_window)
     check(wait_for(lambda: kim.process.poll() is not None, timeout=10), "the host's program exits from File > Exit")
     check(wait_for(lambda: ann.process.poll() is not None, timeout=10), "and the joining program ends with it")
     tally = os.path.join(kim.dir, "Vorlithtally.tld")

@@ -261,12 +261,35 @@ def keys(window, *names):
         time.sleep(0.04)
 
 
+def exit_from_menu(window):
+    """File > Exit with the keys."""
+    focus(window)
+    keys(window, "alt+f")
+    time.sleep(0.3)
+    try:
+        keys(window, "x")
+    except subprocess.CalledProcessError:
+        pass  # the window may already be gone
+
+
 def type_text(window, text):
     for ch in text:
         keys(window, ch.lower() if ch.isalpha() else ch)
 
 
 # ---- pictures ---------------------------------------------------------------
+
+SHOTS = os.environ.get("E2E_SHOTS") == "1"
+DOCS = os.path.join(ROOT, "docs")
+
+
+def shot(window, name):
+    """With E2E_SHOTS=1, the window's picture as docs/<name>."""
+    if SHOTS:
+        os.makedirs(DOCS, exist_ok=True)
+        screenshot(window, os.path.join(DOCS, name))
+        print("     picture docs/%s" % name)
+
 
 def screenshot(window, path, crop=None):
     """Writes the window's picture as a PNG (XWD from the X server, no
