@@ -121,7 +121,8 @@ int presenceListener(quint16 *port)
     address.sin_port = 0;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 || listen(fd, 4) != 0 ||
+    if (bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        listen(fd, 4) != 0 ||
         getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0) {
         close(fd);
         return -1;
@@ -377,9 +378,8 @@ int main(int argc, char **argv)
         programPeak.push_back(p->peakKiB);
         out() << "run " << (i + 1) << ": program " << fixed(p->ms) << " ms, bare " << fixed(b->ms)
               << " ms, ratio " << fixed(p->ms / b->ms, 2) << "; launched " << fixed(p->launchedMs)
-              << " ms; CPU " << fixed(p->cpuMs)
-              << " ms, bare " << fixed(b->cpuMs) << " ms; peak " << p->peakKiB / 1024 << " MB"
-              << Qt::endl;
+              << " ms; CPU " << fixed(p->cpuMs) << " ms, bare " << fixed(b->cpuMs) << " ms; peak "
+              << p->peakKiB / 1024 << " MB" << Qt::endl;
     }
 
     const double ratio = median(ratios);
@@ -392,8 +392,8 @@ int main(int argc, char **argv)
           << "median of paired ratios:     " << fixed(ratio, 2) << " (goal at most 2.0)\n"
           << "program start to launch step (presence connection), median: "
           << fixed(median(launchedMs)) << " ms (" << launchedMs.size() << " of " << runs
-          << " runs), median ratio to the bare program's listening: " << fixed(median(launchedRatios), 2)
-          << "\n"
+          << " runs), median ratio to the bare program's listening: "
+          << fixed(median(launchedRatios), 2) << "\n"
           << "CPU time to listening, median: program " << fixed(median(programCpu)) << " ms, bare "
           << fixed(median(bareCpu)) << " ms, ratio "
           << fixed(median(programCpu) / median(bareCpu), 2) << "\n"

@@ -17,7 +17,8 @@
 
 namespace vorlith::app {
 
-WindowPreferences::WindowPreferences(client::Tchat &chat, std::function<client::Tgamestart &()> gameStart)
+WindowPreferences::WindowPreferences(client::Tchat &chat,
+                                     std::function<client::Tgamestart &()> gameStart)
     : m_chat(chat), m_gameStart(std::move(gameStart))
 {
 }

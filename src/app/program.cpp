@@ -69,12 +69,14 @@ Program::Program(const Options &options)
     m_chat = std::make_unique<client::Tchat>(options.soundOutput);
     m_background = m_chat->backgroundPicture();
 
-    m_preferences = std::make_unique<WindowPreferences>(*m_chat, [this]() -> client::Tgamestart & { return gameStart(); });
+    m_preferences = std::make_unique<WindowPreferences>(
+        *m_chat, [this]() -> client::Tgamestart & { return gameStart(); });
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
 
     client::Tchat &chat = *m_chat;
-    chat.setWindows({[this] { return &about(); }, [this] { return &download(); }, [this] { return &gameStart(); },
-                     [this] { return &help(); }, [this] { return &phrases(); }, [this] { return &spyList(); },
+    chat.setWindows({[this] { return &about(); }, [this] { return &download(); },
+                     [this] { return &gameStart(); }, [this] { return &help(); },
+                     [this] { return &phrases(); }, [this] { return &spyList(); },
                      [this] { return &tally(); }});
     chat.setRandomSource([this](int n) { return draw(n); });
     client::Launcher &launcher = chat.launcher();
@@ -88,7 +90,8 @@ Program::Program(const Options &options)
     launcher.setLaunchParameters(options.params);
     // The hidden windows wait until the game has been started or joined:
     // nobody can see them before, and a start need not wait for them.
-    connect(&launcher, &client::Launcher::launched, this, &Program::makeWindows, Qt::QueuedConnection);
+    connect(&launcher, &client::Launcher::launched, this, &Program::makeWindows,
+            Qt::QueuedConnection);
     connect(&launcher, &client::Launcher::hostingChanged, this, [this](bool host) {
         if (m_spyList)
             m_spyList->popup_kickhim()->setEnabled(host);
@@ -176,7 +179,8 @@ client::Tgamestart &Program::gameStart()
         m_gameStart->setCentredOn(m_chat.get());
         m_gameStart->setStrength(host::strengthName(m_strength));
         connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
-        connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this, &Program::showComputerChoice);
+        connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this,
+                &Program::showComputerChoice);
         // Made late, it learns what the table has come to.
         showComputerChoice();
     }
@@ -206,7 +210,8 @@ client::Tspylist &Program::spyList()
         // The roster holds the spies from the start; the list shows them all.
         m_spyList->observe(m_chat->roster());
         m_spyList->popup_kickhim()->setEnabled(m_chat->launcher().isHost());
-        connect(m_spyList.get(), &client::Tspylist::kickRequested, m_chat.get(), &client::Tchat::kicking);
+        connect(m_spyList.get(), &client::Tspylist::kickRequested, m_chat.get(),
+                &client::Tchat::kicking);
     }
     return *m_spyList;
 }

@@ -52,7 +52,8 @@ class Tdownload;
 class WindowPreferences;
 
 /// The whole program: its nine windows wired together, the host engine beside
-/// them. The main window and the host engine are made at once; the seven
+/// them. The host engine is made first, and a game this program hosts opens
+/// its port before any window exists; the main window follows. The seven
 /// windows that start hidden are made, in their order, right after the launch
 /// step has run, or earlier the moment one of them is needed.
 class Program : public QObject

@@ -53,8 +53,8 @@ private:
 
 const QColor Amber(233, 162, 59);
 
-QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font, const QColor &colour,
-                   Qt::Alignment alignment)
+QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, const QFont &font,
+                   const QColor &colour, Qt::Alignment alignment)
 {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
@@ -78,8 +78,8 @@ ClockView::ClockView(QWidget *panel) : QWidget(panel)
     m_bar = new GradientPanel({QColor(250, 205, 112), QColor(200, 125, 30), {}, 0, 3}, this);
     m_bar->setObjectName(QStringLiteral("image_timer"));
     m_bar->setGeometry(3, 3, 0, 19);
-    m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true), ui::colors::Parchment,
-                         Qt::AlignCenter);
+    m_label = plainLabel(this, "label_timer", QRect(2, 4, 117, 20), ui::arial(16, true),
+                         ui::colors::Parchment, Qt::AlignCenter);
     m_label->setText(QStringLiteral("Time: 0:00"));
     m_label->setAccessibleDescription(QStringLiteral("Time left"));
 }
@@ -140,8 +140,8 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     m_winner = new GradientPanel({QColor(252, 246, 223), QColor(234, 220, 172), Amber, 2.0, 8}, panel);
     m_winner->setObjectName(QStringLiteral("panel_winner"));
     m_winner->setGeometry(24, 144, 383, 41);
-    m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19), ui::arial(16, true),
-                                QColor(0x9a, 0x9a, 0x9a), Qt::AlignCenter);
+    m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19),
+                                ui::arial(16, true), QColor(0x9a, 0x9a, 0x9a), Qt::AlignCenter);
     m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19), ui::arial(16, true), navy,
                                Qt::AlignCenter);
     m_winnerFront->setAccessibleDescription(QStringLiteral("Winner"));

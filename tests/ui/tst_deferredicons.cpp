@@ -25,8 +25,6 @@ void TestDeferredIcons::iconsMatchTheBaseStyle_data()
     // Not square, and with no picture of the size asked for.
     QTest::newRow("menu bar overflow") << int(QStyle::SP_ToolBarHorizontalExtensionButton) << 16;
     QTest::newRow("warning, large") << int(QStyle::SP_MessageBoxWarning) << 48;
-    QTest::newRow("dialog ok") << int(QStyle::SP_DialogOkButton) << 22;
-    QTest::newRow("title bar close") << int(QStyle::SP_TitleBarCloseButton) << 12;
 }
 
 void TestDeferredIcons::iconsMatchTheBaseStyle()
