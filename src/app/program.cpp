@@ -50,8 +50,10 @@ Program::Program(const Options &options)
     // are made: they can join as soon as possible, and whoever comes is
     // served once the event loop runs, as ever. The launch step, after the
     // main window shows, finds the port open; should it fail here, the
-    // launch step tries again and tells the player, as it always has.
+    // launch step tries again and tells the player, as it always has. Slot 1
+    // stays for this program's own player, who comes a little later.
     if (client::Launcher::hostsWith(options.params)) {
+        m_server->keepFirstSlotFor(&host::TServer::isThisMachine);
         try {
             m_server->startListening();
         } catch (const net::SockError &) {

@@ -3,7 +3,9 @@
 #include "net/protocol.h"
 #include "net/sock.h"
 
+#include <QHostAddress>
 #include <QLoggingCategory>
+#include <QNetworkInterface>
 
 Q_LOGGING_CATEGORY(lcHost, "vorlith.host")
 
@@ -63,6 +65,12 @@ void TServer::setPortName(const QString &port)
     m_listener->setPortName(port);
 }
 
+bool TServer::isThisMachine(const QString &peer)
+{
+    const QHostAddress address(peer);
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
+
 void TServer::startListening()
 {
     m_listener->setListen(true);
@@ -119,14 +127,26 @@ void TServer::sendToAll(const QByteArray &line)
 
 void TServer::Sock1Accept()
 {
+    Sock *sock = nullptr;
+    try {
+        if (!m_listener->accept(sock))
+            return; // nothing is marked active and nothing is sent
+    } catch (const net::SockError &e) {
+        qCWarning(lcHost) << e.text();
+        return;
+    }
+
+    // Slot 1 waits for the hosting player's own program while it is kept.
+    const bool keepFirst = m_firstSlotFor && !m_firstSlotFor(sock->hostName());
+    const int first = keepFirst ? 2 : 1;
     int slot = 0;
     bool full = false;
     int count = m_registry.slotCount();
-    if (count == 0) {
-        slot = 1;
-        count = 1;
+    if (count < first) {
+        slot = first;
+        count = first;
     } else {
-        int i = 1;
+        int i = first;
         while (i < count && m_registry.isActive(i))
             ++i;
         if (!m_registry.isActive(i))
@@ -136,15 +156,8 @@ void TServer::Sock1Accept()
         else
             slot = ++count;
     }
-
-    Sock *sock = nullptr;
-    try {
-        if (!m_listener->accept(sock))
-            return; // nothing is marked active and nothing is sent
-    } catch (const net::SockError &e) {
-        qCWarning(lcHost) << e.text();
-        return;
-    }
+    if (slot == 1)
+        m_firstSlotFor = nullptr;
 
     if (full) {
         // Refused in record slot count + 1: told, then closed at once.

@@ -55,6 +55,16 @@ public:
     bool isListening() const;
     quint16 listeningPort() const;
 
+    /// Who may take slot 1 (the hosting player's, with the right to move
+    /// others between seats) while it has never been taken: true for a peer
+    /// address (as text) of this machine. Without it, any first connection
+    /// takes slot 1. Set it when listening starts before the hosting player's
+    /// own program connects, so a quicker peer elsewhere gets another slot.
+    using ThisMachine = std::function<bool(const QString &peer)>;
+    void keepFirstSlotFor(ThisMachine thisMachine) { m_firstSlotFor = std::move(thisMachine); }
+    /// True for this machine's own addresses (loopback included).
+    static bool isThisMachine(const QString &peer);
+
     Registry &registry() { return m_registry; }
     const Registry &registry() const { return m_registry; }
     /// The received-line queue and its 10 ms dispatch timer (socktimer).
@@ -108,6 +118,7 @@ private:
 
     net::Sock *m_listener{nullptr};
     Registry m_registry;
+    ThisMachine m_firstSlotFor;
     net::Dispatcher m_dispatcher;
     std::unordered_map<net::Sock *, Connection> m_connections;
     quint64 m_nextSerial{1};

@@ -42,6 +42,7 @@ private Q_SLOTS:
     void relaysChatActionsAndSounds();
     void departureIsAnnouncedExactlyOnce();
     void freedSlotIsReusedLowestFirst();
+    void slotOneWaitsForThisMachine();
     void tenthConnectionIsRefused();
     void onlySlotOneRemovesParticipants();
     void justWatchFollowsTheGame();
@@ -199,6 +200,32 @@ void TestServer::freedSlotIsReusedLowestFirst()
     // The seat keeps its total until a game starts.
     QCOMPARE(m_server->registry().record(2)->totalScore, 40);
     QVERIFY(join(4, "Dan"));
+}
+
+void TestServer::slotOneWaitsForThisMachine()
+{
+    // Every peer counts as elsewhere until the own player is let in, as if
+    // others were quicker than the hosting program's own window.
+    bool ownTurn = false;
+    m_server->keepFirstSlotFor([&ownTurn](const QString &) { return ownTurn; });
+    QVERIFY(join(2, "Ann"));
+    WireClient *bob = join(3, "Bob");
+    QVERIFY(bob);
+    bob->socket.disconnectFromHost();
+    QTRY_VERIFY(!m_server->registry().isActive(3));
+    QVERIFY(join(3, "Eve")); // a freed seat is reused, still not slot 1
+    QVERIFY(!m_server->registry().isActive(1));
+
+    ownTurn = true;
+    QVERIFY(join(1, "Kim"));
+    // Once taken, slot 1 is an ordinary seat again: when it frees, the next
+    // newcomer gets it, wherever it comes from.
+    ownTurn = false;
+    m_clients[3]->socket.disconnectFromHost();
+    QTRY_VERIFY(!m_server->registry().isActive(1));
+    QVERIFY(join(1, "Dan"));
+    QVERIFY(TServer::isThisMachine(QStringLiteral("127.0.0.1")));
+    QVERIFY(!TServer::isThisMachine(QStringLiteral("192.0.2.7")));
 }
 
 void TestServer::tenthConnectionIsRefused()
