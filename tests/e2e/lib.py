@@ -261,15 +261,27 @@ def keys(window, *names):
         time.sleep(0.04)
 
 
-def exit_from_menu(window):
-    """File > Exit with the keys."""
-    focus(window)
-    keys(window, "alt+f")
-    time.sleep(0.3)
-    try:
-        keys(window, "x")
-    except subprocess.CalledProcessError:
-        pass  # the window may already be gone
+def window_exists(window):
+    return subprocess.run(["xdotool", "getwindowname", str(window)],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode == 0
+
+
+def exit_from_menu(window, attempts=3):
+    """File > Exit with the keys. On a busy machine the menu may open after
+    the "x" was sent, so the keys are tried again (menu closed first) while
+    the window stays."""
+    for attempt in range(attempts):
+        try:
+            focus(window)
+            if attempt:
+                keys(window, "Escape")
+            keys(window, "alt+f")
+            time.sleep(0.3 + 0.3 * attempt)
+            keys(window, "x")
+        except subprocess.CalledProcessError:
+            return  # the window is already gone
+        if wait_for(lambda: not window_exists(window), timeout=3):
+            return
 
 
 def type_text(window, text):
