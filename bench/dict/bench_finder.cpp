@@ -28,14 +28,7 @@ QTextStream &out()
 
 Board dealtBoard(QRandomGenerator &rng)
 {
-    using vorlith::host::GameEngine;
-    Board board{};
-    for (int &code : board) {
-        const int column = rng.bounded(6);
-        const int row = rng.bounded(10);
-        code = GameEngine::LetterTable[std::size_t(row)][std::size_t(column)] - 'a' + 1;
-    }
-    return board;
+    return vorlith::host::GameEngine::deal([&rng](int n) { return int(rng.bounded(n)); });
 }
 
 // Each letter takes the first free cell that holds it, as the host checks.

@@ -132,13 +132,20 @@ int GameEngine::draw(int n)
     return ((value % n) + n) % n; // a source that strays still picks a real cell
 }
 
-void GameEngine::createboard()
+std::array<int, GameEngine::Cells> GameEngine::deal(const std::function<int(int n)> &draw)
 {
-    for (int &code : m_board) {
+    std::array<int, Cells> board{};
+    for (int &code : board) {
         const int column = draw(6);
         const int row = draw(10);
         code = LetterTable[static_cast<size_t>(row)][static_cast<size_t>(column)] - 'a' + 1;
     }
+    return board;
+}
+
+void GameEngine::createboard()
+{
+    m_board = deal([this](int n) { return draw(n); });
     m_outbox.sendToAll(boardLine());
 }
 

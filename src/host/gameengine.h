@@ -73,6 +73,9 @@ public:
         {'b', 'n', 't', 's', 'l', 'r'},
         {'m', 't', 'k', 'd', 'e', 'h'},
     }};
+    /// A board dealt from the letter table, cell after cell, with \a draw
+    /// answering 0 to n - 1: letter codes 1 (a) to 26 (z).
+    static std::array<int, Cells> deal(const std::function<int(int n)> &draw);
 
     enum class Phase
     {

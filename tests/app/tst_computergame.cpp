@@ -28,6 +28,7 @@
 #include "tally/tallylist.h"
 #include "ui/clicklabel.h"
 #include "ui/paths.h"
+#include "wireclient.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -37,7 +38,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -100,11 +100,7 @@ void TestComputerGame::aGameWithComputerPlayers()
     app::Program::Options options;
     options.params = {QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
     options.gamePort = QStringLiteral("0");
-    {
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost, 0);
-        options.presencePort = QString::number(gone.serverPort());
-    }
+    options.presencePort = QString::number(closedPort());
     options.soundOutput = &m_kimSound;
     options.relauncher = &m_relauncher;
     options.computerPlayers = 2;

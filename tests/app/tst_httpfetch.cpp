@@ -1,5 +1,6 @@
 #include "app/httpfetch.h"
 #include "webserver.h"
+#include "wireclient.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -283,12 +284,8 @@ void TestHttpFetch::failingAnswers()
 
 void TestHttpFetch::unreachableServerFails()
 {
-    quint16 port = 0;
-    {
-        QTcpServer gone;
-        QVERIFY(gone.listen(QHostAddress::LocalHost, 0));
-        port = gone.serverPort();
-    }
+    const quint16 port = closedPort();
+    QVERIFY(port != 0);
     Fetch f;
     QVERIFY(f.get(QUrl(QStringLiteral("http://127.0.0.1:%1/lobby/brakmosetup.exe").arg(port))));
     QVERIFY(f.waitForEnd());

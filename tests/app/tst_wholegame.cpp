@@ -27,11 +27,11 @@
 #include "tally/tallylist.h"
 #include "ui/clicklabel.h"
 #include "ui/paths.h"
+#include "wireclient.h"
 
 #include <QLabel>
 #include <QListWidget>
 #include <QSpinBox>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -164,11 +164,7 @@ void TestWholeGame::aGameFromStartToTally()
     app::Program::Options options;
     options.params = {QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
     options.gamePort = QStringLiteral("0");
-    {
-        QTcpServer gone;
-        gone.listen(QHostAddress::LocalHost, 0);
-        options.presencePort = QString::number(gone.serverPort());
-    }
+    options.presencePort = QString::number(closedPort());
     options.soundOutput = &m_kimSound;
     m_kim = std::make_unique<app::Program>(options);
     m_kim->game().setManual(true);

@@ -105,14 +105,7 @@ QByteArray record(unsigned char length, const QByteArray &word)
 // A board dealt as the host deals one: a column, then a row of its letter table.
 Board dealtBoard(QRandomGenerator &rng)
 {
-    using vorlith::host::GameEngine;
-    Board board{};
-    for (int &code : board) {
-        const int column = rng.bounded(6);
-        const int row = rng.bounded(10);
-        code = GameEngine::LetterTable[std::size_t(row)][std::size_t(column)] - 'a' + 1;
-    }
-    return board;
+    return vorlith::host::GameEngine::deal([&rng](int n) { return int(rng.bounded(n)); });
 }
 
 Board boardOf(const QByteArray &letters)

@@ -28,13 +28,7 @@ namespace {
 
 Board dealtBoard(QRandomGenerator &rng)
 {
-    Board board{};
-    for (int &code : board) {
-        const int column = rng.bounded(6);
-        const int row = rng.bounded(10);
-        code = host::GameEngine::LetterTable[size_t(row)][size_t(column)] - 'a' + 1;
-    }
-    return board;
+    return host::GameEngine::deal([&rng](int n) { return int(rng.bounded(n)); });
 }
 
 /// The words of a results entry list "CAT:9,DOG:9,".

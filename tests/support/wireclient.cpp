@@ -1,6 +1,7 @@
 #include "wireclient.h"
 
 #include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTest>
 
 WireClient::WireClient(QObject *parent) : QObject(parent)
@@ -67,4 +68,12 @@ QList<QByteArray> WireClient::settle(int ms)
     const qsizetype before = lines.size();
     QTest::qWait(ms);
     return lines.mid(before);
+}
+
+quint16 closedPort()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHost, 0))
+        return 0;
+    return server.serverPort();
 }

@@ -5,6 +5,10 @@
 #include <QObject>
 #include <QTcpSocket>
 
+/// A port on 127.0.0.1 that was free a moment ago and that nobody listens
+/// on now: connecting to it is refused.
+quint16 closedPort();
+
 /// A bare participant for tests: a real TCP connection that records every
 /// line it receives (split at the terminator byte) and sends raw bytes.
 class WireClient : public QObject
