@@ -33,8 +33,13 @@ public:
         static_cast<void>(gameRunning);
         return true;
     }
-    /// The CMD_startgame fields a game is started with, made from those sent.
-    virtual QString startFields(const QString &fields) const { return fields; }
+    /// The CMD_startgame fields a game is started with, made from those
+    /// \a slot sent; asked only for a game that starts.
+    virtual QString startFields(const QString &fields, int slot)
+    {
+        static_cast<void>(slot);
+        return fields;
+    }
     /// May \a slot remove others and move them between seats?
     virtual bool hasHostingPowers(int slot) const { return slot == 1; }
     /// Asked while a game runs: true ends it at once, without a winner.

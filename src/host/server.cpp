@@ -411,7 +411,7 @@ void TServer::justwatch(const QString &fields, const LineOrigin &from)
 void TServer::startgame(const QString &fields, const LineOrigin &from)
 {
     if (m_game && m_rules->mayStartGame(from.slot, m_game->gameInProgress()))
-        m_game->startgame(m_rules->startFields(fields), from.slot);
+        m_game->startgame(m_rules->startFields(fields, from.slot), from.slot);
 }
 
 void TServer::myword(const QString &fields, const LineOrigin &from)
