@@ -14,6 +14,8 @@
 #include <netinet/in.h>
 #include <sys/socket.h>
 
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcApi, "vorlith.server.api")
@@ -27,7 +29,13 @@ struct RequestState
 {
     QByteArray body;
     bool tooLarge{false};
+    qsizetype discarded{0};
 };
+
+/// A chunked body has no length to refuse up front, and the daemon takes no
+/// answer while a body arrives: what passes the limit is thrown away until
+/// it ends, and a sender that goes on much longer loses its connection.
+constexpr qsizetype MaxDiscardedBytes = 64 * 1024;
 
 QByteArray jsonError(const QString &text, const QString &field = QString())
 {
@@ -68,6 +76,12 @@ enum MHD_Result sumHeader(void *cls, enum MHD_ValueKind, const char *key, const 
 
 struct DaemonCallbacks
 {
+    static void log(void *, const char *format, va_list args)
+    {
+        char text[512];
+        std::vsnprintf(text, sizeof text, format, args);
+        qCInfo(lcApi) << QByteArray(text).trimmed();
+    }
     static enum MHD_Result request(void *self, MHD_Connection *connection, const char *url,
                                    const char *method, const char *, const char *upload,
                                    size_t *uploadSize, void **state)
@@ -199,13 +213,15 @@ bool HttpApi::request(MHD_Connection *connection, const char *url, const char *m
         if (!req->tooLarge)
             return true; // the body, if any, comes in the next calls
     } else if (*uploadSize > 0) {
-        if (!req->tooLarge && req->body.size() + qsizetype(*uploadSize) <= MaxRequestBytes)
+        if (!req->tooLarge && req->body.size() + qsizetype(*uploadSize) <= MaxRequestBytes) {
             req->body.append(upload, qsizetype(*uploadSize));
-        else
+        } else {
             req->tooLarge = true;
+            req->body.clear();
+            req->discarded += qsizetype(*uploadSize);
+        }
         *uploadSize = 0;
-        if (!req->tooLarge)
-            return true;
+        return req->discarded <= MaxDiscardedBytes;
     }
 
     Reply reply;

@@ -117,7 +117,6 @@ quint16 Table::port() const
 void Table::setManual(bool manual)
 {
     m_game->setManual(manual);
-    m_computers->setManual(manual);
 }
 
 void Table::setLineTimer(std::function<void(const QByteArray &, std::chrono::nanoseconds)> timer)

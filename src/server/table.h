@@ -94,7 +94,7 @@ public:
     /// Games started at this table.
     int gamesStarted() const { return m_gamesStarted; }
 
-    /// Drives the game's clock and the computer players by hand (tests).
+    /// Drives the game's one-second clock by hand (tests).
     void setManual(bool manual);
     host::GameEngine &game() { return *m_game; }
     host::TServer &engine() { return *m_server; }
