@@ -54,7 +54,8 @@ double cpuSeconds(qint64 pid)
         return 0;
     const QByteArray stat = f.readAll();
     const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
-    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+    return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
+           double(sysconf(_SC_CLK_TCK));
 }
 
 qint64 residentKb(qint64 pid)
@@ -70,14 +71,16 @@ qint64 residentKb(qint64 pid)
 }
 
 /// One HTTP request, answered with the body (empty on failure).
-QByteArray http(quint16 port, const QByteArray &method, const QByteArray &path, const QByteArray &body = {})
+QByteArray http(quint16 port, const QByteArray &method, const QByteArray &path,
+                const QByteArray &body = {})
 {
     QTcpSocket s;
     QByteArray got;
     QObject::connect(&s, &QTcpSocket::readyRead, [&] { got += s.readAll(); });
     s.connectToHost(QHostAddress::LocalHost, port);
-    s.write(method + ' ' + path + " HTTP/1.1\r\nHost: bench\r\nConnection: close\r\nContent-Length: "
-            + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+    s.write(method + ' ' + path +
+            " HTTP/1.1\r\nHost: bench\r\nConnection: close\r\nContent-Length: " +
+            QByteArray::number(body.size()) + "\r\n\r\n" + body);
     spinFor([&] { return s.state() == QAbstractSocket::UnconnectedState; }, 10000);
     got += s.readAll();
     return got.mid(got.indexOf("\r\n\r\n") + 4);
@@ -87,7 +90,8 @@ QByteArray http(quint16 port, const QByteArray &method, const QByteArray &path, 
 class Player : public QObject
 {
 public:
-    Player(quint16 port, QByteArray name, Figures &verdicts) : m_name(std::move(name)), m_verdicts(verdicts)
+    Player(quint16 port, QByteArray name, Figures &verdicts)
+        : m_name(std::move(name)), m_verdicts(verdicts)
     {
         connect(&m_socket, &QTcpSocket::readyRead, this, [this] { read(); });
         m_socket.connectToHost(QHostAddress::LocalHost, port);
@@ -99,7 +103,8 @@ public:
     {
         if (!m_inRound || m_sent.isValid())
             return;
-        static const char *const words[] = {"tea", "rat", "stone", "qzx", "late", "note", "rest", "zzz"};
+        static const char *const words[] = {"tea",  "rat",  "stone", "qzx",
+                                            "late", "note", "rest",  "zzz"};
         m_sent.start();
         send("CMD_myword+" + QByteArray::number(m_slot) + '+' + words[m_next++ % 8]);
     }
@@ -119,7 +124,8 @@ private:
                 m_inRound = true;
             } else if (line.startsWith("CMD_roundover+")) {
                 m_inRound = false;
-            } else if ((line.startsWith("CMD_hisword+") || line.startsWith("CMD_notvalid+")) && m_sent.isValid()) {
+            } else if ((line.startsWith("CMD_hisword+") || line.startsWith("CMD_notvalid+")) &&
+                       m_sent.isValid()) {
                 m_verdicts.add(m_sent.nsecsElapsed());
                 m_sent.invalidate();
             }
@@ -149,7 +155,8 @@ int main(int argc, char *argv[])
     const int idle = option(QStringLiteral("--idle"), QStringLiteral("1000")).toInt();
     const int busy = option(QStringLiteral("--busy"), QStringLiteral("200")).toInt();
     const int seconds = option(QStringLiteral("--seconds"), QStringLiteral("20")).toInt();
-    const QString binary = option(QStringLiteral("--server"), QStringLiteral(VORLITH_SERVER_BINARY));
+    const QString binary =
+        option(QStringLiteral("--server"), QStringLiteral(VORLITH_SERVER_BINARY));
 
     rlimit limit{};
     getrlimit(RLIMIT_NOFILE, &limit);
@@ -165,24 +172,27 @@ int main(int argc, char *argv[])
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vorlith.*.info=false"));
         return env;
     }());
-    server.start(binary, {QStringLiteral("--config"), QStringLiteral("/dev/null"), QStringLiteral("--api-port"),
-                          QString::number(apiPort), QStringLiteral("--ports"),
-                          QStringLiteral("27781-%1").arg(27781 + tables + 50),
-                          QStringLiteral("--max-tables"), QString::number(tables + 50),
-                          QStringLiteral("--max-tables-per-address"), QString::number(tables + 50),
-                          QStringLiteral("--max-creations-per-minute"), QString::number(tables + 50),
-                          QStringLiteral("--max-connections"), QStringLiteral("100000"),
-                          QStringLiteral("--max-connections-per-address"), QStringLiteral("100000")});
-    if (!server.waitForStarted() || !spinFor([&] { return http(apiPort, "GET", "/healthz") == "ok\n"; }, 20000)) {
+    server.start(binary,
+                 {QStringLiteral("--config"), QStringLiteral("/dev/null"),
+                  QStringLiteral("--api-port"), QString::number(apiPort), QStringLiteral("--ports"),
+                  QStringLiteral("27781-%1").arg(27781 + tables + 50),
+                  QStringLiteral("--max-tables"), QString::number(tables + 50),
+                  QStringLiteral("--max-tables-per-address"), QString::number(tables + 50),
+                  QStringLiteral("--max-creations-per-minute"), QString::number(tables + 50),
+                  QStringLiteral("--max-connections"), QStringLiteral("100000"),
+                  QStringLiteral("--max-connections-per-address"), QStringLiteral("100000")});
+    if (!server.waitForStarted() ||
+        !spinFor([&] { return http(apiPort, "GET", "/healthz") == "ok\n"; }, 20000)) {
         out() << "vorlith-server did not start\n";
         return 1;
     }
     const qint64 pid = server.processId();
     const auto make = [&](int computers) {
         const QByteArray body = http(apiPort, "POST", "/api/tables",
-                                     R"({"name":"bench","rounds":10,"time":120,"computers":)"
-                                         + QByteArray::number(computers) + "}");
-        return quint16(QJsonDocument::fromJson(body).object().value(QStringLiteral("port")).toInt());
+                                     R"({"name":"bench","rounds":10,"time":120,"computers":)" +
+                                         QByteArray::number(computers) + "}");
+        return quint16(
+            QJsonDocument::fromJson(body).object().value(QStringLiteral("port")).toInt());
     };
 
     // Idle tables: nobody at them.
@@ -230,18 +240,27 @@ int main(int argc, char *argv[])
     for (int t = 0; t < busy; ++t) {
         const quint16 port = make(0);
         for (int seat = 1; seat <= 6; ++seat) {
-            players.push_back(std::make_unique<Player>(port, "P" + QByteArray::number(seat), verdicts));
+            players.push_back(
+                std::make_unique<Player>(port, "P" + QByteArray::number(seat), verdicts));
             if (seat == 1)
                 starters.push_back(players.back().get());
         }
     }
-    spinFor([&] { return std::all_of(players.begin(), players.end(), [](auto &p) { return p->slot() != 0; }); },
-            60000);
+    spinFor(
+        [&] {
+            return std::all_of(players.begin(), players.end(),
+                               [](auto &p) { return p->slot() != 0; });
+        },
+        60000);
     spinFor([] { return false; }, 500);
     for (Player *p : starters)
         p->send("CMD_startgame+P1+10+120+");
-    spinFor([&] { return std::all_of(players.begin(), players.end(), [](auto &p) { return p->inRound(); }); },
-            30000);
+    spinFor(
+        [&] {
+            return std::all_of(players.begin(), players.end(),
+                               [](auto &p) { return p->inRound(); });
+        },
+        30000);
     out() << players.size() << " players seated at " << busy << " tables\n";
     // Each player's words spread evenly over the 2 s.
     std::vector<std::unique_ptr<QTimer>> timers;
@@ -250,12 +269,14 @@ int main(int argc, char *argv[])
         timer->setInterval(2000);
         Player *p = players[i].get();
         QObject::connect(timer.get(), &QTimer::timeout, p, [p] { p->word(); });
-        QTimer::singleShot(int(i * 2000 / players.size()), timer.get(), qOverload<>(&QTimer::start));
+        QTimer::singleShot(int(i * 2000 / players.size()), timer.get(),
+                           qOverload<>(&QTimer::start));
         timers.push_back(std::move(timer));
     }
     const double before = cpuSeconds(pid);
     spinFor([] { return false; }, qint64(seconds) * 1000);
-    out() << QStringLiteral("%1 busy tables, a word every 2 s from each of %2 players: server CPU %3% of a core, "
+    out() << QStringLiteral("%1 busy tables, a word every 2 s from each of %2 players: server CPU "
+                            "%3% of a core, "
                             "resident memory %4 MB\n")
                  .arg(busy)
                  .arg(players.size())

@@ -46,7 +46,7 @@ QString addresses(const QString &text, QList<QHostAddress> &out)
 const std::vector<Key> &keys()
 {
     static const std::vector<Key> table{
-        {"bind", "ADDRESS", "Address the API listens on (repeatable; default: all).",
+        {"bind", "ADDRESS", "Address the API listens on (default: all; the tables listen on all).",
          [](ServerConfig &c, const QString &v) { return addresses(v, c.bind); }},
         {"public-host", "NAME", "Host name players dial, given in every table object.",
          [](ServerConfig &c, const QString &v) {

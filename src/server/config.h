@@ -14,7 +14,7 @@ struct ServerConfig
 {
     static inline const QString DefaultFile = QStringLiteral("/etc/vorlith/server.conf");
 
-    QList<QHostAddress> bind; ///< the API's addresses; none: every address
+    QList<QHostAddress> bind; ///< the API's address (the first); none: every address
     QString publicHost;       ///< the name players dial; none: the address asked
     quint16 apiPort{7780};
     quint16 firstPort{7781};

@@ -134,16 +134,23 @@ bool HttpApi::start()
         a4->sin_addr.s_addr = htonl(m_settings.bind.toIPv4Address());
         length = sizeof(sockaddr_in);
     }
-    m_daemon = MHD_start_daemon(
-        flags, m_settings.port, nullptr, nullptr, &DaemonCallbacks::request, this,
-        MHD_OPTION_CONNECTION_LIMIT, m_settings.maxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
-        m_settings.maxConnectionsPerAddress,
-        // Room for 4 KB of headers and the daemon's own bookkeeping; a
-        // request that needs more is refused before we see it.
-        MHD_OPTION_CONNECTION_MEMORY_LIMIT, size_t(16 * 1024), MHD_OPTION_CONNECTION_TIMEOUT,
-        m_settings.timeoutSeconds, MHD_OPTION_NOTIFY_COMPLETED, &DaemonCallbacks::completed, this,
-        length ? MHD_OPTION_SOCK_ADDR : MHD_OPTION_END, reinterpret_cast<sockaddr *>(&address),
-        MHD_OPTION_END);
+    const auto startWith = [&](unsigned withFlags) {
+        return MHD_start_daemon(
+            withFlags, m_settings.port, nullptr, nullptr, &DaemonCallbacks::request, this,
+            MHD_OPTION_EXTERNAL_LOGGER, &DaemonCallbacks::log, this, MHD_OPTION_CONNECTION_LIMIT,
+            m_settings.maxConnections, MHD_OPTION_PER_IP_CONNECTION_LIMIT,
+            m_settings.maxConnectionsPerAddress,
+            // Room for 4 KB of headers and the daemon's own bookkeeping; a
+            // request that needs more is refused before we see it.
+            MHD_OPTION_CONNECTION_MEMORY_LIMIT, size_t(16 * 1024), MHD_OPTION_CONNECTION_TIMEOUT,
+            m_settings.timeoutSeconds, MHD_OPTION_NOTIFY_COMPLETED, &DaemonCallbacks::completed,
+            this, length ? MHD_OPTION_SOCK_ADDR : MHD_OPTION_END,
+            reinterpret_cast<sockaddr *>(&address), MHD_OPTION_END);
+    };
+    m_daemon = startWith(flags);
+    // A machine (or container) without IPv6 still serves IPv4.
+    if (!m_daemon && (flags & MHD_USE_DUAL_STACK) == MHD_USE_DUAL_STACK)
+        m_daemon = startWith(flags & ~unsigned(MHD_USE_DUAL_STACK));
     if (!m_daemon) {
         m_error = QStringLiteral("cannot serve the API on port %1").arg(m_settings.port);
         return false;

@@ -17,6 +17,7 @@
 #include <QLoggingCategory>
 
 #include <optional>
+#include <set>
 
 Q_LOGGING_CATEGORY(lcTable, "vorlith.server.table")
 
@@ -78,8 +79,7 @@ Table::Table(int id, TableOptions options, Words &words, Admission &admission, R
         *m_server,
         [&impl](const std::array<int, 36> &board) { return impl.wordFinder().find(board); },
         m_random);
-    connect(m_computers.get(), &host::ComputerTable::settled, this,
-            [this] { m_computersExpected = 0; });
+    connect(m_computers.get(), &host::ComputerTable::settled, this, &Table::computersSettled);
 }
 
 Table::~Table()
@@ -182,6 +182,12 @@ bool Table::admits(net::Sock &connection)
         qCInfo(lcTable) << "table" << m_id << "refuses one more connection from" << address;
         return false;
     }
+    follow(connection, address);
+    return true;
+}
+
+void Table::follow(net::Sock &connection, const QString &address)
+{
     net::Sock *sock = &connection;
     m_people.emplace(sock, address);
     connect(sock, &net::Sock::info, this,
@@ -191,7 +197,27 @@ bool Table::admits(net::Sock &connection)
             });
     connect(sock, &QObject::destroyed, this, [this, sock] { release(sock); });
     Q_EMIT peopleChanged();
-    return true;
+}
+
+void Table::computersSettled()
+{
+    m_computersExpected = 0;
+    // A person who came over loopback while the computer players were on
+    // their way was let in as one of them: found now, they count as a person.
+    std::set<int> computerSlots;
+    for (const auto &player : m_computers->players())
+        computerSlots.insert(player->slot());
+    const host::Registry &registry = m_server->registry();
+    for (int slot = 1; slot <= host::Registry::MaxSlots; ++slot) {
+        const host::PlayerRecord *r = registry.record(slot);
+        if (!r->active || !r->connection || computerSlots.count(slot) ||
+            m_people.count(r->connection))
+            continue;
+        // Over the limits or not, it is already at the table.
+        const QString address = r->connection->hostName();
+        if (m_admission.take(address))
+            follow(*r->connection, address);
+    }
 }
 
 void Table::release(net::Sock *connection)

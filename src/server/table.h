@@ -119,7 +119,10 @@ private:
     bool endsQuietly(const host::Registry &registry, qint64 round,
                      qint32 roundsToPlay) const override;
 
+    /// Counts \a connection as a person's until it closes.
+    void follow(net::Sock &connection, const QString &address);
     void release(net::Sock *connection);
+    void computersSettled();
 
     int m_id;
     TableOptions m_options;

@@ -66,6 +66,10 @@ int main(int argc, char *argv[])
     api.bind = config.bind.value(0);
     api.publicHost = config.publicHost;
     api.trustedProxies = config.trustedProxies;
+    // Behind a proxy every client comes from the proxy's address: the
+    // daemon's own per-address bound would then hold them all together.
+    if (!config.trustedProxies.isEmpty())
+        api.maxConnectionsPerAddress = api.maxConnections;
     HttpApi http(tables, api);
     if (!http.start()) {
         qCCritical(lcServer) << http.errorText();
