@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTextStream>
 #include <QThread>
@@ -78,6 +79,8 @@ QByteArray http(quint16 port, const QByteArray &method, const QByteArray &path,
     QByteArray got;
     QObject::connect(&s, &QTcpSocket::readyRead, [&] { got += s.readAll(); });
     s.connectToHost(QHostAddress::LocalHost, port);
+    if (!spinFor([&] { return s.state() == QAbstractSocket::ConnectedState; }, 10000))
+        return {};
     s.write(method + ' ' + path +
             " HTTP/1.1\r\nHost: bench\r\nConnection: close\r\nContent-Length: " +
             QByteArray::number(body.size()) + "\r\n\r\n" + body);
@@ -164,18 +167,26 @@ int main(int argc, char *argv[])
     setrlimit(RLIMIT_NOFILE, &limit);
 
     const int tables = std::max(idle, busy) + 1;
-    const quint16 apiPort = 27780;
+    // Free ports a moment ago, for the API and the tables.
+    const auto freePort = [] {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        return probe.serverPort();
+    };
+    const quint16 apiPort = freePort();
+    const int firstPort = 20000 + int(freePort() % 20000);
     QProcess server;
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.setProcessEnvironment([] {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vorlith.*.info=false"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("vorlith.*.info=false\nvorlith.*.debug=false"));
         return env;
     }());
     server.start(binary,
                  {QStringLiteral("--config"), QStringLiteral("/dev/null"),
                   QStringLiteral("--api-port"), QString::number(apiPort), QStringLiteral("--ports"),
-                  QStringLiteral("27781-%1").arg(27781 + tables + 50),
+                  QStringLiteral("%1-%2").arg(firstPort).arg(firstPort + tables + 50),
                   QStringLiteral("--max-tables"), QString::number(tables + 50),
                   QStringLiteral("--max-tables-per-address"), QString::number(tables + 50),
                   QStringLiteral("--max-creations-per-minute"), QString::number(tables + 50),
