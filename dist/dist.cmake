@@ -53,7 +53,9 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vorlith)
 set(CPACK_PACKAGE_VENDOR "The Vorlith developers")
 set(CPACK_PACKAGE_CONTACT "The Vorlith developers <vorlith@example.org>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "timed word game for up to six players")
+# Each package's summary is the first line of its own description: CPack
+# would put one shared summary in front of both.
+set(gameSummary "timed word game for up to six players")
 set(CPACK_PACKAGE_DESCRIPTION "Every round the host deals one board of 36 letters to everybody at the
 table; players build words from the letters before the clock runs out, and
 every accepted word scores the square of its length. Play alone, host a game
@@ -76,7 +78,7 @@ set(CPACK_COMPONENTS_ALL game server)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME vorlith)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME vorlith-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION games)
-set(CPACK_COMPONENT_GAME_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_COMPONENT_GAME_DESCRIPTION "${gameSummary}\n${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_COMPONENT_SERVER_DESCRIPTION "headless table server for the Vorlith word game
 Keeps tables of the game open on the internet: each table is a host engine
 on a port of its own, with computer players if asked, made and listed
