@@ -6,6 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev libqt6multimedia6 qt6-qpa-plugins
     libgl-dev fonts-liberation libjpeg62-turbo-dev
     clang libclang-rt-14-dev
+    libmicrohttpd-dev
     desktop-file-utils appstream dpkg-dev file
 )
 # The checks from outside (tests/e2e) drive the real program on a private X

@@ -23,6 +23,8 @@ public:
     };
     explicit Figures(Unit unit = Unit::Microseconds) : m_unit(unit) {}
 
+    qsizetype count() const { return m_values.size(); }
+
     void add(qint64 ns) { m_values.append(double(ns) / (m_unit == Unit::Microseconds ? 1e3 : 1e6)); }
 
     QString text()

@@ -13,7 +13,7 @@ namespace proto = net::proto;
 using net::LineOrigin;
 
 ClientSession::ClientSession(QObject *parent)
-    : QObject(parent), m_sock(new net::Sock(this)), m_dispatcher(std::chrono::milliseconds(1), this)
+    : QObject(parent), m_sock(new net::Sock(this)), m_dispatcher(this)
 {
     m_sock->setPortName(QStringLiteral("7772"));
     connect(m_sock, &net::Sock::readEvent, this, [this] { sockRead(); });

@@ -27,7 +27,7 @@ ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSourc
                                PlanRandom random, QObject *parent)
     : QObject(parent), m_name(name), m_strength(strength), m_words(std::move(words)),
       m_random(std::move(random)), m_sock(new net::Sock(this)),
-      m_dispatcher(std::chrono::milliseconds(1), this)
+      m_dispatcher(this)
 {
     m_sock->setHostName(QStringLiteral("127.0.0.1"));
     m_sock->setConnectTimeout(ConnectTimeoutMs);

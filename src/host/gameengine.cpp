@@ -1,6 +1,7 @@
 #include "host/gameengine.h"
 
 #include "dict/dictn.h"
+#include "host/hostrules.h"
 #include "host/registry.h"
 #include "net/handlererror.h"
 #include "net/protocol.h"
@@ -68,7 +69,7 @@ void GameEngine::setManual(bool manual)
 
 void GameEngine::timer_breaksTimer()
 {
-    if (!m_timerEnabled)
+    if (!m_timerEnabled || endedQuietly())
         return;
     --m_countdown;
     if (m_countdown >= 1)
@@ -78,6 +79,16 @@ void GameEngine::timer_breaksTimer()
         endround();
     else if (m_phase == Phase::Break)
         startround();
+}
+
+bool GameEngine::endedQuietly()
+{
+    if (!m_inProgress || !m_rules || !m_rules->endsQuietly(m_registry, m_round, m_roundsToPlay))
+        return false;
+    qCDebug(lcGame) << "game ended without a winner in round" << m_round;
+    setTimerEnabled(false);
+    m_inProgress = false;
+    return true;
 }
 
 // ---- the game ----------------------------------------------------------
@@ -107,7 +118,7 @@ void GameEngine::startgame(const QString &fields, int senderSlot)
 void GameEngine::startround()
 {
     ++m_round;
-    if (checkforwin())
+    if (checkforwin() || endedQuietly())
         return; // the game is over: no board, and the timer stays off
 
     createboard();

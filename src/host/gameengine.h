@@ -17,6 +17,7 @@ class TDictn;
 
 namespace vorlith::host {
 
+class HostRules;
 class Registry;
 
 /// The host engine's game side: starts games, deals a board for every round,
@@ -120,6 +121,9 @@ public:
     /// the engine calls timer_breaksTimer() for each second that passes.
     void setManual(bool manual);
     bool isManual() const { return m_manual; }
+    /// The rules asked whether a running game ends early; \a rules must
+    /// outlive this engine.
+    void setRules(const HostRules &rules) { m_rules = &rules; }
     /// True while timer_breaks is switched on (whether or not it runs by itself).
     bool isTimerEnabled() const { return m_timerEnabled; }
 
@@ -136,6 +140,8 @@ public:
 
 private:
     void setTimerEnabled(bool on);
+    /// Ends a running game without a winner when the rules say so.
+    bool endedQuietly();
     int draw(int n);
     QByteArray boardLine() const;
 
@@ -143,6 +149,7 @@ private:
     Outbox &m_outbox;
     WordCheck m_isword;
     RandomSource m_random;
+    const HostRules *m_rules{nullptr};
     QTimer m_timer;
     bool m_manual{false};
     bool m_timerEnabled{false};

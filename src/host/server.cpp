@@ -21,7 +21,7 @@ const QString &TServer::version()
 }
 
 TServer::TServer(QObject *parent)
-    : QObject(parent), m_listener(new Sock(this)), m_dispatcher(std::chrono::milliseconds(10), this)
+    : QObject(parent), m_listener(new Sock(this)), m_dispatcher(this)
 {
     m_listener->setPortName(QStringLiteral("7772"));
     connect(m_listener, &Sock::acceptEvent, this, &TServer::Sock1Accept);
@@ -133,6 +133,11 @@ void TServer::Sock1Accept()
             return; // nothing is marked active and nothing is sent
     } catch (const net::SockError &e) {
         qCWarning(lcHost) << e.text();
+        return;
+    }
+    if (!m_rules->admits(*sock)) {
+        sock->close();
+        sock->deleteLater();
         return;
     }
 
@@ -352,7 +357,7 @@ void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
 void TServer::kickhim(const QString &fields, const LineOrigin &from)
 {
     const proto::SlotValue v = proto::readSlotValue(fields);
-    if (v.slot != 1 || from.slot != 1)
+    if (v.slot != 1 || from.slot != 1 || !m_rules->hasHostingPowers(from.slot))
         return;
     disconnectsock(proto::toInt(v.value));
 }
@@ -389,7 +394,7 @@ void TServer::justwatch(const QString &fields, const LineOrigin &from)
     if (n > Registry::Seats || n < 1)
         return;
     // A player switches his own seat; the hosting player (slot 1) any seat.
-    if (n != from.slot && from.slot != 1)
+    if (n != from.slot && !m_rules->hasHostingPowers(from.slot))
         return;
     PlayerRecord *r = m_registry.record(n);
     if (v.value == QLatin1String("2")) {
@@ -405,8 +410,8 @@ void TServer::justwatch(const QString &fields, const LineOrigin &from)
 
 void TServer::startgame(const QString &fields, const LineOrigin &from)
 {
-    if (m_game)
-        m_game->startgame(fields, from.slot);
+    if (m_game && m_rules->mayStartGame(from.slot, m_game->gameInProgress()))
+        m_game->startgame(m_rules->startFields(fields, from.slot), from.slot);
 }
 
 void TServer::myword(const QString &fields, const LineOrigin &from)

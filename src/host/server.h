@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/hostrules.h"
 #include "host/outbox.h"
 #include "host/registry.h"
 #include "net/dispatcher.h"
@@ -67,10 +68,12 @@ public:
 
     Registry &registry() { return m_registry; }
     const Registry &registry() const { return m_registry; }
-    /// The received-line queue and its 10 ms dispatch timer (socktimer).
+    /// The received-line queue and its turns of dispatch.
     net::Dispatcher &dispatcher() { return m_dispatcher; }
 
     void setGame(GameHooks *game) { m_game = game; }
+    /// The rules consulted; \a rules must outlive this engine.
+    void setRules(HostRules &rules) { m_rules = &rules; }
 
     void sendTo(int slot, const QByteArray &line) override;
     void sendToAll(const QByteArray &line) override;
@@ -123,6 +126,7 @@ private:
     std::unordered_map<net::Sock *, Connection> m_connections;
     quint64 m_nextSerial{1};
     GameHooks *m_game{nullptr};
+    HostRules *m_rules{&HostRules::trusting()};
 };
 
 } // namespace vorlith::host

@@ -11,15 +11,23 @@ Q_LOGGING_CATEGORY(lcDispatch, "vorlith.dispatch")
 
 namespace vorlith::net {
 
-Dispatcher::Dispatcher(std::chrono::milliseconds interval, QObject *parent) : QObject(parent)
+Dispatcher::Dispatcher(QObject *parent) : QObject(parent)
 {
-    m_timer.setInterval(interval);
-    m_timer.setTimerType(Qt::PreciseTimer);
+    // A zero timer runs once the event loop has served what else was ready,
+    // so a connection that keeps sending cannot hold up reads, writes and
+    // clocks for long.
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, [this] {
-        tick();
-        if (m_pendingLines == 0)
-            m_timer.stop();
+        turn();
+        schedule();
     });
+}
+
+void Dispatcher::schedule()
+{
+    if (!m_manual && m_pendingLines > 0 && !m_timer.isActive())
+        m_timer.start();
 }
 
 void Dispatcher::addCommand(const QByteArray &word, Handler handler)
@@ -41,7 +49,8 @@ void Dispatcher::setHandler(const QByteArray &word, Handler handler)
 
 bool Dispatcher::hasCommand(const QByteArray &word) const
 {
-    return std::any_of(m_table.begin(), m_table.end(), [&](const Entry &e) { return e.word == word; });
+    return std::any_of(m_table.begin(), m_table.end(),
+                       [&](const Entry &e) { return e.word == word; });
 }
 
 void Dispatcher::enqueue(QByteArray line, LineOrigin origin)
@@ -55,9 +64,10 @@ void Dispatcher::enqueue(QByteArray line, LineOrigin origin)
     queue.bytes += line.size();
     m_pendingBytes += line.size();
     ++m_pendingLines;
-    queue.lines.push_back({std::move(line), origin});
-    if (!m_manual && !m_timer.isActive())
-        m_timer.start();
+    queue.lines.push_back(
+        {std::move(line), origin,
+         m_lineTimer ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{}});
+    schedule();
 }
 
 qsizetype Dispatcher::pendingFrom(quint64 connection) const
@@ -116,9 +126,22 @@ bool Dispatcher::tick()
         m_turns.push_back(connection);
 
     dispatch(q);
+    if (m_lineTimer && q.arrived != std::chrono::steady_clock::time_point{}) {
+        const qsizetype plus = q.line.indexOf('+');
+        m_lineTimer(plus > 0 ? q.line.left(plus) : QByteArray(),
+                    std::chrono::steady_clock::now() - q.arrived);
+    }
     if (m_pendingLines == 0)
         Q_EMIT drained();
     return true;
+}
+
+int Dispatcher::turn(int limit)
+{
+    int n = 0;
+    while (n < limit && tick())
+        ++n;
+    return n;
 }
 
 void Dispatcher::dispatch(const Queued &q)
@@ -162,8 +185,8 @@ void Dispatcher::setManual(bool manual)
     m_manual = manual;
     if (manual)
         m_timer.stop();
-    else if (m_pendingLines > 0)
-        m_timer.start();
+    else
+        schedule();
 }
 
 void Dispatcher::dropFrom(quint64 connection)

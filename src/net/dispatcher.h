@@ -22,25 +22,32 @@ struct LineOrigin
     quint64 connection{0};
 };
 
-/// The received-line queue of one side and its dispatch timer.
+/// The received-line queue of one side and its turns of dispatch.
 ///
 /// Every connection has a queue of its own, and the connections with lines
-/// waiting take turns: each tick handles the next line of the next connection
-/// in turn, so one line per tick overall, each connection's lines in their
-/// order, and a line waits at most one tick per other connection with lines
-/// waiting, however many lines those hold. A side with one connection (the
-/// client) keeps one queue in plain arrival order.
+/// waiting take turns: each line handled is the next of the next connection
+/// in turn, so each connection's lines keep their order, and a line waits at
+/// most one line per other connection with lines waiting, however many lines
+/// those hold. A side with one connection (the client) keeps one queue in
+/// plain arrival order.
+///
+/// Lines are handled as soon as the event loop comes back from the read that
+/// queued them, at most LinesPerTurn of them before the loop serves sockets
+/// and timers again; nothing runs while no line waits. Tests drive tick()
+/// themselves with setManual(true).
 ///
 /// A line is handled by the handler whose command word equals the text before
-/// its first "+". The timer runs only while lines wait; tests drive tick()
-/// themselves with setManual(true).
+/// its first "+".
 class Dispatcher : public QObject
 {
     Q_OBJECT
 public:
     using Handler = std::function<void(const QString &fields, const LineOrigin &origin)>;
 
-    explicit Dispatcher(std::chrono::milliseconds interval, QObject *parent = nullptr);
+    /// Lines handled in one turn before the event loop runs again.
+    static constexpr int LinesPerTurn = 64;
+
+    explicit Dispatcher(QObject *parent = nullptr);
 
     /// Adds an entry to the dispatch table (compared in the order added).
     void addCommand(const QByteArray &word, Handler handler);
@@ -49,19 +56,30 @@ public:
     bool hasCommand(const QByteArray &word) const;
 
     /// Called with the text of an error that ended a handler.
-    void setErrorHandler(std::function<void(const QString &)> handler) { m_onError = std::move(handler); }
+    void setErrorHandler(std::function<void(const QString &)> handler)
+    {
+        m_onError = std::move(handler);
+    }
 
     /// Queues \a line, cut to the longest line handled (MaxLineLength).
     void enqueue(QByteArray line, LineOrigin origin = {});
 
     /// Handles at most one waiting line. Returns false when nothing waited.
     bool tick();
+    /// Handles at most \a limit waiting lines; answers how many it handled.
+    int turn(int limit = LinesPerTurn);
     /// Handles every waiting line, one tick after the other (tests).
     int drain();
 
-    /// With manual dispatch the timer never runs and only tick() handles lines.
+    /// With manual dispatch no turn runs by itself and only tick() handles lines.
     void setManual(bool manual);
+    /// True while a turn is due from the event loop.
     bool isTimerActive() const { return m_timer.isActive(); }
+
+    /// Told of each line handled, with the time it waited in the queue and
+    /// the time its handler took together (a server's latency figures).
+    using LineTimer = std::function<void(const QByteArray &word, std::chrono::nanoseconds taken)>;
+    void setLineTimer(LineTimer timer) { m_lineTimer = std::move(timer); }
 
     qsizetype pending() const { return m_pendingLines; }
     qsizetype pendingBytes() const { return m_pendingBytes; }
@@ -93,6 +111,7 @@ private:
     {
         QByteArray line;
         LineOrigin origin;
+        std::chrono::steady_clock::time_point arrived{};
     };
     struct Queue
     {
@@ -101,6 +120,7 @@ private:
     };
 
     void dispatch(const Queued &q);
+    void schedule();
     void forgetQueue(quint64 connection);
 
     std::vector<Entry> m_table;
@@ -112,6 +132,7 @@ private:
     QTimer m_timer;
     bool m_manual{false};
     std::function<void(const QString &)> m_onError;
+    LineTimer m_lineTimer;
 };
 
 } // namespace vorlith::net

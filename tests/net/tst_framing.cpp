@@ -18,7 +18,10 @@ private Q_SLOTS:
     void dropsLinesWithoutKnownCommand_data();
     void dropsLinesWithoutKnownCommand();
     void failingHandlerLosesOnlyItsLine();
-    void timerRunsOnlyWhileLinesWait();
+    void linesRunAsTheyArriveAndNothingRunsIdle();
+    void aTurnIsBoundedAndLetsTheLoopRun();
+    void turnTakesConnectionsInTurnUpToItsLimit();
+    void timesEachHandledLineByItsWord();
     void countsWaitingLinesPerConnection();
     void hostFramerKeepsTheFirst4096Bytes();
     void connectionsTakeTurnsKeepingTheirOrder();
@@ -33,20 +36,25 @@ void TestFraming::splitsStreamIntoLines_data()
     QTest::addColumn<QList<QByteArray>>("expected");
     QTest::addColumn<QByteArray>("carry");
 
-    QTest::newRow("one line") << QList<QByteArray>{"CMD_full+\xff"} << QList<QByteArray>{"CMD_full+"} << QByteArray();
-    QTest::newRow("two in one read") << QList<QByteArray>{"CMD_chat+1+hi|clRed\xff" "CMD_full+\xff"}
-                                     << QList<QByteArray>{"CMD_chat+1+hi|clRed", "CMD_full+"} << QByteArray();
+    QTest::newRow("one line") << QList<QByteArray>{"CMD_full+\xff"}
+                              << QList<QByteArray>{"CMD_full+"} << QByteArray();
+    QTest::newRow("two in one read")
+        << QList<QByteArray>{"CMD_chat+1+hi|clRed\xff"
+                             "CMD_full+\xff"}
+        << QList<QByteArray>{"CMD_chat+1+hi|clRed", "CMD_full+"} << QByteArray();
     QTest::newRow("cut inside the command word")
-        << QList<QByteArray>{"CMD_sendlog", "ininfo+3\xff"} << QList<QByteArray>{"CMD_sendlogininfo+3"} << QByteArray();
-    QTest::newRow("cut at the terminator") << QList<QByteArray>{"CMD_full+", "\xff"} << QList<QByteArray>{"CMD_full+"}
-                                           << QByteArray();
+        << QList<QByteArray>{"CMD_sendlog", "ininfo+3\xff"}
+        << QList<QByteArray>{"CMD_sendlogininfo+3"} << QByteArray();
+    QTest::newRow("cut at the terminator")
+        << QList<QByteArray>{"CMD_full+", "\xff"} << QList<QByteArray>{"CMD_full+"} << QByteArray();
     QTest::newRow("two terminators give an empty line")
-        << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim\xff\xff"} << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim", ""}
-        << QByteArray();
+        << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim\xff\xff"}
+        << QList<QByteArray>{"CMD_logininfo+1+1.0.3+Kim", ""} << QByteArray();
     QTest::newRow("byte by byte") << QList<QByteArray>{"C", "M", "D", "_", "x", "+", "\xff", "y"}
                                   << QList<QByteArray>{"CMD_x+"} << QByteArray("y");
-    QTest::newRow("tail kept") << QList<QByteArray>{"CMD_a+\xff" "CMD_b"} << QList<QByteArray>{"CMD_a+"}
-                               << QByteArray("CMD_b");
+    QTest::newRow("tail kept") << QList<QByteArray>{"CMD_a+\xff"
+                                                    "CMD_b"}
+                               << QList<QByteArray>{"CMD_a+"} << QByteArray("CMD_b");
 }
 
 void TestFraming::splitsStreamIntoLines()
@@ -74,7 +82,9 @@ void TestFraming::unfinishedLineStaysBounded()
     QVERIFY(framer.overflowed());
     QCOMPARE(framer.carrySize(), MaxLineLength);
     // The next terminator ends the cut line; what follows is read normally.
-    framer.feed(QByteArray("tail\xff" "CMD_full+\xff"), lines);
+    framer.feed(QByteArray("tail\xff"
+                           "CMD_full+\xff"),
+                lines);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0].size(), MaxLineLength);
     QCOMPARE(lines[1], QByteArray("CMD_full+"));
@@ -97,7 +107,7 @@ void TestFraming::longCompleteLineIsCutNotLost()
     framer.feed(line + '\xff', lines);
     QCOMPARE(lines.value(0), line);
 
-    Dispatcher d(std::chrono::milliseconds(1));
+    Dispatcher d;
     d.setManual(true);
     QString got;
     d.addCommand("CMD_roundover", [&](const QString &fields, const LineOrigin &) { got = fields; });
@@ -108,11 +118,13 @@ void TestFraming::longCompleteLineIsCutNotLost()
 
 void TestFraming::dispatchesOneLinePerTickInOrder()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     QStringList calls;
     d.addCommand("CMD_full", [&](const QString &f, const LineOrigin &) { calls << "full:" + f; });
-    d.addCommand("CMD_chat", [&](const QString &f, const LineOrigin &o) { calls << "chat:" + f + ":" + QString::number(o.slot); });
+    d.addCommand("CMD_chat", [&](const QString &f, const LineOrigin &o) {
+        calls << "chat:" + f + ":" + QString::number(o.slot);
+    });
     d.enqueue("CMD_chat+2+a+b|clRed", {2, 7});
     d.enqueue("CMD_full+");
     QVERIFY(d.tick());
@@ -137,7 +149,7 @@ void TestFraming::dropsLinesWithoutKnownCommand_data()
 void TestFraming::dropsLinesWithoutKnownCommand()
 {
     QFETCH(QByteArray, line);
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     int calls = 0;
     d.addCommand("CMD_full", [&](const QString &, const LineOrigin &) { ++calls; });
@@ -151,7 +163,7 @@ void TestFraming::dropsLinesWithoutKnownCommand()
 
 void TestFraming::failingHandlerLosesOnlyItsLine()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     QStringList errors;
     QStringList handled;
@@ -168,22 +180,77 @@ void TestFraming::failingHandlerLosesOnlyItsLine()
     QCOMPARE(handled, QStringList{"good"});
 }
 
-void TestFraming::timerRunsOnlyWhileLinesWait()
+void TestFraming::linesRunAsTheyArriveAndNothingRunsIdle()
 {
-    Dispatcher d(std::chrono::milliseconds(1));
+    Dispatcher d;
     int calls = 0;
     d.addCommand("CMD_x", [&](const QString &, const LineOrigin &) { ++calls; });
     QVERIFY(!d.isTimerActive());
     d.enqueue("CMD_x+1");
     d.enqueue("CMD_x+2");
     QVERIFY(d.isTimerActive());
-    QTRY_COMPARE(calls, 2);
+    // One return to the event loop handles both: no tick between them.
+    QCoreApplication::processEvents();
+    QCOMPARE(calls, 2);
+    QVERIFY(!d.isTimerActive());
+}
+
+void TestFraming::aTurnIsBoundedAndLetsTheLoopRun()
+{
+    Dispatcher d;
+    int calls = 0;
+    d.addCommand("CMD_x", [&](const QString &, const LineOrigin &) { ++calls; });
+    const int total = 3 * Dispatcher::LinesPerTurn + 5;
+    for (int i = 0; i < total; ++i)
+        d.enqueue("CMD_x+" + QByteArray::number(i), {1, quint64(1 + i % 2)});
+    // Something else the loop has to do while the lines wait.
+    int handledWhenServed = -1;
+    QMetaObject::invokeMethod(
+        this, [&] { handledWhenServed = calls; }, Qt::QueuedConnection);
+    QTRY_COMPARE(calls, total);
+    QVERIFY(handledWhenServed >= 0);
+    QVERIFY(handledWhenServed <= total - Dispatcher::LinesPerTurn);
     QTRY_VERIFY(!d.isTimerActive());
+}
+
+void TestFraming::turnTakesConnectionsInTurnUpToItsLimit()
+{
+    Dispatcher d;
+    d.setManual(true);
+    QStringList order;
+    d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { order << f; });
+    for (int i = 0; i < 100; ++i)
+        d.enqueue("CMD_x+a", {1, 10});
+    for (int i = 0; i < 3; ++i)
+        d.enqueue("CMD_x+b", {2, 20});
+    QCOMPARE(d.turn(10), 10);
+    QCOMPARE(order.mid(0, 6), (QStringList{"a", "b", "a", "b", "a", "b"}));
+    QCOMPARE(d.pendingFrom(20), 0);
+    QCOMPARE(d.turn(), Dispatcher::LinesPerTurn);
+    QCOMPARE(d.pending(), 103 - 10 - Dispatcher::LinesPerTurn);
+    QCOMPARE(d.turn(1000), 103 - 10 - Dispatcher::LinesPerTurn);
+    QCOMPARE(d.turn(), 0);
+}
+
+void TestFraming::timesEachHandledLineByItsWord()
+{
+    Dispatcher d;
+    d.setManual(true);
+    QList<QByteArray> words;
+    d.setLineTimer([&](const QByteArray &word, std::chrono::nanoseconds taken) {
+        QVERIFY(taken.count() >= 0);
+        words << word;
+    });
+    d.addCommand("CMD_myword", [](const QString &, const LineOrigin &) {});
+    d.enqueue("CMD_myword+1+cat");
+    d.enqueue("junk");
+    QCOMPARE(d.drain(), 2);
+    QCOMPARE(words, (QList<QByteArray>{"CMD_myword", ""}));
 }
 
 void TestFraming::countsWaitingLinesPerConnection()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     d.addCommand("CMD_x", [](const QString &, const LineOrigin &) {});
     d.enqueue("CMD_x+1", {1, 11});
@@ -206,7 +273,9 @@ void TestFraming::hostFramerKeepsTheFirst4096Bytes()
     const QByteArray body(6000, 'x');
     // Split over reads, so the cut happens inside a carried-over line.
     framer.feed(head + body.left(3000), lines);
-    framer.feed(body.mid(3000) + "|clRed\xff" "CMD_full+\xff", lines);
+    framer.feed(body.mid(3000) + "|clRed\xff"
+                                 "CMD_full+\xff",
+                lines);
     QCOMPARE(lines.size(), 2);
     QCOMPARE(lines[0], (head + body).left(HostLineLength));
     QCOMPARE(lines[1], QByteArray("CMD_full+"));
@@ -219,7 +288,7 @@ void TestFraming::hostFramerKeepsTheFirst4096Bytes()
 
 void TestFraming::connectionsTakeTurnsKeepingTheirOrder()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     QStringList order;
     d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { order << f; });
@@ -235,7 +304,7 @@ void TestFraming::connectionsTakeTurnsKeepingTheirOrder()
 
 void TestFraming::lineWaitsAtMostOneTickPerOtherConnection()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     QStringList handled;
     d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { handled << f; });
@@ -256,13 +325,14 @@ void TestFraming::lineWaitsAtMostOneTickPerOtherConnection()
 
 void TestFraming::closedConnectionKeepsItsNextLines()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     QStringList handled;
     d.addCommand("CMD_x", [&](const QString &f, const LineOrigin &) { handled << f; });
     for (int i = 1; i <= 30; ++i)
         d.enqueue("CMD_x+" + QByteArray::number(i), {1, 10});
-    d.enqueue("CMD_x+other+" + QByteArray(200, 'o'), {2, 20}); // fewer bytes than all 30, more than 16
+    d.enqueue("CMD_x+other+" + QByteArray(200, 'o'),
+              {2, 20}); // fewer bytes than all 30, more than 16
     QCOMPARE(d.largestBacklog(), std::optional<quint64>(10));
     d.keepNextFrom(10, 16);
     QCOMPARE(d.pendingFrom(10), 16);
@@ -281,7 +351,7 @@ void TestFraming::closedConnectionKeepsItsNextLines()
 
 void TestFraming::reportsWhenTheLastLineIsHandled()
 {
-    Dispatcher d(std::chrono::milliseconds(10));
+    Dispatcher d;
     d.setManual(true);
     int drained = 0;
     connect(&d, &Dispatcher::drained, this, [&] { ++drained; });
