@@ -20,6 +20,9 @@ QString addressOf(const QUrl &base)
 bool isUnreachable(QNetworkReply::NetworkError error)
 {
     switch (error) {
+    // A server that takes the connection and closes it without an answer
+    // is up, but speaks something else (a game's port, say).
+    case QNetworkReply::RemoteHostClosedError:
     case QNetworkReply::ProtocolFailure:
     case QNetworkReply::ProtocolUnknownError:
     case QNetworkReply::ProtocolInvalidOperationError:

@@ -42,6 +42,9 @@ Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &pr
       m_countdown(new QTimer(this))
 {
     m_filter->setSourceModel(m_tables);
+    // The games learn where to report only when it is not their default.
+    if (m_presence.port() != 0)
+        m_launcher.setPresencePort(m_presence.port());
     m_countdown->setInterval(1000);
     connect(m_poll, &QTimer::timeout, this, &Lobby::refresh);
     connect(m_report, &QTimer::timeout, this, [this] {
@@ -436,7 +439,6 @@ void Lobby::launchGame(const Launch &launch, const QString &where, const std::op
                                       "nor on the PATH."));
         return;
     }
-    m_launcher.setPresencePort(m_presence.port());
     if (!m_launcher.start(launch)) {
         Q_EMIT message(QStringLiteral("The game %1 could not be started.").arg(launch.program));
         return;

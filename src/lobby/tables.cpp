@@ -271,10 +271,11 @@ QString displayName(const QUrl &base)
     QUrl shown = base;
     if (shown.scheme() == QLatin1String("http") && shown.port() == DefaultApiPort)
         shown.setPort(-1);
-    QString text = shown.toString(QUrl::RemoveScheme | QUrl::StripTrailingSlash);
-    if (shown.scheme() == QLatin1String("http"))
-        return text.mid(2); // "//host..."
-    return shown.toString(QUrl::StripTrailingSlash);
+    const bool http = shown.scheme() == QLatin1String("http");
+    QString text = shown.toString(http ? QUrl::RemoveScheme : QUrl::None);
+    while (text.endsWith(QLatin1Char('/')))
+        text.chop(1);
+    return http ? text.mid(2) : text; // "//host..." without its scheme
 }
 
 } // namespace servers
