@@ -2,9 +2,9 @@
 
 #include "app/commandline.h"
 #include "app/gamedialogs.h"
-#include "profile/profilefile.h"
 #include "app/settings.h"
 #include "net/localgames.h"
+#include "profile/profilefile.h"
 #include "ui/messageboxes.h"
 
 #include <QAction>

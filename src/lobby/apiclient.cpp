@@ -72,14 +72,18 @@ void ApiClient::listTables(Done done)
 
 void ApiClient::table(const QString &id, Done done)
 {
-    const QString path = QStringLiteral("api/tables/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
-    send(m_network->get(QNetworkRequest(servers::apiUrl(m_base, path))), Expect::Table, std::move(done));
+    const QString path =
+        QStringLiteral("api/tables/") + QString::fromLatin1(QUrl::toPercentEncoding(id));
+    send(m_network->get(QNetworkRequest(servers::apiUrl(m_base, path))), Expect::Table,
+         std::move(done));
 }
 
 void ApiClient::invite(const QString &code, Done done)
 {
-    const QString path = QStringLiteral("api/invites/") + QString::fromLatin1(QUrl::toPercentEncoding(code));
-    send(m_network->get(QNetworkRequest(servers::apiUrl(m_base, path))), Expect::Table, std::move(done));
+    const QString path =
+        QStringLiteral("api/invites/") + QString::fromLatin1(QUrl::toPercentEncoding(code));
+    send(m_network->get(QNetworkRequest(servers::apiUrl(m_base, path))), Expect::Table,
+         std::move(done));
 }
 
 void ApiClient::createTable(const api::NewTable &table, Done done)
@@ -163,7 +167,8 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply, const Request &request) cons
     }
     if (request.tooLarge) {
         result.kind = Kind::NotOurApi;
-        result.text = QStringLiteral("%1 sent an answer too large to be a table server's").arg(server);
+        result.text =
+            QStringLiteral("%1 sent an answer too large to be a table server's").arg(server);
         return result;
     }
     result.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
@@ -189,7 +194,8 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply, const Request &request) cons
             return result;
         }
         result.kind = Kind::NotOurApi;
-        result.text = QStringLiteral("%1 answered something that is not a table server's answer").arg(server);
+        result.text =
+            QStringLiteral("%1 answered something that is not a table server's answer").arg(server);
         return result;
     }
     if (result.status == 404 && !asked) {
@@ -214,7 +220,9 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply, const Request &request) cons
         return result;
     }
     result.kind = Kind::NotOurApi;
-    result.text = QStringLiteral("%1 answered %2, which a table server does not").arg(server).arg(result.status);
+    result.text = QStringLiteral("%1 answered %2, which a table server does not")
+                      .arg(server)
+                      .arg(result.status);
     return result;
 }
 

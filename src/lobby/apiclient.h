@@ -28,9 +28,9 @@ struct ApiResult
         NotOurApi,   ///< an answer, but not of the table server's shape
     };
     Kind kind{Kind::Ok};
-    int status{0};     ///< the HTTP status, 0 without an answer
-    QString text;      ///< the reason, plain text, for the person
-    QList<Table> tables; ///< for the list
+    int status{0};              ///< the HTTP status, 0 without an answer
+    QString text;               ///< the reason, plain text, for the person
+    QList<Table> tables;        ///< for the list
     std::optional<Table> table; ///< for one table
 };
 

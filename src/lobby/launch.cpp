@@ -31,7 +31,8 @@ bool startDetached(const Launch &launch)
 
 } // namespace
 
-GameLauncher::GameLauncher(QString lobbyFolder) : m_lobbyFolder(std::move(lobbyFolder)), m_starter(startDetached)
+GameLauncher::GameLauncher(QString lobbyFolder)
+    : m_lobbyFolder(std::move(lobbyFolder)), m_starter(startDetached)
 {
 }
 
@@ -61,13 +62,15 @@ Launch GameLauncher::make(const QStringList &arguments) const
 {
     Launch launch{program(), arguments, {}};
     if (m_presencePort != DefaultPresencePort)
-        launch.environment.insert(QStringLiteral("VORLITH_PRESENCE_PORT"), QString::number(m_presencePort));
+        launch.environment.insert(QStringLiteral("VORLITH_PRESENCE_PORT"),
+                                  QString::number(m_presencePort));
     return launch;
 }
 
 Launch GameLauncher::joinTable(const QString &name, const QString &host, quint16 port) const
 {
-    return make({QStringLiteral("--may-start"), QStringLiteral("--join"), name, dialAddress(host, port)});
+    return make(
+        {QStringLiteral("--may-start"), QStringLiteral("--join"), name, dialAddress(host, port)});
 }
 
 Launch GameLauncher::joinLocal(const QString &name, const QString &address) const

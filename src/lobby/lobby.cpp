@@ -34,7 +34,8 @@ QString quoted(const QString &text)
 
 } // namespace
 
-Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &presence, QObject *parent)
+Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &presence,
+             QObject *parent)
     : QObject(parent), m_settings(settings), m_launcher(launcher), m_presence(presence),
       m_api(std::make_unique<ApiClient>()), m_tables(new TableListModel(this)),
       m_filter(new TableFilter(this)), m_finder(new net::LocalGameFinder(this)),
@@ -56,7 +57,8 @@ Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &pr
     connect(&m_presence, &PresenceServer::gameEnded, this, &Lobby::gameEnded);
 
     const QString defaults = QStringLiteral(VORLITH_TABLE_SERVERS);
-    for (const QString &server : defaults.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts)) {
+    for (const QString &server :
+         defaults.split(QRegularExpression(QStringLiteral("[;\\s]+")), Qt::SkipEmptyParts)) {
         const QUrl base = servers::baseUrl(server);
         if (base.isValid())
             m_defaults.append(servers::displayName(base));
@@ -81,7 +83,8 @@ QString Lobby::nameProblem(const QString &name)
         return QStringLiteral("A name may not start or end with a blank, nor start with \"-\".");
     for (const QChar c : name) {
         if (c.unicode() > 0xFF || !c.isPrint() || c == QLatin1Char('+'))
-            return QStringLiteral("A name may hold letters, digits, blanks and most signs, but not \"%1\".")
+            return QStringLiteral(
+                       "A name may hold letters, digits, blanks and most signs, but not \"%1\".")
                 .arg(c.isPrint() ? QString(c) : QStringLiteral("control characters"));
     }
     return {};
@@ -172,10 +175,11 @@ void Lobby::chooseServer(const QString &server)
     m_poll->stop();
     m_tables->setTables({});
     if (!base.isValid()) {
-        setState(ServerState::None,
-                 QStringLiteral("No table server is known yet. Add one with Add Server\u2026 (its host "
-                                "name or address, or an https:// address), or run vorlith-server on a "
-                                "computer of yours and add that computer's address."));
+        setState(
+            ServerState::None,
+            QStringLiteral("No table server is known yet. Add one with Add Server\u2026 (its host "
+                           "name or address, or an https:// address), or run vorlith-server on a "
+                           "computer of yours and add that computer's address."));
         return;
     }
     if (m_server != m_sessionServer && m_server != m_settings.chosenServer())
@@ -232,17 +236,19 @@ void Lobby::listed(const ApiResult &result)
         m_tables->setTables(result.tables);
         const int count = int(result.tables.size());
         setState(ServerState::Listing,
-                 count == 0 ? QStringLiteral("No public tables at %1 yet: create one.").arg(m_server)
+                 count == 0
+                     ? QStringLiteral("No public tables at %1 yet: create one.").arg(m_server)
                  : count == 1 ? QStringLiteral("1 public table at %1.").arg(m_server)
                               : QStringLiteral("%1 public tables at %2.").arg(count).arg(m_server));
         break;
     }
     case ApiResult::Kind::Unreachable:
         // The list already shown stays: it may still be right.
-        setState(ServerState::Unreachable,
-                 QStringLiteral("Cannot reach the table server %1: %2. Trying again every %3 seconds.")
-                     .arg(m_server, result.text)
-                     .arg(RetryMs / 1000));
+        setState(
+            ServerState::Unreachable,
+            QStringLiteral("Cannot reach the table server %1: %2. Trying again every %3 seconds.")
+                .arg(m_server, result.text)
+                .arg(RetryMs / 1000));
         break;
     default:
         m_tables->setTables({});
@@ -282,7 +288,8 @@ bool Lobby::haveServer()
 {
     if (!m_server.isEmpty())
         return true;
-    Q_EMIT message(QStringLiteral("Choose a table server first, or add one with Add Server\u2026."));
+    Q_EMIT message(
+        QStringLiteral("Choose a table server first, or add one with Add Server\u2026."));
     return false;
 }
 
@@ -308,8 +315,9 @@ void Lobby::join(const QString &tableId)
             checkAndLaunch(*result.table);
             return;
         case ApiResult::Kind::NotFound:
-            Q_EMIT message(QStringLiteral("The table %1 is gone: it closed when everybody had left.")
-                               .arg(quoted(name)));
+            Q_EMIT message(
+                QStringLiteral("The table %1 is gone: it closed when everybody had left.")
+                    .arg(quoted(name)));
             refresh();
             return;
         case ApiResult::Kind::Unreachable:
@@ -346,9 +354,10 @@ void Lobby::joinWithCode(const QString &typed)
             checkAndLaunch(*result.table);
             return;
         case ApiResult::Kind::NotFound:
-            Q_EMIT message(QStringLiteral("No table at %1 has the code %2. Check the code, and that "
-                                          "it is for this server; a table closes when everybody has left.")
-                               .arg(m_server, code));
+            Q_EMIT message(
+                QStringLiteral("No table at %1 has the code %2. Check the code, and that "
+                               "it is for this server; a table closes when everybody has left.")
+                    .arg(m_server, code));
             return;
         case ApiResult::Kind::Unreachable:
             Q_EMIT message(unreachableText(result.text));
@@ -365,7 +374,8 @@ void Lobby::createTable(const api::NewTable &table)
     if (!haveName() || !haveServer())
         return;
     if (table.name.trimmed().isEmpty() || table.name.size() > api::MaxNameLength) {
-        Q_EMIT message(QStringLiteral("A table needs a name of 1 to %1 characters.").arg(api::MaxNameLength));
+        Q_EMIT message(
+            QStringLiteral("A table needs a name of 1 to %1 characters.").arg(api::MaxNameLength));
         return;
     }
     setBusy(true);
@@ -383,7 +393,8 @@ void Lobby::createTable(const api::NewTable &table)
             Q_EMIT message(unreachableText(result.text));
             return;
         case ApiResult::Kind::Refused:
-            Q_EMIT message(QStringLiteral("%1 did not make the table: %2").arg(m_server, result.text));
+            Q_EMIT message(
+                QStringLiteral("%1 did not make the table: %2").arg(m_server, result.text));
             return;
         default:
             Q_EMIT message(QStringLiteral("%1 answered strangely: %2.").arg(m_server, result.text));
@@ -396,13 +407,15 @@ void Lobby::checkAndLaunch(const Table &table)
 {
     const std::optional<int> held = table.heldSeconds(m_name);
     if (!held && table.seats(m_name)) {
-        Q_EMIT message(QStringLiteral("Somebody named %1 already sits at %2. Choose another name to join.")
-                           .arg(m_name, quoted(table.name)));
+        Q_EMIT message(
+            QStringLiteral("Somebody named %1 already sits at %2. Choose another name to join.")
+                .arg(m_name, quoted(table.name)));
         return;
     }
     if (!held && table.isFull())
-        Q_EMIT message(QStringLiteral("All six seats at %1 are taken: you will watch the game as a spy.")
-                           .arg(quoted(table.name)));
+        Q_EMIT message(
+            QStringLiteral("All six seats at %1 are taken: you will watch the game as a spy.")
+                .arg(quoted(table.name)));
     launchGame(m_launcher.joinTable(m_name, table.host, table.port), table.name, table);
 }
 
@@ -415,10 +428,12 @@ void Lobby::joinLocal(const net::LocalGame &game)
     const quint32 v4 = address.toIPv4Address(&mapped);
     if (mapped)
         address = QHostAddress(v4);
-    const QString dial = address.protocol() == QAbstractSocket::IPv6Protocol
-                             ? GameLauncher::dialAddress(address.toString(), net::localgames::DefaultPort)
-                             : address.toString();
-    launchGame(m_launcher.joinLocal(m_name, dial), QStringLiteral("%1's table").arg(game.name), std::nullopt);
+    const QString dial =
+        address.protocol() == QAbstractSocket::IPv6Protocol
+            ? GameLauncher::dialAddress(address.toString(), net::localgames::DefaultPort)
+            : address.toString();
+    launchGame(m_launcher.joinLocal(m_name, dial), QStringLiteral("%1's table").arg(game.name),
+               std::nullopt);
 }
 
 void Lobby::hostHere()
@@ -428,15 +443,17 @@ void Lobby::hostHere()
     launchGame(m_launcher.host(m_name), QStringLiteral("this computer"), std::nullopt);
 }
 
-void Lobby::launchGame(const Launch &launch, const QString &where, const std::optional<Table> &table)
+void Lobby::launchGame(const Launch &launch, const QString &where,
+                       const std::optional<Table> &table)
 {
     if (m_playing) {
         Q_EMIT message(QStringLiteral("You are already in a game at %1.").arg(m_playingAt));
         return;
     }
     if (launch.program.isEmpty()) {
-        Q_EMIT message(QStringLiteral("The game is not installed: vorlith is neither beside the lobby "
-                                      "nor on the PATH."));
+        Q_EMIT message(
+            QStringLiteral("The game is not installed: vorlith is neither beside the lobby "
+                           "nor on the PATH."));
         return;
     }
     if (!m_launcher.start(launch)) {

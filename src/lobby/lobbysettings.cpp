@@ -46,7 +46,8 @@ bool LobbySettings::write(const QString &key, const QString &value)
         m_error.clear();
         return true;
     }
-    m_error = file.refusedTooLarge() ? profile::ProfileFile::unableToWriteText(m_path) : file.errorString();
+    m_error = file.refusedTooLarge() ? profile::ProfileFile::unableToWriteText(m_path)
+                                     : file.errorString();
     if (m_error.isEmpty())
         m_error = profile::ProfileFile::unableToWriteText(m_path);
     return false;

@@ -65,7 +65,8 @@ LobbyWindow::LobbyWindow(Lobby &lobby, QWidget *parent) : QWidget(parent), m_lob
     connect(&m_lobby, &Lobby::showRequested, this, &LobbyWindow::bringToFront);
     connect(&m_lobby, &Lobby::rejoinChanged, this, &LobbyWindow::updateRejoin);
     connect(&m_lobby, &Lobby::privateTableCreated, this, &LobbyWindow::showInvite);
-    connect(&m_lobby.localGames(), &net::LocalGameFinder::gameFound, this, &LobbyWindow::addLocalGame);
+    connect(&m_lobby.localGames(), &net::LocalGameFinder::gameFound, this,
+            &LobbyWindow::addLocalGame);
     connect(&m_lobby.localGames(), &net::LocalGameFinder::finished, this, [this] {
         m_searchLocal->setEnabled(true);
         if (m_local->count() == 0)
@@ -100,8 +101,10 @@ void LobbyWindow::build()
     m_servers = new QComboBox(this);
     m_servers->setAccessibleName(QStringLiteral("Table server"));
     m_servers->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    m_addServer = button(QStringLiteral("&Add Server\u2026"), QStringLiteral("Adds a table server by its address"), this);
-    m_removeServer = button(QStringLiteral("Forget Server"), QStringLiteral("Removes the chosen server from the list"), this);
+    m_addServer = button(QStringLiteral("&Add Server\u2026"),
+                         QStringLiteral("Adds a table server by its address"), this);
+    m_removeServer = button(QStringLiteral("Forget Server"),
+                            QStringLiteral("Removes the chosen server from the list"), this);
     serverRow->addWidget(m_servers, 1);
     serverRow->addWidget(m_addServer);
     serverRow->addWidget(m_removeServer);
@@ -110,7 +113,8 @@ void LobbyWindow::build()
     connect(m_servers, &QComboBox::activated, this,
             [this](int index) { m_lobby.chooseServer(m_servers->itemText(index)); });
     connect(m_addServer, &QPushButton::clicked, this, &LobbyWindow::askServer);
-    connect(m_removeServer, &QPushButton::clicked, this, [this] { m_lobby.removeServer(m_lobby.server()); });
+    connect(m_removeServer, &QPushButton::clicked, this,
+            [this] { m_lobby.removeServer(m_lobby.server()); });
 
     m_status = plainLabel(this);
     m_status->setAccessibleName(QStringLiteral("Server status"));
@@ -131,17 +135,21 @@ void LobbyWindow::build()
     m_view->sortByColumn(TableListModel::NameColumn, Qt::AscendingOrder);
     m_view->setTabKeyNavigation(false);
     m_view->verticalHeader()->hide();
-    m_view->horizontalHeader()->setSectionResizeMode(TableListModel::SeatedColumn, QHeaderView::Stretch);
+    m_view->horizontalHeader()->setSectionResizeMode(TableListModel::SeatedColumn,
+                                                     QHeaderView::Stretch);
     m_view->setMinimumHeight(160);
     layout->addWidget(m_view, 1);
     connect(m_view, &QTableView::activated, this, &LobbyWindow::joinSelected);
-    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &LobbyWindow::updateButtons);
+    connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &LobbyWindow::updateButtons);
     connect(&m_lobby.filter(), &QAbstractItemModel::dataChanged, this, &LobbyWindow::updateButtons);
 
     auto *actions = new QHBoxLayout;
     m_join = button(QStringLiteral("&Join"), QStringLiteral("Joins the selected table"), this);
-    m_create = button(QStringLiteral("&Create Table\u2026"), QStringLiteral("Makes a new table on the server"), this);
-    m_code = button(QStringLiteral("Join with C&ode\u2026"), QStringLiteral("Joins a private table by its invite code"), this);
+    m_create = button(QStringLiteral("&Create Table\u2026"),
+                      QStringLiteral("Makes a new table on the server"), this);
+    m_code = button(QStringLiteral("Join with C&ode\u2026"),
+                    QStringLiteral("Joins a private table by its invite code"), this);
     m_rejoin = button(QStringLiteral("Rejoin"), QStringLiteral("Takes back your held seat"), this);
     actions->addWidget(m_join);
     actions->addWidget(m_create);
@@ -169,9 +177,12 @@ void LobbyWindow::build()
     m_local->setMaximumHeight(100);
     localLayout->addWidget(m_local);
     auto *localRow = new QHBoxLayout;
-    m_searchLocal = button(QStringLiteral("Search &Again"), QStringLiteral("Looks for games on the local network"), local);
-    m_joinLocal = button(QStringLiteral("Join &Local Game"), QStringLiteral("Joins the selected game on the local network"), local);
-    m_host = button(QStringLiteral("&Host on This Computer"), QStringLiteral("Starts a game that others on the network can join"), local);
+    m_searchLocal = button(QStringLiteral("Search &Again"),
+                           QStringLiteral("Looks for games on the local network"), local);
+    m_joinLocal = button(QStringLiteral("Join &Local Game"),
+                         QStringLiteral("Joins the selected game on the local network"), local);
+    m_host = button(QStringLiteral("&Host on This Computer"),
+                    QStringLiteral("Starts a game that others on the network can join"), local);
     localRow->addWidget(m_searchLocal);
     localRow->addWidget(m_joinLocal);
     localRow->addStretch(1);
@@ -258,7 +269,8 @@ void LobbyWindow::updateButtons()
     m_create->setEnabled(haveServer);
     m_code->setEnabled(haveServer);
     m_removeServer->setEnabled(haveServer && !m_lobby.defaultServers().contains(m_lobby.server()));
-    m_joinLocal->setEnabled(m_local->currentItem() && m_local->currentItem()->data(AddressRole).isValid());
+    m_joinLocal->setEnabled(m_local->currentItem() &&
+                            m_local->currentItem()->data(AddressRole).isValid());
 }
 
 void LobbyWindow::updatePlaying()
@@ -309,7 +321,8 @@ void LobbyWindow::askServer()
     auto *dialog = new QInputDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowTitle(QStringLiteral("Add Server"));
-    dialog->setLabelText(QStringLiteral("The table server's address (host, host:port or https://\u2026):"));
+    dialog->setLabelText(
+        QStringLiteral("The table server's address (host, host:port or https://\u2026):"));
     connect(dialog, &QInputDialog::textValueSelected, &m_lobby, &Lobby::addServer);
     dialog->open();
 }
@@ -353,7 +366,8 @@ void LobbyWindow::askNewTable()
     strength->addItem(QStringLiteral("Hard"), QStringLiteral("hard"));
     strength->setCurrentIndex(1);
     strength->setAccessibleName(QStringLiteral("Computer players' strength"));
-    auto *priv = new QCheckBox(QStringLiteral("&Private: only those with the invite code find it"), dialog);
+    auto *priv =
+        new QCheckBox(QStringLiteral("&Private: only those with the invite code find it"), dialog);
     priv->setAccessibleName(QStringLiteral("Private table"));
     form->addRow(QStringLiteral("Table &name:"), name);
     form->addRow(QStringLiteral("&Rounds:"), rounds);
@@ -366,16 +380,17 @@ void LobbyWindow::askNewTable()
     form->addRow(buttons);
     connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    connect(dialog, &QDialog::accepted, this, [this, name, rounds, time, computers, strength, priv] {
-        api::NewTable table;
-        table.name = name->text().trimmed();
-        table.rounds = rounds->value();
-        table.time = time->value();
-        table.computers = computers->value();
-        table.strength = strength->currentData().toString();
-        table.isPrivate = priv->isChecked();
-        m_lobby.createTable(table);
-    });
+    connect(dialog, &QDialog::accepted, this,
+            [this, name, rounds, time, computers, strength, priv] {
+                api::NewTable table;
+                table.name = name->text().trimmed();
+                table.rounds = rounds->value();
+                table.time = time->value();
+                table.computers = computers->value();
+                table.strength = strength->currentData().toString();
+                table.isPrivate = priv->isChecked();
+                m_lobby.createTable(table);
+            });
     dialog->open();
 }
 
@@ -386,9 +401,10 @@ void LobbyWindow::showInvite(const Table &table)
     dialog->setWindowTitle(QStringLiteral("Private Table"));
     auto *layout = new QVBoxLayout(dialog);
     auto *label = plainLabel(dialog);
-    label->setText(QStringLiteral("The table %1 is private. Give its invite code to the friends you want "
-                                  "to play with; they use Join with Code\u2026 in their lobby.")
-                       .arg(table.name));
+    label->setText(
+        QStringLiteral("The table %1 is private. Give its invite code to the friends you want "
+                       "to play with; they use Join with Code\u2026 in their lobby.")
+            .arg(table.name));
     layout->addWidget(label);
     auto *row = new QHBoxLayout;
     auto *code = new QLineEdit(table.invite, dialog);

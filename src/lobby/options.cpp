@@ -28,12 +28,13 @@ Options parseOptions(const QStringList &arguments, const QString &tableServer)
     parser.setApplicationDescription(
         QStringLiteral("Finds a table for a game of Vorlith on a table server or on the local "
                        "network, makes new tables and starts the game at them."));
-    const QCommandLineOption server(QStringLiteral("server"),
-                                    QStringLiteral("The table server to list (host, host:port or an "
-                                                   "https:// address); also VORLITH_TABLE_SERVER."),
-                                    QStringLiteral("ADDRESS"));
-    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("Your name at the tables."),
-                                  QStringLiteral("NAME"));
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("The table server to list (host, host:port or an "
+                       "https:// address); also VORLITH_TABLE_SERVER."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption name(
+        QStringLiteral("name"), QStringLiteral("Your name at the tables."), QStringLiteral("NAME"));
     parser.addOption(server);
     parser.addOption(name);
     const QCommandLineOption help = parser.addHelpOption();
@@ -118,7 +119,8 @@ int run(int argc, char **argv)
         launcher = std::make_unique<GameLauncher>(QCoreApplication::applicationDirPath());
         // The settings file is the one the game that the lobby starts uses.
         ui::setDataFolderOverride(ui::dataFolderOf(launcher->programFolder()));
-        settings = std::make_unique<LobbySettings>(ui::dataFilePath(QLatin1String(ui::SettingsFileName)));
+        settings =
+            std::make_unique<LobbySettings>(ui::dataFilePath(QLatin1String(ui::SettingsFileName)));
         presence = std::make_unique<PresenceServer>();
         if (!presence->listen(GameLauncher::DefaultPresencePort))
             qWarning("no presence port: the lobby will not learn when a game ends");
@@ -128,7 +130,8 @@ int run(int argc, char **argv)
         if (!options.server.isEmpty())
             lobby->useServer(options.server);
         window = std::make_unique<LobbyWindow>(*lobby);
-        QObject::connect(&instance, &SingleInstance::raiseRequested, window.get(), &LobbyWindow::bringToFront);
+        QObject::connect(&instance, &SingleInstance::raiseRequested, window.get(),
+                         &LobbyWindow::bringToFront);
         window->show();
     });
     instance.start();

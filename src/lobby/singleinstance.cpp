@@ -10,7 +10,10 @@ Q_LOGGING_CATEGORY(lcInstance, "vorlith.lobby.instance")
 
 namespace vorlith::lobby {
 
-SingleInstance::SingleInstance(QString name, QObject *parent) : QObject(parent), m_name(std::move(name)) {}
+SingleInstance::SingleInstance(QString name, QObject *parent)
+    : QObject(parent), m_name(std::move(name))
+{
+}
 
 SingleInstance::~SingleInstance() = default;
 

@@ -72,7 +72,8 @@ QVariant TableListModel::data(const QModelIndex &index, int role) const
         return table.id;
     const bool sorting = role == SortRole;
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole && !sorting) {
-        if (role == Qt::TextAlignmentRole && (index.column() == FreeColumn || index.column() == ComputersColumn))
+        if (role == Qt::TextAlignmentRole &&
+            (index.column() == FreeColumn || index.column() == ComputersColumn))
             return int(Qt::AlignCenter);
         return {};
     }
@@ -82,7 +83,8 @@ QVariant TableListModel::data(const QModelIndex &index, int role) const
     case SeatedColumn:
         if (sorting)
             return int(table.seated.size());
-        return table.seated.isEmpty() ? QStringLiteral("nobody") : table.seated.join(QStringLiteral(", "));
+        return table.seated.isEmpty() ? QStringLiteral("nobody")
+                                      : table.seated.join(QStringLiteral(", "));
     case FreeColumn:
         return table.freeSeats();
     case StateColumn:
@@ -133,7 +135,8 @@ bool TableFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParen
 {
     if (!m_freeOnly)
         return true;
-    const QModelIndex free = sourceModel()->index(sourceRow, TableListModel::FreeColumn, sourceParent);
+    const QModelIndex free =
+        sourceModel()->index(sourceRow, TableListModel::FreeColumn, sourceParent);
     return free.data(TableListModel::SortRole).toInt() > 0;
 }
 

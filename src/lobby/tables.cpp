@@ -116,10 +116,11 @@ std::optional<Table> readTable(const QJsonObject &object)
     const auto spies = wholeNumber(object.value(QLatin1String("spies")), 0, 1 << 20);
     const QJsonValue seated = object.value(QLatin1String("seated"));
     const QJsonValue held = object.value(QLatin1String("held"));
-    if (!name || !host || !isDialable(*host) || !port || !round || !rounds || !time ||
-        !computers || !spies || !seated.isArray() || !held.isArray())
+    if (!name || !host || !isDialable(*host) || !port || !round || !rounds || !time || !computers ||
+        !spies || !seated.isArray() || !held.isArray())
         return std::nullopt;
-    if (state != QJsonValue(QLatin1String("waiting")) && state != QJsonValue(QLatin1String("playing")))
+    if (state != QJsonValue(QLatin1String("waiting")) &&
+        state != QJsonValue(QLatin1String("playing")))
         return std::nullopt;
     table.name = *name;
     table.host = *host;
@@ -226,12 +227,9 @@ QString readError(const QByteArray &body)
 QByteArray newTableBody(const NewTable &table)
 {
     const QJsonObject object{
-        {QLatin1String("name"), table.name},
-        {QLatin1String("rounds"), table.rounds},
-        {QLatin1String("time"), table.time},
-        {QLatin1String("computers"), table.computers},
-        {QLatin1String("strength"), table.strength},
-        {QLatin1String("private"), table.isPrivate},
+        {QLatin1String("name"), table.name},         {QLatin1String("rounds"), table.rounds},
+        {QLatin1String("time"), table.time},         {QLatin1String("computers"), table.computers},
+        {QLatin1String("strength"), table.strength}, {QLatin1String("private"), table.isPrivate},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }

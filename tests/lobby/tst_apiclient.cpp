@@ -9,8 +9,9 @@ using Kind = ApiResult::Kind;
 
 namespace {
 
-const QByteArray OneTable = R"({"id":"t1","name":"Owls","host":"127.0.0.1","port":7781,"state":"waiting",)"
-                            R"("round":0,"rounds":5,"time":60,"computers":0,"seated":["Ann"],"spies":0,"held":[]})";
+const QByteArray OneTable =
+    R"({"id":"t1","name":"Owls","host":"127.0.0.1","port":7781,"state":"waiting",)"
+    R"("round":0,"rounds":5,"time":60,"computers":0,"seated":["Ann"],"spies":0,"held":[]})";
 
 // Runs one request and waits for its one callback.
 struct Call
@@ -24,7 +25,10 @@ struct Call
             ++calls;
         };
     }
-    bool wait() { return QTest::qWaitFor([this] { return calls > 0; }, 10000); }
+    bool wait()
+    {
+        return QTest::qWaitFor([this] { return calls > 0; }, 10000);
+    }
 };
 
 } // namespace
@@ -50,15 +54,21 @@ void TestApiClient::answersAreSortedIntoWhatAPersonCanActOn_data()
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("text"); // a piece of the text
     const QByteArray json = "Content-Type: application/json\r\n";
-    QTest::newRow("list") << 0 << httpAnswer("200 OK", "[" + OneTable + "]", json) << int(Kind::Ok) << "";
+    QTest::newRow("list") << 0 << httpAnswer("200 OK", "[" + OneTable + "]", json) << int(Kind::Ok)
+                          << "";
     QTest::newRow("table") << 1 << httpAnswer("200 OK", OneTable, json) << int(Kind::Ok) << "";
-    QTest::newRow("table gone") << 1 << httpAnswer("404 Not Found", R"({"error":"no such table"})", json)
+    QTest::newRow("table gone") << 1
+                                << httpAnswer("404 Not Found", R"({"error":"no such table"})", json)
                                 << int(Kind::NotFound) << "no such table";
-    QTest::newRow("code unknown") << 2 << httpAnswer("404 Not Found", R"({"error":"no such invite"})", json)
+    QTest::newRow("code unknown") << 2
+                                  << httpAnswer("404 Not Found", R"({"error":"no such invite"})",
+                                                json)
                                   << int(Kind::NotFound) << "no such invite";
     QTest::newRow("list missing") << 0 << httpAnswer("404 Not Found", "<html>nothing here</html>")
                                   << int(Kind::NotOurApi) << "404";
-    QTest::newRow("bad field") << 1 << httpAnswer("400 Bad Request", R"({"error":"rounds: 1 to 10"})", json)
+    QTest::newRow("bad field") << 1
+                               << httpAnswer("400 Bad Request", R"({"error":"rounds: 1 to 10"})",
+                                             json)
                                << int(Kind::Refused) << "rounds: 1 to 10";
     QTest::newRow("too large") << 1 << httpAnswer("413 Payload Too Large", "") << int(Kind::Refused)
                                << "too large";
@@ -66,9 +76,10 @@ void TestApiClient::answersAreSortedIntoWhatAPersonCanActOn_data()
                               << int(Kind::NotOurApi) << "not a table server";
     QTest::newRow("json of another kind") << 0 << httpAnswer("200 OK", R"({"status":"ok"})", json)
                                           << int(Kind::NotOurApi) << "not a table server";
-    QTest::newRow("proxy without server") << 0 << httpAnswer("502 Bad Gateway", "") << int(Kind::Unreachable)
-                                          << "502";
-    QTest::newRow("teapot") << 0 << httpAnswer("418 I'm a teapot", "") << int(Kind::NotOurApi) << "418";
+    QTest::newRow("proxy without server")
+        << 0 << httpAnswer("502 Bad Gateway", "") << int(Kind::Unreachable) << "502";
+    QTest::newRow("teapot") << 0 << httpAnswer("418 I'm a teapot", "") << int(Kind::NotOurApi)
+                            << "418";
     QTest::newRow("not http") << 0 << QByteArray("CMD_something+1+2\xff\xff garbage\r\n\r\n")
                               << int(Kind::NotOurApi) << "does not answer as a table server";
 }
@@ -106,7 +117,8 @@ void TestApiClient::pathsAndBodiesAreTheApis()
 {
     WebServer server;
     server.setResponder([](QTcpSocket *peer, int) {
-        peer->write(httpAnswer("201 Created", QByteArray(OneTable).replace("}", R"(,"invite":"7K3-QF2"})")));
+        peer->write(httpAnswer("201 Created",
+                               QByteArray(OneTable).replace("}", R"(,"invite":"7K3-QF2"})")));
         peer->disconnectFromHost();
     });
     ApiClient client;
@@ -146,7 +158,8 @@ void TestApiClient::aHugeAnswerIsCutOff()
     client.listTables(call.done());
     QVERIFY(call.wait());
     QCOMPARE(call.result->kind, Kind::NotOurApi);
-    QVERIFY2(call.result->text.contains(QStringLiteral("too large")), qPrintable(call.result->text));
+    QVERIFY2(call.result->text.contains(QStringLiteral("too large")),
+             qPrintable(call.result->text));
     // Cut off near the limit, not read on and on.
     QVERIFY2(server.streamed < 4 * 1024 * 1024, QByteArray::number(server.streamed).constData());
 }

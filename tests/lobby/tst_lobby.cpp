@@ -22,9 +22,10 @@ namespace {
 QByteArray tableJson(const QByteArray &id, const QByteArray &name, const QByteArray &seated,
                      const QByteArray &held = "[]")
 {
-    return R"({"id":")" + id + R"(","name":")" + name + R"(","host":"::1","port":7781,"state":"waiting",)"
-           R"("round":0,"rounds":5,"time":60,"computers":0,"seated":)" + seated +
-           R"(,"spies":0,"held":)" + held + "}";
+    return R"({"id":")" + id + R"(","name":")" + name +
+           R"(","host":"::1","port":7781,"state":"waiting",)"
+           R"("round":0,"rounds":5,"time":60,"computers":0,"seated":)" +
+           seated + R"(,"spies":0,"held":)" + held + "}";
 }
 
 // A table server answering each path from a table the test sets.
@@ -45,7 +46,10 @@ struct FakeServer
             peer->disconnectFromHost();
         });
     }
-    void list(const QByteArray &tables) { answers.insert("/api/tables", httpAnswer("200 OK", "[" + tables + "]")); }
+    void list(const QByteArray &tables)
+    {
+        answers.insert("/api/tables", httpAnswer("200 OK", "[" + tables + "]"));
+    }
 };
 
 // The lobby with its settings in a folder of the test's, a game program
@@ -72,7 +76,8 @@ struct Rig
         presence.listen(0);
         lobby = std::make_unique<Lobby>(settings, launcher, presence);
         lobby->api().setManualDeadlines(true);
-        QObject::connect(lobby.get(), &Lobby::message, lobby.get(), [this](const QString &m) { messages.append(m); });
+        QObject::connect(lobby.get(), &Lobby::message, lobby.get(),
+                         [this](const QString &m) { messages.append(m); });
     }
 };
 
@@ -126,7 +131,8 @@ void TestLobby::theListIsFetchedOnlyWhileTheWindowShows()
     rig.lobby->setActive(true);
     QTRY_COMPARE(rig.lobby->serverState(), Lobby::ServerState::Listing);
     QCOMPARE(rig.lobby->tables().rowCount(), 1);
-    QCOMPARE(rig.lobby->statusText(), QStringLiteral("1 public table at %1.").arg(server.web.hostAndPort()));
+    QCOMPARE(rig.lobby->statusText(),
+             QStringLiteral("1 public table at %1.").arg(server.web.hostAndPort()));
     QVERIFY(rig.lobby->isPolling());
     QCOMPARE(rig.lobby->pollInterval(), Lobby::RefreshMs);
 
@@ -152,7 +158,8 @@ void TestLobby::anUnreachableServerIsRetriedAndRecovers()
     server.reset(); // the server stops
     rig.lobby->refresh();
     QTRY_COMPARE(rig.lobby->serverState(), Lobby::ServerState::Unreachable);
-    QVERIFY2(rig.lobby->statusText().startsWith(QStringLiteral("Cannot reach the table server %1: ").arg(address)),
+    QVERIFY2(rig.lobby->statusText().startsWith(
+                 QStringLiteral("Cannot reach the table server %1: ").arg(address)),
              qPrintable(rig.lobby->statusText()));
     QVERIFY(rig.lobby->statusText().endsWith(QStringLiteral("Trying again every 5 seconds.")));
     QCOMPARE(rig.lobby->pollInterval(), Lobby::RetryMs);
@@ -169,7 +176,8 @@ void TestLobby::aServerThatIsNotOursIsNamed()
     rig.lobby->useServer(web.hostAndPort());
     rig.lobby->setActive(true);
     QTRY_COMPARE(rig.lobby->serverState(), Lobby::ServerState::NotOurApi);
-    QVERIFY(rig.lobby->statusText().startsWith(web.hostAndPort() + QStringLiteral(" is not a table server")));
+    QVERIFY(rig.lobby->statusText().startsWith(web.hostAndPort() +
+                                               QStringLiteral(" is not a table server")));
     QCOMPARE(rig.lobby->pollInterval(), Lobby::RetryMs);
 }
 
@@ -197,10 +205,11 @@ void TestLobby::nameAndServersAreRememberedBesideOtherSections()
     }
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("[Vorlith]\r\nPlayername=Ann\r\n; kept\r\n[Other]\r\nX = 1\r\n"
-                                        "[Vorlith Lobby]\r\nName=Ann\r\n"
-                                        "Servers=play.example.org https://tables.example/v\r\n"
-                                        "Server=play.example.org\r\n"));
+    QCOMPARE(file.readAll(),
+             QByteArray("[Vorlith]\r\nPlayername=Ann\r\n; kept\r\n[Other]\r\nX = 1\r\n"
+                        "[Vorlith Lobby]\r\nName=Ann\r\n"
+                        "Servers=play.example.org https://tables.example/v\r\n"
+                        "Server=play.example.org\r\n"));
     Rig rig;
     LobbySettings settings(path);
     Lobby again(settings, rig.launcher, rig.presence);
@@ -214,14 +223,17 @@ void TestLobby::joiningChecksTheTableFirst_data()
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("launched");
     QTest::addColumn<QString>("message"); // a piece of it, or empty for none
-    QTest::newRow("free seat") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo"])")) << true << "";
-    QTest::newRow("full: watch") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["a","b","c","d","e","f"])"))
+    QTest::newRow("free seat") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo"])")) << true
+                               << "";
+    QTest::newRow("full: watch") << httpAnswer("200 OK", tableJson("1", "Owls",
+                                                                   R"(["a","b","c","d","e","f"])"))
                                  << true << "you will watch the game as a spy";
-    QTest::newRow("name taken") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["bo","ANN"])")) << false
-                                << "Somebody named Ann already sits at";
-    QTest::newRow("own held seat") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["a","b","c","d","e","Ann"])",
-                                                                       R"([{"name":"Ann","seconds":99}])"))
-                                   << true << "";
+    QTest::newRow("name taken") << httpAnswer("200 OK", tableJson("1", "Owls", R"(["bo","ANN"])"))
+                                << false << "Somebody named Ann already sits at";
+    QTest::newRow("own held seat")
+        << httpAnswer("200 OK", tableJson("1", "Owls", R"(["a","b","c","d","e","Ann"])",
+                                          R"([{"name":"Ann","seconds":99}])"))
+        << true << "";
     QTest::newRow("gone") << httpAnswer("404 Not Found", R"({"error":"unknown table"})") << false
                           << "The table \u201cOwls\u201d is gone";
     QTest::newRow("strange") << httpAnswer("200 OK", "hello") << false << "answered strangely";
@@ -253,7 +265,8 @@ void TestLobby::joiningChecksTheTableFirst()
         const Launch &l = rig.started.first();
         QCOMPARE(l.program, rig.dir.filePath(QStringLiteral("vorlith")));
         QCOMPARE(l.arguments, QStringList({"--may-start", "--join", "Ann", "[::1]:7781"}));
-        QCOMPARE(l.environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")), QString::number(rig.presence.port()));
+        QCOMPARE(l.environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")),
+                 QString::number(rig.presence.port()));
         QCOMPARE(rig.lobby->playingText(), QStringLiteral("In a game at Owls"));
     }
 }
@@ -262,12 +275,14 @@ void TestLobby::aCodeFindsItsTable()
 {
     Rig rig;
     FakeServer server;
-    server.answers.insert("/api/invites/7K3-QF2", httpAnswer("200 OK", tableJson("9", "Secret", "[]")));
+    server.answers.insert("/api/invites/7K3-QF2",
+                          httpAnswer("200 OK", tableJson("9", "Secret", "[]")));
     rig.lobby->setName(QStringLiteral("Ann"));
     rig.lobby->useServer(server.web.hostAndPort());
     rig.lobby->joinWithCode(QStringLiteral("nope"));
     QTRY_COMPARE(rig.messages.size(), 1);
-    QVERIFY2(rig.messages.first().contains(QStringLiteral("has the code NOPE")), qPrintable(rig.messages.first()));
+    QVERIFY2(rig.messages.first().contains(QStringLiteral("has the code NOPE")),
+             qPrintable(rig.messages.first()));
     rig.lobby->joinWithCode(QStringLiteral("a b/../"));
     QCOMPARE(rig.messages.size(), 2);
     QVERIFY(rig.messages.last().contains(QStringLiteral("is not an invite code")));
@@ -307,18 +322,21 @@ void TestLobby::aHeldSeatIsOfferedBackAndCountsDown()
     Rig rig;
     FakeServer server;
     server.list(tableJson("1", "Owls", R"(["Ann"])"));
-    server.answers.insert("/api/tables/1", httpAnswer("200 OK", tableJson("1", "Owls", R"(["Ann"])")));
+    server.answers.insert("/api/tables/1",
+                          httpAnswer("200 OK", tableJson("1", "Owls", R"(["Ann"])")));
     rig.lobby->setName(QStringLiteral("Ann"));
     rig.lobby->useServer(server.web.hostAndPort());
     rig.lobby->setActive(true);
     QTRY_COMPARE(rig.lobby->tables().rowCount(), 1);
-    server.answers.insert("/api/tables/1", httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo"])")));
+    server.answers.insert("/api/tables/1",
+                          httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo"])")));
     rig.lobby->join(QStringLiteral("1"));
     QTRY_VERIFY(rig.lobby->isPlaying());
 
     // The game drops; the server holds the seat.
-    server.answers.insert("/api/tables/1", httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo","Ann"])",
-                                                                          R"([{"name":"ann","seconds":3}])")));
+    server.answers.insert("/api/tables/1",
+                          httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo","Ann"])",
+                                                         R"([{"name":"ann","seconds":3}])")));
     auto *game = new QTcpSocket(this);
     game->connectToHost(QHostAddress::LocalHost, rig.presence.port());
     QTRY_COMPARE(rig.presence.connections(), 1);
@@ -378,20 +396,33 @@ void TestLobby::theCommandLineIsRead_data()
     QTest::addColumn<int>("action");
     QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("name");
-    QTest::newRow("nothing") << QStringList() << "" << int(Options::Action::Run) << "" << "";
+    QTest::newRow("nothing") << QStringList() << "" << int(Options::Action::Run) << ""
+                             << "";
     QTest::newRow("both") << QStringList({"--server", "a.example:8000", "--name", "Ann"}) << ""
-                          << int(Options::Action::Run) << "a.example:8000" << "Ann";
-    QTest::newRow("environment") << QStringList() << " https://t.example " << int(Options::Action::Run)
-                                 << "https://t.example" << "";
+                          << int(Options::Action::Run) << "a.example:8000"
+                          << "Ann";
+    QTest::newRow("environment") << QStringList() << " https://t.example "
+                                 << int(Options::Action::Run) << "https://t.example"
+                                 << "";
     QTest::newRow("option over environment") << QStringList({"--server=b.example"}) << "a.example"
-                                             << int(Options::Action::Run) << "b.example" << "";
-    QTest::newRow("help") << QStringList({"--help"}) << "" << int(Options::Action::Print) << "" << "";
-    QTest::newRow("version") << QStringList({"--version"}) << "" << int(Options::Action::Print) << "" << "";
-    QTest::newRow("bad server") << QStringList({"--server", "ftp://x"}) << "" << int(Options::Action::Fail) << ""
+                                             << int(Options::Action::Run) << "b.example"
+                                             << "";
+    QTest::newRow("help") << QStringList({"--help"}) << "" << int(Options::Action::Print) << ""
+                          << "";
+    QTest::newRow("version") << QStringList({"--version"}) << "" << int(Options::Action::Print)
+                             << ""
+                             << "";
+    QTest::newRow("bad server") << QStringList({"--server", "ftp://x"}) << ""
+                                << int(Options::Action::Fail) << ""
                                 << "";
-    QTest::newRow("bad name") << QStringList({"--name", "a+b"}) << "" << int(Options::Action::Fail) << "" << "";
-    QTest::newRow("unknown") << QStringList({"--frobnicate"}) << "" << int(Options::Action::Fail) << "" << "";
-    QTest::newRow("positional") << QStringList({"Ann"}) << "" << int(Options::Action::Fail) << "" << "";
+    QTest::newRow("bad name") << QStringList({"--name", "a+b"}) << "" << int(Options::Action::Fail)
+                              << ""
+                              << "";
+    QTest::newRow("unknown") << QStringList({"--frobnicate"}) << "" << int(Options::Action::Fail)
+                             << ""
+                             << "";
+    QTest::newRow("positional") << QStringList({"Ann"}) << "" << int(Options::Action::Fail) << ""
+                                << "";
 }
 
 void TestLobby::theCommandLineIsRead()

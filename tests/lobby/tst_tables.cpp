@@ -14,9 +14,10 @@ namespace {
 // A table object as the server sends it; each test row spoils one thing.
 QByteArray tableJson(const QByteArray &replace = {}, const QByteArray &with = {})
 {
-    QByteArray json = R"({"id":7,"name":"Night owls","host":"play.example.org","port":7781,)"
-                      R"("state":"playing","round":3,"rounds":5,"time":60,"computers":1,)"
-                      R"("seated":["Ann","Bo","Robot 1"],"spies":2,"held":[{"name":"Bo","seconds":150}]})";
+    QByteArray json =
+        R"({"id":7,"name":"Night owls","host":"play.example.org","port":7781,)"
+        R"("state":"playing","round":3,"rounds":5,"time":60,"computers":1,)"
+        R"("seated":["Ann","Bo","Robot 1"],"spies":2,"held":[{"name":"Bo","seconds":150}]})";
     if (!replace.isEmpty()) {
         Q_ASSERT(json.contains(replace));
         json.replace(replace, with);
@@ -80,7 +81,8 @@ void TestTables::aTableObjectIsRead()
 
     const auto waiting = api::readTableBody(tableJson(R"("playing")", R"("waiting")"));
     QCOMPARE(waiting->stateText(), QStringLiteral("waiting"));
-    const auto invited = api::readTableBody(tableJson(R"("id":7)", R"("id":"t-9","invite":"7K3-QF2")"));
+    const auto invited =
+        api::readTableBody(tableJson(R"("id":7)", R"("id":"t-9","invite":"7K3-QF2")"));
     QCOMPARE(invited->id, QStringLiteral("t-9"));
     QCOMPARE(invited->invite, QStringLiteral("7K3-QF2"));
 }
@@ -94,17 +96,20 @@ void TestTables::objectsNotOfOurShapeAreRefused_data()
     QTest::newRow("port out of range") << QByteArray("7781") << QByteArray("70000");
     QTest::newRow("port as text") << QByteArray("7781") << QByteArray(R"("7781")");
     QTest::newRow("unknown state") << QByteArray(R"("playing")") << QByteArray(R"("sleeping")");
-    QTest::newRow("host that is an option") << QByteArray("play.example.org") << QByteArray("--host");
+    QTest::newRow("host that is an option")
+        << QByteArray("play.example.org") << QByteArray("--host");
     QTest::newRow("host with a blank") << QByteArray("play.example.org") << QByteArray("a b");
     QTest::newRow("host with a slash") << QByteArray("play.example.org") << QByteArray("a/b");
     QTest::newRow("seven seated") << QByteArray(R"("Robot 1")")
                                   << QByteArray(R"("R1","R2","R3","R4","R5")");
-    QTest::newRow("seated not a list") << QByteArray(R"(["Ann","Bo","Robot 1"])") << QByteArray(R"("Ann")");
+    QTest::newRow("seated not a list")
+        << QByteArray(R"(["Ann","Bo","Robot 1"])") << QByteArray(R"("Ann")");
     QTest::newRow("seated name a number") << QByteArray(R"("Bo",)") << QByteArray("3,");
     QTest::newRow("huge name") << QByteArray("Night owls") << QByteArray(4000, 'x');
     QTest::newRow("negative seconds") << QByteArray("150") << QByteArray("-1");
     QTest::newRow("held without name") << QByteArray(R"("name":"Bo",)") << QByteArray();
-    QTest::newRow("too many computers") << QByteArray(R"("computers":1)") << QByteArray(R"("computers":9)");
+    QTest::newRow("too many computers")
+        << QByteArray(R"("computers":1)") << QByteArray(R"("computers":9)");
     QTest::newRow("infinite spies") << QByteArray(R"("spies":2)") << QByteArray(R"("spies":1e400)");
     QTest::newRow("not JSON") << QByteArray(R"({"id")") << QByteArray(R"(<html>{"id")");
 }
@@ -165,17 +170,36 @@ void TestTables::serverAddressesAreRead_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("base"); // empty: not an address
     QTest::addColumn<QString>("shown");
-    QTest::newRow("host") << "play.example.org" << "http://play.example.org:7780/" << "play.example.org";
-    QTest::newRow("host and port") << " 10.0.0.5:8000 " << "http://10.0.0.5:8000/" << "10.0.0.5:8000";
-    QTest::newRow("ipv6") << "[::1]:7780" << "http://[::1]:7780/" << "[::1]";
-    QTest::newRow("http") << "http://a.example:7780" << "http://a.example:7780/" << "a.example";
-    QTest::newRow("https with path") << "https://a.example/vorlith" << "https://a.example/vorlith/"
+    QTest::newRow("host") << "play.example.org"
+                          << "http://play.example.org:7780/"
+                          << "play.example.org";
+    QTest::newRow("host and port") << " 10.0.0.5:8000 "
+                                   << "http://10.0.0.5:8000/"
+                                   << "10.0.0.5:8000";
+    QTest::newRow("ipv6") << "[::1]:7780"
+                          << "http://[::1]:7780/"
+                          << "[::1]";
+    QTest::newRow("http") << "http://a.example:7780"
+                          << "http://a.example:7780/"
+                          << "a.example";
+    QTest::newRow("https with path") << "https://a.example/vorlith"
+                                     << "https://a.example/vorlith/"
                                      << "https://a.example/vorlith";
-    QTest::newRow("empty") << "" << "" << "";
-    QTest::newRow("other scheme") << "ftp://a.example" << "" << "";
-    QTest::newRow("user") << "http://me@a.example" << "" << "";
-    QTest::newRow("blank inside") << "a example" << "" << "";
-    QTest::newRow("query") << "a.example/?x=1" << "" << "";
+    QTest::newRow("empty") << ""
+                           << ""
+                           << "";
+    QTest::newRow("other scheme") << "ftp://a.example"
+                                  << ""
+                                  << "";
+    QTest::newRow("user") << "http://me@a.example"
+                          << ""
+                          << "";
+    QTest::newRow("blank inside") << "a example"
+                                  << ""
+                                  << "";
+    QTest::newRow("query") << "a.example/?x=1"
+                           << ""
+                           << "";
 }
 
 void TestTables::serverAddressesAreRead()
@@ -190,17 +214,22 @@ void TestTables::serverAddressesAreRead()
     QCOMPARE(servers::displayName(url), shown);
     // What is shown and remembered reads back as the same server.
     QCOMPARE(servers::baseUrl(shown), url);
-    QCOMPARE(servers::apiUrl(url, QStringLiteral("api/tables")).toString(), base + QStringLiteral("api/tables"));
+    QCOMPARE(servers::apiUrl(url, QStringLiteral("api/tables")).toString(),
+             base + QStringLiteral("api/tables"));
 }
 
 void TestTables::dialAddressesBracketIPv6_data()
 {
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("dial");
-    QTest::newRow("name") << "play.example.org" << "play.example.org:7781";
-    QTest::newRow("ipv4") << "192.0.2.1" << "192.0.2.1:7781";
-    QTest::newRow("ipv6") << "2001:db8::1" << "[2001:db8::1]:7781";
-    QTest::newRow("loopback v6") << "::1" << "[::1]:7781";
+    QTest::newRow("name") << "play.example.org"
+                          << "play.example.org:7781";
+    QTest::newRow("ipv4") << "192.0.2.1"
+                          << "192.0.2.1:7781";
+    QTest::newRow("ipv6") << "2001:db8::1"
+                          << "[2001:db8::1]:7781";
+    QTest::newRow("loopback v6") << "::1"
+                                 << "[::1]:7781";
 }
 
 void TestTables::dialAddressesBracketIPv6()
@@ -223,8 +252,10 @@ void TestTables::launchesCarryTheParametersAndThePresencePort()
 
     launcher.setPresencePort(45001);
     join = launcher.joinTable(QStringLiteral("Ann"), QStringLiteral("h"), 1);
-    QCOMPARE(join.environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")), QStringLiteral("45001"));
-    QCOMPARE(launcher.host(QStringLiteral("Ann")).environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")),
+    QCOMPARE(join.environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")),
+             QStringLiteral("45001"));
+    QCOMPARE(launcher.host(QStringLiteral("Ann"))
+                 .environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")),
              QStringLiteral("45001"));
 
     QList<Launch> started;
@@ -271,7 +302,9 @@ void TestTables::refreshKeepsRowsOfTablesStillListed()
     QCOMPARE(c.data().toString(), QStringLiteral("P0, P1, P2, P3"));
     QVERIFY(!model.tableById(QStringLiteral("a")));
     QCOMPARE(model.tableById(QStringLiteral("d"))->name, QStringLiteral("D"));
-    QCOMPARE(model.index(model.rowOf(QStringLiteral("d")), TableListModel::SeatedColumn).data().toString(),
+    QCOMPARE(model.index(model.rowOf(QStringLiteral("d")), TableListModel::SeatedColumn)
+                 .data()
+                 .toString(),
              QStringLiteral("nobody"));
     model.setTables({});
     QCOMPARE(model.rowCount(), 0);
@@ -282,9 +315,11 @@ void TestTables::filterAndSortWork()
     TableListModel model;
     TableFilter filter;
     filter.setSourceModel(&model);
-    model.setTables({table("1", "beta", 6), table("2", "Alpha", 2, true, 4), table("3", "gamma", 0, true, 1)});
-    QCOMPARE(model.headerData(TableListModel::StateColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
-             QStringLiteral("State"));
+    model.setTables(
+        {table("1", "beta", 6), table("2", "Alpha", 2, true, 4), table("3", "gamma", 0, true, 1)});
+    QCOMPARE(
+        model.headerData(TableListModel::StateColumn, Qt::Horizontal, Qt::DisplayRole).toString(),
+        QStringLiteral("State"));
     auto column = [&](int col) {
         QStringList out;
         for (int row = 0; row < filter.rowCount(); ++row)
@@ -296,11 +331,13 @@ void TestTables::filterAndSortWork()
     filter.sort(TableListModel::FreeColumn, Qt::DescendingOrder);
     QCOMPARE(column(TableListModel::NameColumn), QStringList({"gamma", "Alpha", "beta"}));
     filter.sort(TableListModel::StateColumn);
-    QCOMPARE(column(TableListModel::StateColumn), QStringList({"waiting", "round 1 of 5", "round 4 of 5"}));
+    QCOMPARE(column(TableListModel::StateColumn),
+             QStringList({"waiting", "round 1 of 5", "round 4 of 5"}));
     filter.setFreeSeatsOnly(true);
     QCOMPARE(column(TableListModel::NameColumn), QStringList({"gamma", "Alpha"}));
     // A table that fills up leaves the filtered list on the next refresh.
-    model.setTables({table("1", "beta", 6), table("2", "Alpha", 6, true, 4), table("3", "gamma", 0, true, 1)});
+    model.setTables(
+        {table("1", "beta", 6), table("2", "Alpha", 6, true, 4), table("3", "gamma", 0, true, 1)});
     QCOMPARE(column(TableListModel::NameColumn), QStringList({"gamma"}));
     filter.setFreeSeatsOnly(false);
     QCOMPARE(filter.rowCount(), 3);
