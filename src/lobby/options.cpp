@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <memory>
@@ -51,6 +52,11 @@ Options parseOptions(const QStringList &arguments, const QString &tableServer)
     if (parser.isSet(help)) {
         options.action = Options::Action::Print;
         options.output = parser.helpText();
+        // Without an application object the parser cannot name the program.
+        const qsizetype options_ = options.output.indexOf(QStringLiteral(" [options]"));
+        if (options.output.startsWith(QStringLiteral("Usage: ")) && options_ > 0)
+            options.output = QStringLiteral("Usage: ") + QFileInfo(program).fileName() +
+                             options.output.mid(options_);
         return options;
     }
     if (parser.isSet(version)) {

@@ -443,7 +443,8 @@ void TestLobby::theCommandLineIsRead()
         QCOMPARE(o.exitCode, o.action == Options::Action::Print ? 0 : 2);
     }
     if (arguments.contains(QStringLiteral("--help")))
-        QVERIFY(o.output.contains(QStringLiteral("--server <ADDRESS>")));
+        QVERIFY(o.output.startsWith(QStringLiteral("Usage: vorlith-lobby [options]\n")) &&
+                o.output.contains(QStringLiteral("--server <ADDRESS>")));
 }
 
 void TestLobby::aSecondLobbyRaisesTheFirst()
