@@ -108,7 +108,9 @@ void LobbyWindow::build()
     serverRow->addWidget(m_servers, 1);
     serverRow->addWidget(m_addServer);
     serverRow->addWidget(m_removeServer);
-    top->addRow(QStringLiteral("Table &server:"), serverRow);
+    auto *serverLabel = new QLabel(QStringLiteral("Table &server:"), this);
+    serverLabel->setBuddy(m_servers);
+    top->addRow(serverLabel, serverRow);
     layout->addLayout(top);
     connect(m_servers, &QComboBox::activated, this,
             [this](int index) { m_lobby.chooseServer(m_servers->itemText(index)); });
@@ -135,6 +137,8 @@ void LobbyWindow::build()
     m_view->sortByColumn(TableListModel::NameColumn, Qt::AscendingOrder);
     m_view->setTabKeyNavigation(false);
     m_view->verticalHeader()->hide();
+    m_view->setWordWrap(false);
+    m_view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_view->horizontalHeader()->setSectionResizeMode(TableListModel::SeatedColumn,
                                                      QHeaderView::Stretch);
     m_view->setMinimumHeight(160);
