@@ -203,15 +203,16 @@ ApiResult ApiClient::resultOf(QNetworkReply *reply, const Request &request) cons
         result.text = error;
         return result;
     }
+    // The table server says why it refuses (a limit reached, a bad field).
+    if (result.status >= 400 && !error.isEmpty()) {
+        result.kind = Kind::Refused;
+        result.text = error;
+        return result;
+    }
     if (result.status == 502 || result.status == 503 || result.status == 504) {
         // A proxy in front of a table server that is not running.
         result.kind = Kind::Unreachable;
         result.text = QStringLiteral("the server's proxy answered %1").arg(result.status);
-        return result;
-    }
-    if (result.status >= 400 && !error.isEmpty()) {
-        result.kind = Kind::Refused;
-        result.text = error;
         return result;
     }
     if (result.status == 413) {

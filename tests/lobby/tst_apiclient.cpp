@@ -78,6 +78,11 @@ void TestApiClient::answersAreSortedIntoWhatAPersonCanActOn_data()
                                           << int(Kind::NotOurApi) << "not a table server";
     QTest::newRow("proxy without server")
         << 0 << httpAnswer("502 Bad Gateway", "") << int(Kind::Unreachable) << "502";
+    QTest::newRow("limit reached")
+        << 1
+        << httpAnswer("503 Service Unavailable",
+                      R"({"error":"the server holds as many tables as it may"})", json)
+        << int(Kind::Refused) << "as many tables as it may";
     QTest::newRow("teapot") << 0 << httpAnswer("418 I'm a teapot", "") << int(Kind::NotOurApi)
                             << "418";
     QTest::newRow("not http") << 0 << QByteArray("CMD_something+1+2\xff\xff garbage\r\n\r\n")
