@@ -42,7 +42,7 @@ public:
     /// How often an unreachable server is tried again.
     static constexpr int RetryMs = 5000;
     /// A started game that has not connected by then did not get to a table.
-    static constexpr int GameReportMs = 60000;
+    static constexpr int GameReportMs = 30000;
 
     enum class ServerState
     {

@@ -376,7 +376,7 @@ void TestLobby::aGameThatNeverReportsGivesTheLobbyBack()
     rig.lobby->joinLocal(game);
     QCOMPARE(rig.started.value(0).arguments, QStringList({"--join", "Ann", "10.0.0.7"}));
     QCOMPARE(rig.lobby->playingText(), QStringLiteral("In a game at Bo's table"));
-    // The report timer's turn, a minute on.
+    // The report timer's turn, half a minute on.
     auto timers = rig.lobby->findChildren<QTimer *>();
     QTimer *report = nullptr;
     for (QTimer *t : timers) {
