@@ -142,11 +142,13 @@ bool Lobby::addServer(const QString &address)
 void Lobby::removeServer(const QString &server)
 {
     QStringList added = m_settings.servers();
-    if (!added.removeAll(server))
+    const bool wasAdded = added.removeAll(server) > 0;
+    const bool wasSession = m_sessionServer == server;
+    if (!wasAdded && !wasSession)
         return;
-    if (!m_settings.setServers(added))
+    if (wasAdded && !m_settings.setServers(added))
         Q_EMIT message(m_settings.errorText());
-    if (m_sessionServer == server)
+    if (wasSession)
         m_sessionServer.clear();
     Q_EMIT serversChanged();
     if (m_server == server)

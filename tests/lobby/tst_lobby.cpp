@@ -216,6 +216,16 @@ void TestLobby::nameAndServersAreRememberedBesideOtherSections()
     QCOMPARE(again.name(), QStringLiteral("Ann"));
     QCOMPARE(again.servers(), QStringList({"play.example.org", "https://tables.example/v"}));
     QCOMPARE(again.server(), QStringLiteral("play.example.org"));
+
+    // Forgetting the chosen server chooses the next; a server of this run only
+    // is forgotten too.
+    again.useServer(QStringLiteral("10.0.0.9"));
+    again.removeServer(QStringLiteral("10.0.0.9"));
+    QCOMPARE(again.server(), QStringLiteral("play.example.org"));
+    again.removeServer(QStringLiteral("play.example.org"));
+    QCOMPARE(again.servers(), QStringList({"https://tables.example/v"}));
+    QCOMPARE(again.server(), QStringLiteral("https://tables.example/v"));
+    QCOMPARE(LobbySettings(path).servers(), QStringList({"https://tables.example/v"}));
 }
 
 void TestLobby::joiningChecksTheTableFirst_data()
