@@ -15,13 +15,17 @@ set(VORLITH_LICENSE "GPL-3.0-or-later" CACHE STRING "SPDX expression of the prog
 set(dist ${CMAKE_CURRENT_LIST_DIR})
 set(distOut ${CMAKE_BINARY_DIR}/dist)
 configure_file(${dist}/org.example.vorlith.desktop.in ${distOut}/${VORLITH_APP_ID}.desktop @ONLY)
+configure_file(${dist}/org.example.vorlith.lobby.desktop.in ${distOut}/${VORLITH_APP_ID}.lobby.desktop @ONLY)
 configure_file(${dist}/org.example.vorlith.metainfo.xml.in ${distOut}/${VORLITH_APP_ID}.metainfo.xml @ONLY)
 configure_file(${dist}/copyright ${distOut}/copyright @ONLY)
 file(READ ${CMAKE_SOURCE_DIR}/assets/dict/word-list-LICENSE.txt wordListLicence)
 file(APPEND ${distOut}/copyright "${wordListLicence}")
 
-install(TARGETS vorlith RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
-install(FILES ${distOut}/${VORLITH_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
+# The lobby lies beside the game: the game's Play with Others finds it there
+# (see src/app/CMakeLists.txt), and the lobby starts the game beside it.
+install(TARGETS vorlith vorlith-lobby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT game)
+install(FILES ${distOut}/${VORLITH_APP_ID}.desktop ${distOut}/${VORLITH_APP_ID}.lobby.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
 install(FILES ${distOut}/${VORLITH_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
 install(FILES ${CMAKE_SOURCE_DIR}/assets/images/icons/vorlith.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME ${VORLITH_APP_ID}.svg
@@ -31,7 +35,7 @@ foreach(size 48 128 256)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME ${VORLITH_APP_ID}.png
             COMPONENT game)
 endforeach()
-install(FILES ${dist}/vorlith.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
+install(FILES ${dist}/vorlith.6 ${dist}/vorlith-lobby.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
 install(FILES ${distOut}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith COMPONENT game)
 
 # The table server's own files (its binary is installed by src/server). The

@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "net/localgames.h"
 #include "ui/deferredicons.h"
+#include "ui/paths.h"
 #include "ui/resources.h"
 #include "ui/theme.h"
 
@@ -74,8 +75,8 @@ int run(int argc, char **argv)
     ui::initResources();
     QApplication app(argc, argv);
     QApplication::setStyle(new ui::DeferredIconStyle(QApplication::style()));
-    QApplication::setApplicationName(QStringLiteral("Glyphora"));
-    QApplication::setOrganizationName(QStringLiteral("Brakmo"));
+    QApplication::setApplicationName(QLatin1String(ui::ApplicationName));
+    QApplication::setOrganizationName(QLatin1String(ui::OrganizationName));
     QApplication::setWindowIcon(QIcon(ui::picture(QStringLiteral("icons/vorlith_64.png"))));
     // Matches the installed desktop entry, so the desktop puts the window
     // under the launcher's icon.

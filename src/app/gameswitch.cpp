@@ -2,9 +2,9 @@
 
 #include "app/commandline.h"
 #include "app/gamedialogs.h"
-#include "app/profilefile.h"
 #include "app/settings.h"
 #include "net/localgames.h"
+#include "profile/profilefile.h"
 #include "ui/messageboxes.h"
 
 #include <QAction>
@@ -124,7 +124,7 @@ void GameSwitch::openJoinDialog()
 QString GameSwitch::suggestedName() const
 {
     const QString stored =
-        ProfileFile(m_settingsPath).readString(Settings::Section, Settings::PlayerNameKey);
+        profile::ProfileFile(m_settingsPath).readString(Settings::Section, Settings::PlayerNameKey);
     if (!stored.trimmed().isEmpty())
         return cleanPlayerName(stored);
     const QString current = m_table.playerName ? m_table.playerName() : QString();
@@ -158,7 +158,7 @@ bool GameSwitch::confirmLeaving()
 
 void GameSwitch::leaveFor(const QString &name, const QStringList &parameters)
 {
-    ProfileFile file(m_settingsPath);
+    profile::ProfileFile file(m_settingsPath);
     if (!file.writeString(Settings::Section, Settings::PlayerNameKey, name))
         qCWarning(lcSwitch) << "could not remember the player name:" << file.errorString();
     m_relauncher.request(parameters);

@@ -2,10 +2,13 @@
 
 #include "ui/site.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 
 #ifndef VORLITH_LOBBY_PROGRAM
-#define VORLITH_LOBBY_PROGRAM "/opt/brakmo/BrakmoLobby"
+#define VORLITH_LOBBY_PROGRAM "vorlith-lobby"
 #endif
 
 Q_LOGGING_CATEGORY(lcDownload, "vorlith.app.download")
@@ -29,6 +32,10 @@ bool isServerName(const QString &server)
 LobbyPlaces LobbyPlaces::current()
 {
     LobbyPlaces places{ui::makerServer(), QStringLiteral(VORLITH_LOBBY_PROGRAM)};
+    // Packages choose their prefix after the build: the lobby installed
+    // beside the game is found wherever that is.
+    if (QFileInfo(places.program).isRelative())
+        places.program = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(places.program);
     const QString server = qEnvironmentVariable("VORLITH_LOBBY_SERVER").trimmed();
     if (isServerName(server))
         places.server = server;

@@ -15,9 +15,13 @@ namespace vorlith::app {
 struct LobbyPlaces
 {
     QString server;  ///< the maker's web server: host, or host:port
-    QString program; ///< full path of the installed lobby program
+    /// Full path of the installed lobby program: what Play with Others and
+    /// Play Online start.
+    QString program;
 
     /// The build's places, overridden by the environment where it says so.
+    /// A program setting that is a bare file name means the file of that
+    /// name beside this program's executable.
     static LobbyPlaces current();
 
     /// "http://" + server + "/lobby/brakmosetup.exe".

@@ -3,7 +3,6 @@
 #include "app/downloadform.h"
 #include "app/gameswitch.h"
 #include "app/preferences.h"
-#include "app/profilefile.h"
 #include "app/settings.h"
 #include "chat/phrases.h"
 #include "chat/phrasesform.h"
@@ -22,6 +21,7 @@
 #include "net/localgames.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "profile/profilefile.h"
 #include "tally/tallylist.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -249,7 +249,7 @@ void Program::startHosting()
     m_server->startListening();
     // Only exactly "false" keeps the game quiet, as with the other switches.
     const QString answers =
-        ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
+        profile::ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
     if (answers != QLatin1String("false"))
         m_responder->start(m_lanPort);
 }
@@ -295,14 +295,14 @@ void Program::saveSettings()
 
 void Program::savePhrases(const QStringList &phrases)
 {
-    ProfileFile file(m_settings->path());
+    profile::ProfileFile file(m_settings->path());
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
         if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n),
                               phrases.value(n - 1))) {
             if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
-                ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
+                ui::showGeneralError(profile::ProfileFile::unableToWriteText(m_settings->path()));
             return;
         }
     }

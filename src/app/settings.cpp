@@ -1,6 +1,6 @@
 #include "app/settings.h"
 
-#include "app/profilefile.h"
+#include "profile/profilefile.h"
 
 namespace vorlith::app {
 
@@ -22,7 +22,7 @@ Settings::Settings(QString path, SettingsTarget &target) : m_path(std::move(path
 
 QRect Settings::loadinifile()
 {
-    ProfileFile file(m_path);
+    profile::ProfileFile file(m_path);
     const QString &s = Section;
 
     m_target.setTextSize(file.readInt(s, QStringLiteral("Textsize"), 8));
@@ -58,19 +58,19 @@ QRect Settings::loadinifile()
 
     // An oversized file was not read (the defaults apply) and is left alone.
     if (!file.writeString(s, QStringLiteral("Help"), QStringLiteral("2")) && !file.refusedTooLarge())
-        throw SettingsError(ProfileFile::unableToWriteText(m_path));
+        throw SettingsError(profile::ProfileFile::unableToWriteText(m_path));
     return bounds;
 }
 
 void Settings::saveinifile()
 {
-    ProfileFile file(m_path);
+    profile::ProfileFile file(m_path);
     if (file.isTooLarge())
         return; // left alone, as at load; the log says why
     const QString &s = Section;
     const auto write = [&](const char *key, const QString &value) {
         if (!file.writeString(s, QString::fromLatin1(key), value))
-            throw SettingsError(ProfileFile::unableToWriteText(m_path));
+            throw SettingsError(profile::ProfileFile::unableToWriteText(m_path));
     };
     const QRect b = m_target.windowBounds();
     write("Textsize", QString::number(m_target.textSize()));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/paths.h"
+
 #include <QRect>
 #include <QString>
 
@@ -58,7 +60,7 @@ public:
 class Settings
 {
 public:
-    static inline const QString FileName = QStringLiteral("brakmolobby.ini");
+    static inline const QString FileName = QLatin1String(ui::SettingsFileName);
     static inline const QString Section = QStringLiteral("Vorlith");
     /// The name last chosen in the Host and Join dialogs.
     static inline const QString PlayerNameKey = QStringLiteral("Playername");

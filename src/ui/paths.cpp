@@ -28,15 +28,17 @@ QString dataFolder()
 {
     if (!s_override.isEmpty())
         return s_override;
-    static const QString chosen = [] {
-        const QString programFolder = QCoreApplication::applicationDirPath();
-        if (folderIsWritable(programFolder))
-            return programFolder;
-        const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QDir().mkpath(userFolder);
-        return userFolder;
-    }();
+    static const QString chosen = dataFolderOf(QCoreApplication::applicationDirPath());
     return chosen;
+}
+
+QString dataFolderOf(const QString &programFolder)
+{
+    if (folderIsWritable(programFolder))
+        return programFolder;
+    const QString userFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(userFolder);
+    return userFolder;
 }
 
 QString dataFilePath(const QString &fileName)

@@ -1,12 +1,12 @@
 #include "app/gamedialogs.h"
 #include "app/gameswitch.h"
-#include "app/profilefile.h"
 #include "app/program.h"
 #include "app/settings.h"
 #include "client/chatform.h"
 #include "client/launcher.h"
 #include "host/server.h"
 #include "net/localgames.h"
+#include "profile/profilefile.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/paths.h"
@@ -27,7 +27,7 @@
 #include <tuple>
 
 using vorlith::app::GameSwitch;
-using vorlith::app::ProfileFile;
+using vorlith::profile::ProfileFile;
 using vorlith::app::Program;
 using vorlith::app::Relauncher;
 using vorlith::app::Settings;

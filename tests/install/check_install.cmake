@@ -8,13 +8,16 @@ endif()
 
 set(expected
     bin/vorlith
+    bin/vorlith-lobby
     share/applications/${APP_ID}.desktop
+    share/applications/${APP_ID}.lobby.desktop
     share/metainfo/${APP_ID}.metainfo.xml
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
     share/icons/hicolor/48x48/apps/${APP_ID}.png
     share/icons/hicolor/128x128/apps/${APP_ID}.png
     share/icons/hicolor/256x256/apps/${APP_ID}.png
     share/man/man6/vorlith.6
+    share/man/man6/vorlith-lobby.6
     share/doc/vorlith/copyright)
 foreach(f ${expected})
     if(NOT EXISTS ${PREFIX}/${f})
@@ -51,17 +54,23 @@ foreach(tool desktop-file-validate appstreamcli)
         message(FATAL_ERROR "${tool} is missing: tools/deps.sh installs it")
     endif()
 endforeach()
-execute_process(COMMAND ${desktop-file-validate_path} ${PREFIX}/share/applications/${APP_ID}.desktop
-                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
-if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
-    message(SEND_ERROR "desktop-file-validate: ${out}")
-endif()
+foreach(entry ${APP_ID} ${APP_ID}.lobby)
+    execute_process(COMMAND ${desktop-file-validate_path} ${PREFIX}/share/applications/${entry}.desktop
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
+        message(SEND_ERROR "desktop-file-validate ${entry}: ${out}")
+    endif()
+endforeach()
 execute_process(COMMAND ${appstreamcli_path} validate --no-net --pedantic ${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
 if(NOT rc EQUAL 0)
     message(SEND_ERROR "appstreamcli validate: ${out}")
 endif()
 
+execute_process(COMMAND ${PREFIX}/bin/vorlith-lobby --version RESULT_VARIABLE rc OUTPUT_VARIABLE out)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "vorlith-lobby ${VERSION}\n")
+    message(SEND_ERROR "installed vorlith-lobby --version gave '${out}' (${rc})")
+endif()
 execute_process(COMMAND ${PREFIX}/bin/vorlith --version RESULT_VARIABLE rc OUTPUT_VARIABLE out)
 if(NOT rc EQUAL 0 OR NOT out STREQUAL "vorlith ${VERSION}\n")
     message(SEND_ERROR "installed vorlith --version gave '${out}' (${rc})")

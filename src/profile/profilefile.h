@@ -5,7 +5,7 @@
 
 #include <optional>
 
-namespace vorlith::app {
+namespace vorlith::profile {
 
 /// An INI-style profile file read and written with the rules of the Windows
 /// private-profile functions, so that it can be shared with another program:
@@ -87,4 +87,4 @@ private:
     mutable bool m_toldTooLarge{false}; // the log says it once per file object
 };
 
-} // namespace vorlith::app
+} // namespace vorlith::profile

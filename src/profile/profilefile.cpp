@@ -1,4 +1,4 @@
-#include "app/profilefile.h"
+#include "profile/profilefile.h"
 
 #include "net/numbers.h"
 
@@ -10,9 +10,9 @@
 
 #include <limits>
 
-Q_LOGGING_CATEGORY(lcProfile, "vorlith.app.profile")
+Q_LOGGING_CATEGORY(lcProfile, "vorlith.profile")
 
-namespace vorlith::app {
+namespace vorlith::profile {
 
 namespace {
 
@@ -327,4 +327,4 @@ QString ProfileFile::unableToWriteText(const QString &path)
            QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
-} // namespace vorlith::app
+} // namespace vorlith::profile

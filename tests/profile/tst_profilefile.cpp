@@ -1,4 +1,4 @@
-#include "app/profilefile.h"
+#include "profile/profilefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-using vorlith::app::ProfileFile;
+using vorlith::profile::ProfileFile;
 
 namespace {
 

@@ -1,0 +1,6 @@
+#include "lobby/options.h"
+
+int main(int argc, char **argv)
+{
+    return vorlith::lobby::run(argc, argv);
+}

@@ -1,0 +1,111 @@
+#include "lobby/lobby.h"
+#include "lobby/lobbysettings.h"
+#include "lobby/lobbywindow.h"
+#include "lobby/presence.h"
+#include "lobby/tablemodel.h"
+#include "webserver.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vorlith::lobby;
+
+class TestLobbyWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void everyControlIsReachedByTabAndNamed();
+    void theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull();
+};
+
+namespace {
+
+struct Rig
+{
+    QTemporaryDir dir;
+    LobbySettings settings{dir.filePath(QStringLiteral("brakmolobby.ini"))};
+    GameLauncher launcher{dir.path()};
+    PresenceServer presence;
+    Lobby lobby{settings, launcher, presence};
+    LobbyWindow window{lobby};
+    Rig() { lobby.api().setManualDeadlines(true); }
+};
+
+} // namespace
+
+void TestLobbyWindow::everyControlIsReachedByTabAndNamed()
+{
+    Rig rig;
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+
+    // Every control that takes the keyboard has a name a screen reader reads.
+    QList<QWidget *> controls;
+    for (QWidget *w : rig.window.findChildren<QWidget *>()) {
+        if (w->focusPolicy() & Qt::TabFocus && w->isVisibleTo(&rig.window) &&
+            !qobject_cast<QHeaderView *>(w) && w->parentWidget() &&
+            !w->parentWidget()->inherits("QAbstractScrollArea")) {
+            controls.append(w);
+            QVERIFY2(!w->accessibleName().isEmpty(), w->metaObject()->className());
+        }
+    }
+    QVERIFY(controls.size() >= 10);
+    // Tab walks through all of them and comes back.
+    QSet<QWidget *> reached;
+    QWidget *w = rig.window.nextInFocusChain();
+    for (int i = 0; i < 200 && reached.size() < controls.size(); ++i, w = w->nextInFocusChain()) {
+        if (controls.contains(w))
+            reached.insert(w);
+    }
+    QCOMPARE(reached.size(), controls.size());
+
+    // The list is a real table with its columns named.
+    QTableView *view = rig.window.tableView();
+    QCOMPARE(view->model()->columnCount(), int(TableListModel::ColumnCount));
+    QStringList headers;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        headers.append(view->model()->headerData(c, Qt::Horizontal).toString());
+    QCOMPARE(headers, QStringList({"Table", "Seated", "Free seats", "State", "Computer players"}));
+    QVERIFY(!view->horizontalHeader()->isHidden());
+}
+
+void TestLobbyWindow::theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull()
+{
+    Rig rig;
+    WebServer server;
+    const QByteArray full =
+        R"([{"id":"1","name":"Owls","host":"h","port":7781,"state":"playing","round":2,"rounds":5,"time":60,)"
+        R"("computers":0,"seated":["a","b","c","d","e","f"],"spies":0,"held":[]}])";
+    server.setResponder(WebServer::answer(httpAnswer("200 OK", full)));
+    rig.lobby.useServer(server.hostAndPort());
+    QVERIFY(!rig.lobby.isActive());
+    rig.window.show();
+    QVERIFY(rig.lobby.isActive());
+    QTRY_COMPARE(rig.window.tableView()->model()->rowCount(), 1);
+    QCOMPARE(
+        rig.window.tableView()->model()->index(0, TableListModel::StateColumn).data().toString(),
+        QStringLiteral("round 2 of 5"));
+    rig.window.tableView()->selectRow(0);
+    QAbstractButton *join = nullptr;
+    for (QAbstractButton *b : rig.window.findChildren<QAbstractButton *>()) {
+        if (b->accessibleName() == QStringLiteral("Watch as Spy"))
+            join = b;
+    }
+    QVERIFY(join && join->isEnabled());
+
+    rig.window.showMinimized();
+    QTRY_VERIFY(!rig.lobby.isActive());
+    QVERIFY(!rig.lobby.isPolling());
+    rig.window.bringToFront();
+    QTRY_VERIFY(rig.lobby.isActive());
+    rig.window.hide();
+    QVERIFY(!rig.lobby.isActive());
+}
+
+QTEST_MAIN(TestLobbyWindow)
+#include "tst_lobbywindow.moc"
