@@ -11,10 +11,16 @@ ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, 
                              QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
+    m_server.setOwnPlayers([this](quint16 peerPort) {
+        return std::any_of(m_players.begin(), m_players.end(), [peerPort](const auto &player) {
+            return player->localPort() == peerPort;
+        });
+    });
 }
 
 ComputerTable::~ComputerTable()
 {
+    m_server.setOwnPlayers(nullptr);
     for (auto &player : m_players)
         player->disconnect(this);
 }
@@ -23,7 +29,7 @@ int ComputerTable::freeSeats() const
 {
     int free = 0;
     for (int seat = 1; seat <= Registry::Seats; ++seat) {
-        if (!m_server.registry().isActive(seat))
+        if (!m_server.isTaken(seat))
             ++free;
     }
     // A player that has no slot yet will take one of them.

@@ -52,12 +52,24 @@ public:
     void setTag(int tag) { m_tag = tag; }
 
     bool isConnected() const { return m_connected; }
+    /// Connections made or accepted from now on carry the liveness options
+    /// (on by default; see net/liveness.h). A listener passes it on to the
+    /// connections it accepts.
+    void setLiveness(bool on) { m_liveness = on; }
     bool isListening() const { return m_listening; }
     /// True while a socket exists (connecting, connected or listening).
     bool hasSocket() const;
 
-    /// The port actually bound by a listener (useful with port "0").
+    /// The port actually bound by a listener (useful with port "0") or a
+    /// connection; with a local address set, known as soon as open() returns.
     quint16 localPort() const;
+    /// The local address a connection is made from (empty: the system's
+    /// choice). Binding it first makes the local port known at once.
+    void setLocalAddress(const QString &address) { m_localAddress = address; }
+    /// The system's socket of a connection, or -1 (for checks of its options).
+    qintptr socketDescriptor() const;
+    /// The peer's port of a connection; 0 for none.
+    quint16 peerPort() const;
 
     /// Starts listening (true) on any local address at portName(), or stops.
     /// Throws SockError.
@@ -115,9 +127,11 @@ private:
 
     QString m_hostName;
     QString m_portName;
+    QString m_localAddress;
     int m_tag{0};
     bool m_connected{false};
     bool m_listening{false};
+    bool m_liveness{true};
     int m_connectTimeoutMs{20000};
     QByteArray m_received;
     QTcpSocket *m_socket{nullptr};

@@ -1,3 +1,4 @@
+#include "net/liveness.h"
 #include "net/sock.h"
 #include "net/winsock.h"
 
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void operationsWithoutSocketFail();
     void slowPeerGetsEveryByteInOrder();
     void errorNamesFollowTheWinsockTable();
+    void bothEndsCarryTheLivenessOptions_data();
+    void bothEndsCarryTheLivenessOptions();
 };
 
 void TestSock::connectsAcceptsAndExchanges()
@@ -235,6 +238,54 @@ void TestSock::errorNamesFollowTheWinsockTable()
     QCOMPARE(winsockErrorText(10003), QStringLiteral("Error #10003 (UNKNOWN ERROR)"));
     QCOMPARE(winsockCode(QAbstractSocket::ConnectionRefusedError), 10061);
     QCOMPARE(winsockCode(QAbstractSocket::RemoteHostClosedError), 10054);
+}
+
+void TestSock::bothEndsCarryTheLivenessOptions_data()
+{
+    QTest::addColumn<bool>("on");
+    QTest::newRow("game connections") << true;
+    QTest::newRow("switched off") << false;
+}
+
+void TestSock::bothEndsCarryTheLivenessOptions()
+{
+    QFETCH(bool, on);
+    Sock listener;
+    listener.setPortName(QStringLiteral("0"));
+    listener.setLiveness(on);
+    listener.setListen(true);
+    Sock *accepted = nullptr;
+    connect(&listener, &Sock::acceptEvent, this, [&] { QVERIFY(listener.accept(accepted)); });
+
+    Sock client;
+    client.setLiveness(on);
+    client.setLocalAddress(QStringLiteral("127.0.0.1"));
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(listener.localPort()));
+    QSignalSpy connected(&client, &Sock::connectEvent);
+    client.open();
+    // Bound first, the port is known while the connect is still under way:
+    // a host tells its own computer players apart by it.
+    const quint16 early = client.localPort();
+    QVERIFY(early != 0);
+    QVERIFY(connected.wait(5000));
+    QTRY_VERIFY(accepted);
+    QCOMPARE(accepted->peerPort(), early);
+
+    for (const Sock *end :
+         {static_cast<const Sock *>(&client), static_cast<const Sock *>(accepted)}) {
+        const std::optional<liveness::Options> o = liveness::read(end->socketDescriptor());
+        QVERIFY(o);
+        QCOMPARE(o->keepAlive, on);
+        if (on) {
+            QCOMPARE(o->keepIdleSeconds, int(liveness::KeepIdle.count()));
+            QCOMPARE(o->keepIntervalSeconds, int(liveness::KeepInterval.count()));
+            QCOMPARE(o->userTimeoutMs, 45000);
+        } else {
+            QCOMPARE(o->userTimeoutMs, 0);
+        }
+    }
+    QVERIFY(!liveness::read(-1));
 }
 
 QTEST_GUILESS_MAIN(TestSock)
