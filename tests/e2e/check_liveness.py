@@ -321,6 +321,8 @@ try:
     host_squatters_and_ghosts()
     joiner_of_a_vanished_host()
 finally:
+    # The name of the far side lives in the shared /run/netns.
+    subprocess.run(["ip", "netns", "del", "far"])
     print("%d failure(s)" % len(failures))
     if not failures:
         for folder in folders:
