@@ -372,6 +372,10 @@ bool TServer::returnToHeldSeat(int slot, const QString &name)
         return false;
     }
     PlayerRecord *from = m_registry.record(slot);
+    // Only a newcomer comes back: a player already announced in his slot
+    // would leave a ghost there if he moved.
+    if (from->loggedIn)
+        return false;
     Sock *sock = from->connection;
     const int seat = m_held.claim(name, sock->hostName());
     if (seat == 0 || seat == slot)

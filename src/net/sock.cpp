@@ -198,9 +198,7 @@ bool Sock::accept(Sock *&accepted)
     sock->m_hostName = isV4 ? QHostAddress(v4).toString() : peer.toString();
     sock->adoptSocket(socket);
     sock->m_connected = true;
-    sock->m_liveness = m_liveness;
-    if (m_liveness)
-        liveness::apply(socket->socketDescriptor());
+    liveness::apply(socket->socketDescriptor());
     accepted = sock;
     raise(SocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
     return true;
@@ -287,7 +285,7 @@ void Sock::onConnected()
     if (m_connectTimer)
         m_connectTimer->stop();
     m_connected = true;
-    if (m_liveness && m_socket)
+    if (m_socket)
         liveness::apply(m_socket->socketDescriptor());
     raise(SocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
     Q_EMIT connectEvent(this);

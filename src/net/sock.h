@@ -31,7 +31,8 @@ private:
 
 /// One non-blocking TCP stream socket: an outgoing connection, a listener, or
 /// a connection accepted by a listener. Everything it does is reported as
-/// signals on the GUI thread; nothing blocks.
+/// signals on the GUI thread; nothing blocks. Every connection carries the
+/// liveness options (net/liveness.h), so a vanished peer ends it.
 ///
 /// The informational texts and error texts are the component's fixed ones
 /// ("Socket Closed", "Listen - Error Binding Socket", "Error #10061
@@ -52,10 +53,6 @@ public:
     void setTag(int tag) { m_tag = tag; }
 
     bool isConnected() const { return m_connected; }
-    /// Connections made or accepted from now on carry the liveness options
-    /// (on by default; see net/liveness.h). A listener passes it on to the
-    /// connections it accepts.
-    void setLiveness(bool on) { m_liveness = on; }
     bool isListening() const { return m_listening; }
     /// True while a socket exists (connecting, connected or listening).
     bool hasSocket() const;
@@ -131,7 +128,6 @@ private:
     int m_tag{0};
     bool m_connected{false};
     bool m_listening{false};
-    bool m_liveness{true};
     int m_connectTimeoutMs{20000};
     QByteArray m_received;
     QTcpSocket *m_socket{nullptr};

@@ -45,7 +45,6 @@ private Q_SLOTS:
     void operationsWithoutSocketFail();
     void slowPeerGetsEveryByteInOrder();
     void errorNamesFollowTheWinsockTable();
-    void bothEndsCarryTheLivenessOptions_data();
     void bothEndsCarryTheLivenessOptions();
 };
 
@@ -240,25 +239,15 @@ void TestSock::errorNamesFollowTheWinsockTable()
     QCOMPARE(winsockCode(QAbstractSocket::RemoteHostClosedError), 10054);
 }
 
-void TestSock::bothEndsCarryTheLivenessOptions_data()
-{
-    QTest::addColumn<bool>("on");
-    QTest::newRow("game connections") << true;
-    QTest::newRow("switched off") << false;
-}
-
 void TestSock::bothEndsCarryTheLivenessOptions()
 {
-    QFETCH(bool, on);
     Sock listener;
     listener.setPortName(QStringLiteral("0"));
-    listener.setLiveness(on);
     listener.setListen(true);
     Sock *accepted = nullptr;
     connect(&listener, &Sock::acceptEvent, this, [&] { QVERIFY(listener.accept(accepted)); });
 
     Sock client;
-    client.setLiveness(on);
     client.setLocalAddress(QStringLiteral("127.0.0.1"));
     client.setHostName(QStringLiteral("127.0.0.1"));
     client.setPortName(QString::number(listener.localPort()));
@@ -276,14 +265,10 @@ void TestSock::bothEndsCarryTheLivenessOptions()
          {static_cast<const Sock *>(&client), static_cast<const Sock *>(accepted)}) {
         const std::optional<liveness::Options> o = liveness::read(end->socketDescriptor());
         QVERIFY(o);
-        QCOMPARE(o->keepAlive, on);
-        if (on) {
-            QCOMPARE(o->keepIdleSeconds, int(liveness::KeepIdle.count()));
-            QCOMPARE(o->keepIntervalSeconds, int(liveness::KeepInterval.count()));
-            QCOMPARE(o->userTimeoutMs, 45000);
-        } else {
-            QCOMPARE(o->userTimeoutMs, 0);
-        }
+        QVERIFY(o->keepAlive);
+        QCOMPARE(o->keepIdleSeconds, 20);
+        QCOMPARE(o->keepIntervalSeconds, 5);
+        QCOMPARE(o->userTimeoutMs, 45000);
     }
     QVERIFY(!liveness::read(-1));
 }
