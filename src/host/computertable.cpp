@@ -3,6 +3,8 @@
 #include "dict/wordfinder.h"
 #include "host/server.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace vorlith::host {
@@ -11,16 +13,17 @@ ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, 
                              QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
-    m_server.setOwnPlayers([this](quint16 peerPort) {
-        return std::any_of(m_players.begin(), m_players.end(), [peerPort](const auto &player) {
-            return player->localPort() == peerPort;
-        });
+    // The host may go before the table does (or the other way round): once
+    // the table has gone, nobody is its player.
+    m_server.setOwnPlayers([table = QPointer<ComputerTable>(this)](quint16 peerPort) {
+        return table &&
+               std::any_of(table->m_players.begin(), table->m_players.end(),
+                           [peerPort](const auto &p) { return p->localPort() == peerPort; });
     });
 }
 
 ComputerTable::~ComputerTable()
 {
-    m_server.setOwnPlayers(nullptr);
     for (auto &player : m_players)
         player->disconnect(this);
 }

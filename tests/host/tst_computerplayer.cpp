@@ -359,8 +359,8 @@ void TestComputerPlayer::aComputerPlayerNeverStaysAsASpy()
 void TestComputerPlayer::ownComputerPlayersAreSparedTheGuardsOfStrangers()
 {
     startHost();
-    std::chrono::milliseconds now{0};
-    m_server->setClock([&now] { return now; });
+    auto now = std::make_shared<std::chrono::milliseconds>(0);
+    m_server->setClock([now] { return *now; });
     WireClient *kim = joinAsKim();
     QVERIFY(kim);
     // Five at once from this machine, more than a stranger may have waiting.
@@ -384,11 +384,10 @@ void TestComputerPlayer::ownComputerPlayersAreSparedTheGuardsOfStrangers()
     QTRY_VERIFY((settle(), kim->lines.contains("CMD_playerdisconnected+6+Robot 5")));
     QVERIFY(!m_server->isTaken(6));
     QCOMPARE(m_table->freeSeats(), 2);
-    now += std::chrono::minutes(1);
+    *now += std::chrono::minutes(1);
     m_server->expireDeadlines();
     settle();
     QCOMPARE(m_table->count(), 3);
-    m_server->setClock({});
 }
 
 QTEST_MAIN(TestComputerPlayer)
