@@ -4,6 +4,7 @@
 #include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/settings.h"
+#include "app/strayfiles.h"
 #include "chat/phrases.h"
 #include "chat/phrasesform.h"
 #include "client/chatform.h"
@@ -37,6 +38,10 @@ namespace vorlith::app {
 Program::Program(const Options &options)
     : m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
 {
+    // Copies of the settings and tally files that a crash left half put in place.
+    removeStrayCopies(
+        {ui::dataFilePath(Settings::FileName), ui::dataFilePath(tally::Ttallylist::fileName())});
+
     // The host engine, with its dictionary; dormant until hosting starts.
     m_dictionary = std::make_unique<dict::TDictn>();
     if (!m_dictionary->loadwords())

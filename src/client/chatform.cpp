@@ -229,6 +229,11 @@ void Tchat::wireSession()
         m_roster->setOwnNumber(own);
         m_chat->setConnected(true);
     });
+    connect(&s, &ClientSession::connectionLost, this, [this] {
+        const QString text = QStringLiteral("The connection to the host was lost.");
+        addSystemLine(QStringLiteral("0+") + text);
+        ui::messageBoxes().inform(text);
+    });
     connect(&s, &ClientSession::closed, this, [this] { close(); });
     connect(&s, &ClientSession::gameFull, this, [this] {
         ui::messageBoxes().inform(QStringLiteral("Game is full"));

@@ -2,8 +2,11 @@
 
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "net/winsock.h"
 
 #include <QLoggingCategory>
+
+#include <algorithm>
 
 Q_LOGGING_CATEGORY(lcClient, "vorlith.client")
 
@@ -11,6 +14,20 @@ namespace vorlith::client {
 
 namespace proto = net::proto;
 using net::LineOrigin;
+
+namespace {
+
+// Errors that end a standing connection whose peer is gone without a word:
+// timed out (the liveness probes went unanswered), reset, aborted, or no
+// route to it any more.
+bool isLostPeer(const QString &text)
+{
+    static const int codes[] = {10050, 10051, 10052, 10053, 10054, 10060, 10064, 10065};
+    return std::any_of(std::begin(codes), std::end(codes),
+                       [&text](int code) { return text == net::winsockErrorText(code); });
+}
+
+} // namespace
 
 ClientSession::ClientSession(QObject *parent)
     : QObject(parent), m_sock(new net::Sock(this)), m_dispatcher(this)
@@ -31,7 +48,7 @@ ClientSession::ClientSession(QObject *parent)
     });
     connect(&m_dispatcher, &net::Dispatcher::drained, this, [this] {
         if (std::exchange(m_closePending, false))
-            Q_EMIT closed();
+            endConnection();
     });
 
     // The client's table, in the order the command word is compared.
@@ -98,12 +115,32 @@ void ClientSession::sockInfo(const QString &text)
         if (m_dispatcher.pending() > 0)
             m_closePending = true;
         else
-            Q_EMIT closed();
+            endConnection();
         return;
+    }
+    if (m_everConnected && isLostPeer(text)) {
+        qCWarning(lcClient) << "the connection to the host was lost:" << text;
+        m_lost = true;
     }
     // Before the connection ever stood, an error means the host cannot be reached.
     if (!m_everConnected && text.startsWith(QLatin1String("Error #")))
         Q_EMIT unreachable(text);
+}
+
+void ClientSession::endConnection()
+{
+    if (!std::exchange(m_lost, false)) {
+        Q_EMIT closed();
+        return;
+    }
+    // The player is told (a message box, maybe) outside the socket's event.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            Q_EMIT connectionLost();
+            Q_EMIT closed();
+        },
+        Qt::QueuedConnection);
 }
 
 void ClientSession::sendloginfo(const QString &fields)

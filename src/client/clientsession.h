@@ -56,6 +56,10 @@ Q_SIGNALS:
     /// The connection to the host closed ("Socket Closed"), and every line
     /// received before the close has been handled.
     void closed();
+    /// The connection to the host was found dead (no answer within the
+    /// liveness limits, or reset) rather than closed by the host; closed()
+    /// follows.
+    void connectionLost();
     /// The host could not be reached; \a reason is the socket's error text.
     void unreachable(const QString &reason);
     /// An error that ended a message handler, for the general error display;
@@ -67,6 +71,8 @@ Q_SIGNALS:
 private:
     void sockRead();
     void sockInfo(const QString &text);
+    /// closed(), after connectionLost() when the host vanished.
+    void endConnection();
     void sendloginfo(const QString &fields);
 
     net::Sock *m_sock{nullptr};
@@ -78,6 +84,8 @@ private:
     bool m_everConnected{false};
     // The connection closed while lines still waited; closed() follows them.
     bool m_closePending{false};
+    // The standing connection failed with an error of a vanished peer.
+    bool m_lost{false};
 };
 
 } // namespace vorlith::client

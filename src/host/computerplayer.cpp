@@ -30,6 +30,9 @@ ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSourc
       m_dispatcher(this)
 {
     m_sock->setHostName(QStringLiteral("127.0.0.1"));
+    // Bound first, its port is known before the host accepts it: that is how
+    // the host tells its own players from strangers on this machine.
+    m_sock->setLocalAddress(QStringLiteral("127.0.0.1"));
     m_sock->setConnectTimeout(ConnectTimeoutMs);
     connect(m_sock, &net::Sock::readEvent, this, [this] { sockRead(); });
     connect(m_sock, &net::Sock::info, this,
@@ -77,6 +80,11 @@ ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSourc
 ComputerPlayer::~ComputerPlayer()
 {
     m_sock->disconnect(this);
+}
+
+quint16 ComputerPlayer::localPort() const
+{
+    return m_sock->localPort();
 }
 
 void ComputerPlayer::connectTo(const QString &port)

@@ -59,6 +59,11 @@ public:
     Strength strength() const { return m_strength; }
     /// Takes effect from the next round.
     void setStrength(Strength strength) { m_strength = strength; }
+    /// The local port of its connection, known from the moment it connects;
+    /// the host tells its own players apart by it.
+    quint16 localPort() const;
+    /// Its connection (for checks of the socket's options).
+    const net::Sock &sock() const { return *m_sock; }
     /// The slot the host gave it; 0 before.
     int slot() const { return m_slot; }
     /// True once the host has announced it in its seat.

@@ -3,6 +3,8 @@
 #include "dict/wordfinder.h"
 #include "host/server.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace vorlith::host {
@@ -11,6 +13,13 @@ ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, 
                              QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
+    // The host may go before the table does (or the other way round): once
+    // the table has gone, nobody is its player.
+    m_server.setOwnPlayers([table = QPointer<ComputerTable>(this)](quint16 peerPort) {
+        return table &&
+               std::any_of(table->m_players.begin(), table->m_players.end(),
+                           [peerPort](const auto &p) { return p->localPort() == peerPort; });
+    });
 }
 
 ComputerTable::~ComputerTable()
@@ -23,7 +32,7 @@ int ComputerTable::freeSeats() const
 {
     int free = 0;
     for (int seat = 1; seat <= Registry::Seats; ++seat) {
-        if (!m_server.registry().isActive(seat))
+        if (!m_server.isTaken(seat))
             ++free;
     }
     // A player that has no slot yet will take one of them.

@@ -199,6 +199,7 @@ bool GameEngine::checkforwin()
     qCDebug(lcGame) << "seat" << leader << "wins after round" << m_round - 1;
     m_outbox.sendToAll(proto::winner(m_registry.name(leader)));
     m_inProgress = false;
+    Q_EMIT gameEnded();
     return true;
 }
 

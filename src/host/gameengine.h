@@ -138,6 +138,10 @@ public:
     /// The letter code (1 = a .. 26 = z) of \a c, 0 for anything else.
     static int letterCode(QChar c);
 
+Q_SIGNALS:
+    /// The game has been decided and no longer runs.
+    void gameEnded();
+
 private:
     void setTimerEnabled(bool on);
     /// Ends a running game without a winner when the rules say so.

@@ -1,5 +1,6 @@
 #include "host/server.h"
 
+#include "host/gameengine.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 
@@ -21,7 +22,8 @@ const QString &TServer::version()
 }
 
 TServer::TServer(QObject *parent)
-    : QObject(parent), m_listener(new Sock(this)), m_dispatcher(this)
+    : QObject(parent), m_listener(new Sock(this)), m_dispatcher(this),
+      m_loginGuard([this](quint64 serial) { loginTooLate(serial); })
 {
     m_listener->setPortName(QStringLiteral("7772"));
     connect(m_listener, &Sock::acceptEvent, this, &TServer::Sock1Accept);
@@ -58,6 +60,26 @@ TServer::~TServer()
     // told, since the whole process is ending.
     for (auto &[sock, conn] : m_connections)
         sock->disconnect(this);
+}
+
+void TServer::setGame(GameHooks *game)
+{
+    m_game = game;
+    // Seats are held only while a game runs; once it is decided they are free.
+    if (auto *engine = dynamic_cast<GameEngine *>(game))
+        connect(engine, &GameEngine::gameEnded, this, [this] { m_held.clear(); });
+}
+
+void TServer::setClock(const Deadlines::Clock &clock)
+{
+    m_loginGuard.deadlines().setClock(clock);
+    m_held.deadlines().setClock(clock);
+}
+
+void TServer::expireDeadlines()
+{
+    m_loginGuard.deadlines().expireDue();
+    m_held.deadlines().expireDue();
 }
 
 void TServer::setPortName(const QString &port)
@@ -141,6 +163,17 @@ void TServer::Sock1Accept()
         return;
     }
 
+    // Before any slot is given: one address cannot fill the table with
+    // connections that never log in.
+    const bool own = isOwnPlayer(sock);
+    if (!own && !m_loginGuard.admits(sock->hostName())) {
+        qCDebug(lcHost) << "too many connections from" << sock->hostName()
+                        << "wait to log in; closing one";
+        sock->close();
+        sock->deleteLater();
+        return;
+    }
+
     // Slot 1 waits for the hosting player's own program while it is kept.
     const bool keepFirst = m_firstSlotFor && !m_firstSlotFor(sock->hostName());
     const int first = keepFirst ? 2 : 1;
@@ -152,9 +185,9 @@ void TServer::Sock1Accept()
         count = first;
     } else {
         int i = first;
-        while (i < count && m_registry.isActive(i))
+        while (i < count && isTaken(i))
             ++i;
-        if (!m_registry.isActive(i))
+        if (!isTaken(i))
             slot = i;
         else if (count >= Registry::MaxSlots)
             full = true;
@@ -178,15 +211,10 @@ void TServer::Sock1Accept()
 
     m_registry.setSlotCount(count);
     PlayerRecord *r = m_registry.record(slot);
-    if (r->connection) {
-        // What the slot's last connection left waiting would be dropped when
-        // its turn came; dropping it now keeps it from delaying anybody.
-        m_dispatcher.dropFrom(r->connectionSerial);
-        forgetConnection(r->connection);
-        r->connection->deleteLater();
-    }
+    retireConnection(r);
     const quint64 serial = m_nextSerial++;
-    m_connections.emplace(sock, Connection{serial, net::LineFramer(net::HostLineLength)});
+    m_connections.emplace(sock,
+                          Connection{serial, net::LineFramer(net::HostLineLength), own, false});
     r->connection = sock;
     r->connectionSerial = serial;
     r->active = true;
@@ -198,7 +226,41 @@ void TServer::Sock1Accept()
     connect(sock, &Sock::info, this, [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
 
     qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
+    if (!own)
+        m_loginGuard.waiting(serial, sock->hostName());
     sendTo(slot, proto::sendLoginInfo(slot));
+}
+
+void TServer::retireConnection(PlayerRecord *r)
+{
+    if (!r->connection)
+        return;
+    // What the slot's last connection left waiting would be dropped when
+    // its turn came; dropping it now keeps it from delaying anybody.
+    m_dispatcher.dropFrom(r->connectionSerial);
+    forgetConnection(r->connection);
+    r->connection->deleteLater();
+    r->connection = nullptr;
+}
+
+bool TServer::isOwnPlayer(const Sock *sock) const
+{
+    return m_ownPlayers && QHostAddress(sock->hostName()).isLoopback() &&
+           m_ownPlayers(sock->peerPort());
+}
+
+bool TServer::isTaken(int slot) const
+{
+    return m_registry.isActive(slot) || (m_held.isHeld(slot) && gameRuns());
+}
+
+void TServer::loginTooLate(quint64 serial)
+{
+    Sock *sock = connectionOf(serial);
+    if (!sock || !sock->isConnected())
+        return;
+    qCInfo(lcHost) << "slot" << sock->tag() << "did not log in in time; closing it";
+    dropConnection(sock); // announced and freed like any departure
 }
 
 void TServer::Sock1Read(Sock *sock)
@@ -267,8 +329,10 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
 {
     if (text != QLatin1String("Socket Closed"))
         return;
-    if (const auto it = m_connections.find(sock); it != m_connections.end())
+    if (const auto it = m_connections.find(sock); it != m_connections.end()) {
         m_dispatcher.keepNextFrom(it->second.serial, LinesAfterClose);
+        m_loginGuard.done(it->second.serial);
+    }
     const int n = sock->tag();
     PlayerRecord *r = m_registry.record(n);
     if (!r || r->connection != sock)
@@ -280,6 +344,7 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
             if (slot != n)
                 sendTo(slot, line);
         }
+        holdSeat(sock, n);
     }
     r->active = false;
     r->name.clear();
@@ -291,6 +356,65 @@ void TServer::tempsockDisconnect(Sock *sock)
     const PlayerRecord *r = m_registry.record(sock->tag());
     if (r && r->active && r->connection == sock)
         disconnectsock(sock->tag());
+}
+
+void TServer::holdSeat(Sock *sock, int slot)
+{
+    const auto it = m_connections.find(sock);
+    const PlayerRecord *r = m_registry.record(slot);
+    if (it == m_connections.end() || it->second.own || it->second.removed || !r->loggedIn ||
+        slot > Registry::Seats || !gameRuns())
+        return;
+    qCDebug(lcHost) << "seat" << slot << "is held for" << r->name;
+    m_held.hold(slot, r->name, sock->hostName());
+}
+
+bool TServer::returnToHeldSeat(int slot, const QString &name)
+{
+    if (!gameRuns()) {
+        m_held.clear();
+        return false;
+    }
+    PlayerRecord *from = m_registry.record(slot);
+    // Only a newcomer comes back: a player already announced in his slot
+    // would leave a ghost there if he moved.
+    if (from->loggedIn)
+        return false;
+    Sock *sock = from->connection;
+    const int seat = m_held.claim(name, sock->hostName());
+    if (seat == 0 || seat == slot)
+        return false;
+
+    qCDebug(lcHost) << name << "comes back to seat" << seat << "from slot" << slot;
+    PlayerRecord *to = m_registry.record(seat);
+    retireConnection(to);
+    to->connection = sock;
+    to->connectionSerial = from->connectionSerial;
+    to->active = true;
+    to->loggedIn = false;
+    to->loginName.clear();
+    to->name.clear();
+    sock->setTag(seat);
+    // The slot given at accept was never announced: it is simply free again.
+    from->connection = nullptr;
+    from->connectionSerial = 0;
+    from->active = false;
+    from->loggedIn = false;
+    from->loginName.clear();
+    from->name.clear();
+    from->watching = false;
+    sendTo(seat, proto::sendLoginInfo(seat));
+    return true;
+}
+
+void TServer::removeFromGame(int slot)
+{
+    const PlayerRecord *r = m_registry.record(slot);
+    if (!r || !r->active || !r->connection)
+        return;
+    if (const auto it = m_connections.find(r->connection); it != m_connections.end())
+        it->second.removed = true;
+    disconnectsock(slot);
 }
 
 void TServer::disconnectsock(int slot)
@@ -331,6 +455,9 @@ void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
     if (!r->connection || !r->connection->isConnected())
         return;
 
+    if (returnToHeldSeat(n, cleanName(login.name)))
+        return;
+    m_loginGuard.done(from.connection);
     r->name = cleanName(login.name);
     r->active = true;
     r->loggedIn = true;
@@ -359,7 +486,7 @@ void TServer::kickhim(const QString &fields, const LineOrigin &from)
     const proto::SlotValue v = proto::readSlotValue(fields);
     if (v.slot != 1 || from.slot != 1 || !m_rules->hasHostingPowers(from.slot))
         return;
-    disconnectsock(proto::toInt(v.value));
+    removeFromGame(proto::toInt(v.value));
 }
 
 void TServer::chat(const QString &fields, const LineOrigin &from)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "host/hostrules.h"
+#include "host/heldseats.h"
+#include "host/loginguard.h"
 #include "host/outbox.h"
 #include "host/registry.h"
 #include "net/dispatcher.h"
@@ -71,7 +73,27 @@ public:
     /// The received-line queue and its turns of dispatch.
     net::Dispatcher &dispatcher() { return m_dispatcher; }
 
-    void setGame(GameHooks *game) { m_game = game; }
+    void setGame(GameHooks *game);
+
+    /// Tells this host's own computer players apart from everybody else: true
+    /// for the port of a connection made from this machine by one of them.
+    /// They are spared the login deadline and the limit per address, and
+    /// their seats are not held when they leave.
+    using OwnPlayers = std::function<bool(quint16 peerPort)>;
+    void setOwnPlayers(OwnPlayers ownPlayers) { m_ownPlayers = std::move(ownPlayers); }
+
+    /// True when \a slot cannot be given to a new connection: somebody is in
+    /// it, or it is held for a player who dropped out of the running game.
+    bool isTaken(int slot) const;
+
+    /// The login deadline and the limit of connections waiting per address.
+    LoginGuard &loginGuard() { return m_loginGuard; }
+    /// Seats kept during a game for players whose connection ended.
+    HeldSeats &heldSeats() { return m_held; }
+    /// Replaces the steady clock of the login deadlines and the held seats
+    /// (tests drive it and call expireDeadlines()).
+    void setClock(const Deadlines::Clock &clock);
+    void expireDeadlines();
     /// The rules consulted; \a rules must outlive this engine.
     void setRules(HostRules &rules) { m_rules = &rules; }
 
@@ -90,6 +112,8 @@ private:
     {
         quint64 serial{0};
         net::LineFramer framer{net::HostLineLength};
+        bool own{false};     ///< one of this host's computer players
+        bool removed{false}; ///< closed by Remove From Game
     };
 
     void Sock1Accept();
@@ -103,6 +127,19 @@ private:
     /// lines waiting from all of them fit MaxQueuedBytes.
     void holdQueueBound();
     net::Sock *connectionOf(quint64 serial) const;
+    /// Frees what the last connection of \a r left there.
+    void retireConnection(PlayerRecord *r);
+
+    bool isOwnPlayer(const net::Sock *sock) const;
+    bool gameRuns() const { return m_game && m_game->gameInProgress(); }
+    /// Holds the seat of a player whose connection ended during a game.
+    void holdSeat(net::Sock *sock, int slot);
+    /// Moves a connection that logs in under the name of a held seat into
+    /// that seat and asks it to log in there; true when it did.
+    bool returnToHeldSeat(int slot, const QString &name);
+    /// Remove From Game: closes the slot for good, holding nothing for it.
+    void removeFromGame(int slot);
+    void loginTooLate(quint64 serial);
 
     void receivedlogininfo(const QString &fields, const net::LineOrigin &from);
     void kickhim(const QString &fields, const net::LineOrigin &from);
@@ -127,6 +164,9 @@ private:
     quint64 m_nextSerial{1};
     GameHooks *m_game{nullptr};
     HostRules *m_rules{&HostRules::trusting()};
+    OwnPlayers m_ownPlayers;
+    LoginGuard m_loginGuard;
+    HeldSeats m_held;
 };
 
 } // namespace vorlith::host

@@ -1,5 +1,6 @@
 #include "net/sock.h"
 
+#include "net/liveness.h"
 #include "net/winsock.h"
 
 #include <QHostAddress>
@@ -21,6 +22,9 @@ constexpr qint64 ReadArea = 32768;
 // An unread socket is given this long to take our last bytes before it is
 // dropped, so a closing connection can never hold memory forever.
 constexpr int GracefulCloseMs = 10000;
+// Room for connections that arrive together (a table's computer players, a
+// burst of joiners) while the host is busy; the old 5 turned some away.
+constexpr int ListenBacklog = 64;
 
 bool startsWithDigit(const QString &s)
 {
@@ -81,6 +85,16 @@ quint16 Sock::localPort() const
     return m_socket ? m_socket->localPort() : 0;
 }
 
+qintptr Sock::socketDescriptor() const
+{
+    return m_socket ? m_socket->socketDescriptor() : -1;
+}
+
+quint16 Sock::peerPort() const
+{
+    return m_socket ? m_socket->peerPort() : 0;
+}
+
 void Sock::raise(SocketInfo kind, const QString &text)
 {
     Q_EMIT info(this, kind, text);
@@ -109,7 +123,7 @@ void Sock::setListen(bool listen)
     raise(SocketInfo::Lookup, QStringLiteral("Lookup Of Port ") + m_portName);
     const quint16 port = resolvePort(m_portName);
     auto *server = new QTcpServer(this);
-    server->setListenBacklogSize(5);
+    server->setListenBacklogSize(ListenBacklog);
     if (!server->listen(QHostAddress::Any, port)) {
         const auto error = server->serverError();
         qCInfo(lcSock) << "listen on" << port << "failed:" << server->errorString();
@@ -137,6 +151,8 @@ bool Sock::open()
 
     auto *socket = new QTcpSocket(this);
     adoptSocket(socket);
+    if (!m_localAddress.isEmpty() && !socket->bind(QHostAddress(m_localAddress), 0))
+        qCInfo(lcSock) << "cannot bind" << m_localAddress << socket->errorString();
     m_connectTimer = new QTimer(this);
     m_connectTimer->setSingleShot(true);
     connect(m_connectTimer, &QTimer::timeout, this, &Sock::onConnectTimeout);
@@ -182,6 +198,7 @@ bool Sock::accept(Sock *&accepted)
     sock->m_hostName = isV4 ? QHostAddress(v4).toString() : peer.toString();
     sock->adoptSocket(socket);
     sock->m_connected = true;
+    liveness::apply(socket->socketDescriptor());
     accepted = sock;
     raise(SocketInfo::Accept, QStringLiteral("Created New TSock Structure"));
     return true;
@@ -268,6 +285,8 @@ void Sock::onConnected()
     if (m_connectTimer)
         m_connectTimer->stop();
     m_connected = true;
+    if (m_socket)
+        liveness::apply(m_socket->socketDescriptor());
     raise(SocketInfo::Connect, QStringLiteral("Non-Blocking Socket Connected"));
     Q_EMIT connectEvent(this);
 }

@@ -31,7 +31,8 @@ private:
 
 /// One non-blocking TCP stream socket: an outgoing connection, a listener, or
 /// a connection accepted by a listener. Everything it does is reported as
-/// signals on the GUI thread; nothing blocks.
+/// signals on the GUI thread; nothing blocks. Every connection carries the
+/// liveness options (net/liveness.h), so a vanished peer ends it.
 ///
 /// The informational texts and error texts are the component's fixed ones
 /// ("Socket Closed", "Listen - Error Binding Socket", "Error #10061
@@ -56,8 +57,16 @@ public:
     /// True while a socket exists (connecting, connected or listening).
     bool hasSocket() const;
 
-    /// The port actually bound by a listener (useful with port "0").
+    /// The port actually bound by a listener (useful with port "0") or a
+    /// connection; with a local address set, known as soon as open() returns.
     quint16 localPort() const;
+    /// The local address a connection is made from (empty: the system's
+    /// choice). Binding it first makes the local port known at once.
+    void setLocalAddress(const QString &address) { m_localAddress = address; }
+    /// The system's socket of a connection, or -1 (for checks of its options).
+    qintptr socketDescriptor() const;
+    /// The peer's port of a connection; 0 for none.
+    quint16 peerPort() const;
 
     /// Starts listening (true) on any local address at portName(), or stops.
     /// Throws SockError.
@@ -115,6 +124,7 @@ private:
 
     QString m_hostName;
     QString m_portName;
+    QString m_localAddress;
     int m_tag{0};
     bool m_connected{false};
     bool m_listening{false};

@@ -1,6 +1,8 @@
 #include "client/clientsession.h"
+#include "net/liveness.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "net/winsock.h"
 #include "ui/messageboxes.h"
 
 #include <QElapsedTimer>
@@ -52,6 +54,9 @@ private Q_SLOTS:
     void fullHostIsHeardBeforeTheClose();
     void closeWaitsForWhatArrivedBeforeIt();
     void dispatchGoesOnWhileTheErrorBoxIsOpen();
+    void aVanishedHostIsToldApartFromAClose_data();
+    void aVanishedHostIsToldApartFromAClose();
+    void theConnectionCarriesTheLivenessOptions();
 
 private:
     QTcpSocket *connectSession();
@@ -136,6 +141,54 @@ void TestClientSession::dispatchGoesOnWhileTheErrorBoxIsOpen()
     // The lines after the failed one were handled while the box was open.
     QTRY_COMPARE(boxes.closedByCondition, QList<bool>{true});
     QCOMPARE(heard, (QStringList{"1+a|clRed", "1+b|clRed"}));
+}
+
+void TestClientSession::aVanishedHostIsToldApartFromAClose_data()
+{
+    QTest::addColumn<int>("error"); // the socket's error before the close, 0 for none
+    QTest::addColumn<bool>("lost");
+    QTest::newRow("the host closed") << 0 << false;
+    QTest::newRow("probes unanswered") << 10060 << true;
+    QTest::newRow("reset") << 10054 << true;
+    QTest::newRow("no route any more") << 10065 << true;
+    QTest::newRow("out of buffers") << 10055 << false;
+}
+
+void TestClientSession::aVanishedHostIsToldApartFromAClose()
+{
+    QFETCH(int, error);
+    QFETCH(bool, lost);
+    QStringList events;
+    connect(m_session.get(), &ClientSession::connectionLost, this, [&] { events << "lost"; });
+    connect(m_session.get(), &ClientSession::closed, this, [&] { events << "closed"; });
+    QTcpSocket *peer = connectSession();
+    QVERIFY(peer);
+    QTRY_VERIFY(m_session->sock().isConnected());
+    peer->write("CMD_chat+1+last words|clRed\xff");
+    QTRY_VERIFY(m_session->dispatcher().pending() == 0);
+
+    // The socket reports how the connection ended, as it does when the
+    // system gives up on the peer, and then closes.
+    vorlith::net::Sock &sock = m_session->sock();
+    if (error)
+        Q_EMIT sock.info(&sock, vorlith::net::SocketInfo::Error,
+                         vorlith::net::winsockErrorText(error));
+    sock.close();
+    QTRY_VERIFY(events.contains("closed"));
+    const QStringList expected = lost ? QStringList{"lost", "closed"} : QStringList{"closed"};
+    QCOMPARE(events, expected);
+}
+
+void TestClientSession::theConnectionCarriesTheLivenessOptions()
+{
+    QVERIFY(connectSession());
+    QTRY_VERIFY(m_session->sock().isConnected());
+    const auto o = vorlith::net::liveness::read(m_session->sock().socketDescriptor());
+    QVERIFY(o);
+    QVERIFY(o->keepAlive);
+    QCOMPARE(o->keepIdleSeconds, 20);
+    QCOMPARE(o->keepIntervalSeconds, 5);
+    QCOMPARE(o->userTimeoutMs, 45000);
 }
 
 QTEST_MAIN(TestClientSession)

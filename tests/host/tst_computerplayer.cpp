@@ -8,7 +8,9 @@
 #include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
+#include "net/liveness.h"
 #include "net/protocol.h"
+#include "net/sock.h"
 #include "wireclient.h"
 
 #include <QRandomGenerator>
@@ -52,6 +54,7 @@ private Q_SLOTS:
     void aRoundPlansAsItsStrengthPlays();
     void computerPlayersPlayAGameAtARealHost();
     void aComputerPlayerNeverStaysAsASpy();
+    void ownComputerPlayersAreSparedTheGuardsOfStrangers();
 
 private:
     void startHost();
@@ -351,6 +354,40 @@ void TestComputerPlayer::aComputerPlayerNeverStaysAsASpy()
     QVERIFY(!kim->lines.contains("CMD_newplayerinfo+7+Robot 9+0"));
     QVERIFY(!m_server->registry().isActive(7));
     m_extra.clear();
+}
+
+void TestComputerPlayer::ownComputerPlayersAreSparedTheGuardsOfStrangers()
+{
+    startHost();
+    auto now = std::make_shared<std::chrono::milliseconds>(0);
+    m_server->setClock([now] { return *now; });
+    WireClient *kim = joinAsKim();
+    QVERIFY(kim);
+    // Five at once from this machine, more than a stranger may have waiting.
+    QSignalSpy settled(m_table.get(), &ComputerTable::settled);
+    m_table->setPlayers(5, Strength::Normal);
+    QTRY_VERIFY((settle(), settled.count() > 0));
+    for (int seat = 2; seat <= 6; ++seat)
+        QVERIFY(kim->lines.contains("CMD_newplayerinfo+" + QByteArray::number(seat) + "+Robot " +
+                                    QByteArray::number(seat - 1) + "+0"));
+    for (const auto &p : m_table->players()) {
+        const auto o = net::liveness::read(p->sock().socketDescriptor());
+        QVERIFY(o && o->keepAlive);
+        QCOMPARE(o->userTimeoutMs, 45000);
+    }
+
+    // Those that leave during a game leave their seats free at once.
+    kim->sendLine("CMD_startgame+Kim+3+60+");
+    settle();
+    QVERIFY(m_game->gameInProgress());
+    m_table->setPlayers(3, Strength::Normal);
+    QTRY_VERIFY((settle(), kim->lines.contains("CMD_playerdisconnected+6+Robot 5")));
+    QVERIFY(!m_server->isTaken(6));
+    QCOMPARE(m_table->freeSeats(), 2);
+    *now += std::chrono::minutes(1);
+    m_server->expireDeadlines();
+    settle();
+    QCOMPARE(m_table->count(), 3);
 }
 
 QTEST_MAIN(TestComputerPlayer)

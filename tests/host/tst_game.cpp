@@ -54,6 +54,7 @@ private Q_SLOTS:
     void tieAfterTheLastRoundPlaysAnotherRound();
     void replyLeavesWithTheTickThatDispatchesTheWord();
     void wordOfADepartedPlayerStillScores();
+    void theWinnerFreesTheSeatsHeldForThoseWhoLeft();
 
 private:
     WireClient *join(int slot, const QByteArray &name);
@@ -273,6 +274,24 @@ void TestGame::wordOfADepartedPlayerStillScores()
     // Only the reply to the sender is lost with its connection.
     QCOMPARE(got(kim), (QList<QByteArray>{"CMD_playerdisconnected+2+Ann", "CMD_hisscore+2+16+16+"}));
     QCOMPARE(m_server->registry().record(2)->totalScore, 16);
+}
+
+void TestGame::theWinnerFreesTheSeatsHeldForThoseWhoLeft()
+{
+    WireClient *kim = join(1, "Kim");
+    WireClient *ann = join(2, "Ann");
+    QVERIFY(kim && ann);
+    kim->sendLine("CMD_startgame+Kim+1+30+");
+    kim->sendLine("CMD_myword+1+HOLD+");
+    sync(kim, 1);
+    ann->socket.disconnectFromHost();
+    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
+    QVERIFY(m_server->heldSeats().isHeld(2));
+    tick(34 + 20);
+    sync(kim, 1);
+    QVERIFY(kim->lines.contains("CMD_winner+Kim+"));
+    QVERIFY(m_server->heldSeats().isEmpty());
+    QVERIFY(!m_server->heldSeats().deadlines().isTimerActive());
 }
 
 QTEST_GUILESS_MAIN(TestGame)

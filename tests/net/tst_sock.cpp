@@ -1,3 +1,4 @@
+#include "net/liveness.h"
 #include "net/sock.h"
 #include "net/winsock.h"
 
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void operationsWithoutSocketFail();
     void slowPeerGetsEveryByteInOrder();
     void errorNamesFollowTheWinsockTable();
+    void bothEndsCarryTheLivenessOptions();
 };
 
 void TestSock::connectsAcceptsAndExchanges()
@@ -235,6 +237,40 @@ void TestSock::errorNamesFollowTheWinsockTable()
     QCOMPARE(winsockErrorText(10003), QStringLiteral("Error #10003 (UNKNOWN ERROR)"));
     QCOMPARE(winsockCode(QAbstractSocket::ConnectionRefusedError), 10061);
     QCOMPARE(winsockCode(QAbstractSocket::RemoteHostClosedError), 10054);
+}
+
+void TestSock::bothEndsCarryTheLivenessOptions()
+{
+    Sock listener;
+    listener.setPortName(QStringLiteral("0"));
+    listener.setListen(true);
+    Sock *accepted = nullptr;
+    connect(&listener, &Sock::acceptEvent, this, [&] { QVERIFY(listener.accept(accepted)); });
+
+    Sock client;
+    client.setLocalAddress(QStringLiteral("127.0.0.1"));
+    client.setHostName(QStringLiteral("127.0.0.1"));
+    client.setPortName(QString::number(listener.localPort()));
+    QSignalSpy connected(&client, &Sock::connectEvent);
+    client.open();
+    // Bound first, the port is known while the connect is still under way:
+    // a host tells its own computer players apart by it.
+    const quint16 early = client.localPort();
+    QVERIFY(early != 0);
+    QVERIFY(connected.wait(5000));
+    QTRY_VERIFY(accepted);
+    QCOMPARE(accepted->peerPort(), early);
+
+    for (const Sock *end :
+         {static_cast<const Sock *>(&client), static_cast<const Sock *>(accepted)}) {
+        const std::optional<liveness::Options> o = liveness::read(end->socketDescriptor());
+        QVERIFY(o);
+        QVERIFY(o->keepAlive);
+        QCOMPARE(o->keepIdleSeconds, 20);
+        QCOMPARE(o->keepIntervalSeconds, 5);
+        QCOMPARE(o->userTimeoutMs, 45000);
+    }
+    QVERIFY(!liveness::read(-1));
 }
 
 QTEST_GUILESS_MAIN(TestSock)

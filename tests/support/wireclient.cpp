@@ -25,6 +25,13 @@ bool WireClient::connectTo(quint16 port, int timeoutMs)
     return socket.waitForConnected(timeoutMs);
 }
 
+bool WireClient::connectFrom(const QHostAddress &from, quint16 port, int timeoutMs)
+{
+    if (!socket.bind(from))
+        return false;
+    return connectTo(port, timeoutMs);
+}
+
 void WireClient::sendRaw(const QByteArray &bytes)
 {
     socket.write(bytes);

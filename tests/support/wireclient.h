@@ -19,6 +19,9 @@ public:
 
     /// Connects to 127.0.0.1:\a port and waits for the connection.
     bool connectTo(quint16 port, int timeoutMs = 5000);
+    /// Connects from the local address \a from (127.0.0.2, say: all of
+    /// 127/8 is this machine) to 127.0.0.1:\a port.
+    bool connectFrom(const QHostAddress &from, quint16 port, int timeoutMs = 5000);
     void sendRaw(const QByteArray &bytes);
     /// Sends \a line followed by the terminator.
     void sendLine(const QByteArray &line);
