@@ -3,7 +3,6 @@
 #include "app/downloadform.h"
 #include "app/gameswitch.h"
 #include "app/preferences.h"
-#include "app/profilefile.h"
 #include "app/settings.h"
 #include "chat/phrases.h"
 #include "chat/phrasesform.h"
@@ -13,6 +12,7 @@
 #include "client/launcher.h"
 #include "client/reviewroom.h"
 #include "client/roster.h"
+#include "client/roundflow.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
 #include "dict/wordfinder.h"
@@ -22,6 +22,7 @@
 #include "net/localgames.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "tally/tallykeeper.h"
 #include "tally/tallylist.h"
 #include "ui/aboutform.h"
 #include "ui/helpform.h"
@@ -108,6 +109,10 @@ Program::Program(const Options &options)
         if (m_pendingStart)
             sendStart(m_pendingStart->first, std::exchange(m_pendingStart, std::nullopt)->second);
     });
+    connect(&chat.flow(), &client::RoundFlow::gameRecorded, this,
+            [this](const QString &result) { tallyKeeper().addGame(result); });
+    connect(&chat.flow(), &client::RoundFlow::wordRecorded, this,
+            [this](const QString &word) { tallyKeeper().checkWord(word); });
     connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
     connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
 
@@ -136,7 +141,7 @@ Program::Program(const Options &options)
                             [&launcher] { return launcher.isHost(); },
                             [this] { return othersAtTable(); },
                             [this] { return computerOptions(); }};
-    m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
+    m_switch = std::make_unique<GameSwitch>(m_settings->store(), table, *relauncher, &chat);
     m_switch->finder().setPort(options.lanPort);
     m_switch->finder().setTargets(options.lanTargets);
     m_switch->addTo(chat.fileMenu());
@@ -218,18 +223,28 @@ client::Tspylist &Program::spyList()
     return *m_spyList;
 }
 
+tally::TallyKeeper &Program::tallyKeeper()
+{
+    if (!m_tallyKeeper) {
+        m_tallyKeeper = std::make_unique<tally::TallyKeeper>(&m_chat->roster());
+        m_tallyKeeper->open();
+    }
+    return *m_tallyKeeper;
+}
+
 tally::Ttallylist &Program::tally()
 {
     if (!m_tally)
-        m_tally = std::make_unique<tally::Ttallylist>(m_background, &m_chat->roster());
+        m_tally = std::make_unique<tally::Ttallylist>(tallyKeeper(), m_background);
     return *m_tally;
 }
 
 Program::~Program()
 {
-    // The tally saves itself as it goes; the computer players leave before
-    // the host stops, and the host stops before its game.
+    // The tally is saved as its keeper goes; the computer players leave
+    // before the host stops, and the host stops before its game.
     m_tally.reset();
+    m_tallyKeeper.reset();
     m_computers.reset();
     m_server->setGame(nullptr);
 }
@@ -247,10 +262,7 @@ void Program::start()
 void Program::startHosting()
 {
     m_server->startListening();
-    // Only exactly "false" keeps the game quiet, as with the other switches.
-    const QString answers =
-        ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
-    if (answers != QLatin1String("false"))
+    if (m_settings->store().load().lanAnswers)
         m_responder->start(m_lanPort);
 }
 
@@ -295,16 +307,12 @@ void Program::saveSettings()
 
 void Program::savePhrases(const QStringList &phrases)
 {
-    ProfileFile file(m_settings->path());
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
-    for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
-        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n),
-                              phrases.value(n - 1))) {
-            if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
-                ui::showGeneralError(ProfileFile::unableToWriteText(m_settings->path()));
-            return;
-        }
+    try {
+        m_settings->store().savePhrases(phrases);
+    } catch (const SettingsError &e) {
+        ui::showGeneralError(e.text());
     }
 }
 

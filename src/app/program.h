@@ -29,8 +29,9 @@ class GameEngine;
 class TServer;
 } // namespace vorlith::host
 namespace vorlith::tally {
+class TallyKeeper;
 class Ttallylist;
-}
+} // namespace vorlith::tally
 namespace vorlith::dict {
 class TDictn;
 class WordFinder;
@@ -96,6 +97,8 @@ public:
     client::Tspylist &spyList();
     chat::Tphrases &phrases();
     tally::Ttallylist &tally();
+    /// The tally itself, loaded when first asked for.
+    tally::TallyKeeper &tallyKeeper();
     /// Makes every hidden window not made yet, in their order.
     void makeWindows();
     host::GameEngine &game() { return *m_game; }
@@ -154,6 +157,7 @@ private:
     /// A start that waits for computer players on their way to the table.
     std::optional<std::pair<int, int>> m_pendingStart;
     std::unique_ptr<client::Tspylist> m_spyList;
+    std::unique_ptr<tally::TallyKeeper> m_tallyKeeper;
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;

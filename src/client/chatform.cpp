@@ -301,14 +301,6 @@ void Tchat::wireGame()
     connect(m_flow, &RoundFlow::justWatchUnchecked, this, [this] { m_justWatch->setChecked(false); });
     connect(m_flow, &RoundFlow::startButtonShown, m_startButton, &QWidget::setVisible);
     connect(m_flow, &RoundFlow::scorePlaced, m_seats, &Seats::placeAfterName);
-    connect(m_flow, &RoundFlow::gameRecorded, this, [this](const QString &result) {
-        if (m_windows.tally)
-            m_windows.tally()->addgame(result);
-    });
-    connect(m_flow, &RoundFlow::wordRecorded, this, [this](const QString &word) {
-        if (m_windows.tally)
-            m_windows.tally()->checkword(word);
-    });
 }
 
 void Tchat::setRandomSource(RandomSource random)

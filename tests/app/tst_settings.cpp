@@ -71,6 +71,8 @@ private Q_SLOTS:
     void helpOneShowsThePanelOnceMore();
     void unwritableFileRaisesAndKeepsTheOldFile();
     void failedWriteKeepsTheExistingFile();
+    void storeKeepsNameLanAnswersAndPhrases_data();
+    void storeKeepsNameLanAnswersAndPhrases();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -250,6 +252,51 @@ void TestSettings::failedWriteKeepsTheExistingFile()
     if (!failed)
         QSKIP("running with rights that ignore folder permissions");
     QCOMPARE(readFile(m_path), QByteArray("[Vorlith]\r\nTop=7\r\n"));
+}
+
+void TestSettings::storeKeepsNameLanAnswersAndPhrases_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("lanAnswers");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no file") << QByteArray() << QString() << true
+                             << QByteArray("[Vorlith]\r\nPlayername=Kim\r\nPhrase1=Hi\r\nPhrase2=\r\n"
+                                           "Phrase3=\r\nPhrase4=\r\nPhrase5=\r\nPhrase6=\r\n"
+                                           "Phrase7=\r\nPhrase8=\r\nPhrase9=Bye\r\n");
+    const QByteArray stored = "[VORLITH]\r\nplayername= \"Lee\" \r\nLANANSWERS=false\r\nPhrase9=Old\r\n"
+                              "Phrase1=Old\r\n[Lobby]\r\nPlayername=Bob\r\n";
+    QTest::newRow("stored, key case") << stored << QStringLiteral("Lee") << false
+                                      << QByteArray("[VORLITH]\r\nplayername= Kim\r\nLANANSWERS=false\r\n"
+                                                    "Phrase9=Bye\r\nPhrase1=Hi\r\nPhrase2=\r\nPhrase3=\r\n"
+                                                    "Phrase4=\r\nPhrase5=\r\nPhrase6=\r\nPhrase7=\r\n"
+                                                    "Phrase8=\r\n[Lobby]\r\nPlayername=Bob\r\n");
+    QTest::newRow("only exactly false") << QByteArray("[Vorlith]\r\nLananswers=FALSE\r\n") << QString() << true
+                                        << QByteArray("[Vorlith]\r\nLananswers=FALSE\r\nPlayername=Kim\r\n"
+                                                      "Phrase1=Hi\r\nPhrase2=\r\nPhrase3=\r\nPhrase4=\r\n"
+                                                      "Phrase5=\r\nPhrase6=\r\nPhrase7=\r\nPhrase8=\r\n"
+                                                      "Phrase9=Bye\r\n");
+    QByteArray huge = "[Vorlith]\r\nPlayername=Lee\r\n;";
+    huge += QByteArray(1024 * 1024, 'x');
+    QTest::newRow("too large: defaults, left alone") << huge << QString() << true << huge;
+}
+
+void TestSettings::storeKeepsNameLanAnswersAndPhrases()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, name);
+    QFETCH(bool, lanAnswers);
+    QFETCH(QByteArray, after);
+    if (!before.isEmpty())
+        writeFile(m_path, before);
+    PreferencesStore store(m_path);
+    const Preferences loaded = store.load();
+    QCOMPARE(loaded.playerName, name);
+    QCOMPARE(loaded.lanAnswers, lanAnswers);
+
+    QCOMPARE(store.savePlayerName(QStringLiteral("Kim")).isEmpty(), after != before);
+    store.savePhrases({QStringLiteral("Hi"), {}, {}, {}, {}, {}, {}, {}, QStringLiteral("Bye")});
+    QCOMPARE(readFile(m_path), after);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

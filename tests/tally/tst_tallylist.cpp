@@ -1,8 +1,9 @@
-// The tally window: what it shows, what the player's clicks do, and that the
-// tally lives on from one program run to the next.
+// The tally keeper and its window: what the window shows, what the player's
+// clicks do, and that the tally lives on from one program run to the next.
 #include "recordingboxes.h"
 #include "tally/codec/lzrw1.h"
 #include "tally/seatnamesource.h"
+#include "tally/tallykeeper.h"
 #include "tally/tallylist.h"
 #include "ui/paths.h"
 
@@ -120,7 +121,9 @@ void TestTallyList::cleanup()
 
 void TestTallyList::opensAsModelessTallyWindow()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vorlith - Tally List"));
     QCOMPARE(w.tallyFilePath(), m_dir->filePath(QStringLiteral("Vorlithtally.tld")));
     QVERIFY(!w.isVisible());
@@ -138,7 +141,9 @@ void TestTallyList::opensAsModelessTallyWindow()
 
 void TestTallyList::listsOtherSeatedPlayers()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(items(list(w, "checklist")), (QStringList{QStringLiteral("Anna:-"), QStringLiteral("Bob:-"),
                                                        QStringLiteral("Cleo:-")}));
@@ -152,7 +157,9 @@ void TestTallyList::listsOtherSeatedPlayers()
 
 void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Bob"));
     QCOMPARE(items(list(w, "listbox_tally")), QStringList{QStringLiteral("Bob:x")});
@@ -168,11 +175,13 @@ void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
 
 void TestTallyList::untickingTalliedPlayerAsksFirst()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     for (const char *name : {"Anna", "Bob", "Cleo"})
         toggle(w, "checklist", QString::fromLatin1(name));
-    w.addgame(QStringLiteral("Cleo"));
+    keeper.addGame(QStringLiteral("Cleo"));
 
     m_boxes->answers = {false};
     toggle(w, "listbox_tally", QStringLiteral("Anna"));
@@ -192,13 +201,15 @@ void TestTallyList::untickingTalliedPlayerAsksFirst()
 
 void TestTallyList::selectingPlayerShowsTally()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(panel(w), QStringLiteral("XX's Tally|XX Wins:|0 0 0 0 0 0 0 0"));
     toggle(w, "checklist", QStringLiteral("Anna"));
     toggle(w, "checklist", QStringLiteral("Bob"));
-    w.addgame(QStringLiteral("Anna"));
-    w.addgame(addToMine());
+    keeper.addGame(QStringLiteral("Anna"));
+    keeper.addGame(addToMine());
     list(w, "listbox_tally")->setCurrentRow(0);
     QCOMPARE(panel(w), QStringLiteral("Anna's Tally|Anna Wins:|2 1 1 0 2 1 1 0"));
     list(w, "listbox_tally")->setCurrentRow(1);
@@ -207,19 +218,21 @@ void TestTallyList::selectingPlayerShowsTally()
 
 void TestTallyList::gameEndUpdatesShownCounts()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Cleo"));
     list(w, "listbox_tally")->setCurrentRow(0);
 
-    w.addgame(addToMine());
+    keeper.addGame(addToMine());
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("1"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
     QCOMPARE(panel(w), QStringLiteral("Cleo's Tally|Cleo Wins:|1 0 1 0 1 0 1 0"));
 
     // Cleo has left; the game ends with a new player at the table.
     m_seats.names[4] = QStringLiteral("Dave");
-    w.addgame(QStringLiteral("Dave"));
+    keeper.addGame(QStringLiteral("Dave"));
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("2"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
     QCOMPARE(panel(w), QStringLiteral("Cleo's Tally|Cleo Wins:|1 0 1 0 1 0 1 0"));
@@ -229,22 +242,26 @@ void TestTallyList::gameEndUpdatesShownCounts()
 
 void TestTallyList::longerWordIsShown()
 {
-    Ttallylist w(QPixmap(), &m_seats);
-    w.checkword(QStringLiteral("cat"));
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
+    keeper.checkWord(QStringLiteral("cat"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("cat"));
-    w.checkword(QStringLiteral("dog"));
+    keeper.checkWord(QStringLiteral("dog"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("cat"));
-    w.checkword(QStringLiteral("horse"));
+    keeper.checkWord(QStringLiteral("horse"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("horse"));
 }
 
 void TestTallyList::resetAsksFirst()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Anna"));
-    w.addgame(addToMine());
-    w.checkword(QStringLiteral("giraffe"));
+    keeper.addGame(addToMine());
+    keeper.checkWord(QStringLiteral("giraffe"));
     list(w, "listbox_tally")->setCurrentRow(0);
 
     m_boxes->answers = {false};
@@ -268,19 +285,22 @@ void TestTallyList::resetAsksFirst()
 void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
 {
     {
-        Ttallylist w(QPixmap(), &m_seats);
-        w.showTally();
-        toggle(w, "checklist", QStringLiteral("Anna"));
-        toggle(w, "checklist", QStringLiteral("Bob"));
-        w.addgame(addToMine());
-        w.addgame(QStringLiteral("Bob"));
-        w.checkword(QStringLiteral("quixotry"));
+        // The keeper counts on its own: the window need not have been made.
+        TallyKeeper keeper(&m_seats);
+        keeper.open();
+        keeper.addPlayer(QStringLiteral("Anna"));
+        keeper.addPlayer(QStringLiteral("Bob"));
+        keeper.addGame(addToMine());
+        keeper.addGame(QStringLiteral("Bob"));
+        keeper.checkWord(QStringLiteral("quixotry"));
     } // the program ends: the tally is saved
     // Straight from memory into the file: no working text file anywhere.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Vorlithtally.tld")});
     QVERIFY(!QFile::exists(QStringLiteral("temp.txt")));
 
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    Ttallylist w(keeper, QPixmap());
     QVERIFY(m_boxes->shown.isEmpty());
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("2"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
@@ -300,7 +320,9 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
         f.write(Tlzrw1::compress("9\r\n2\r\n0\r\nAnna\r\n3\r\n1\r\n").chopped(4));
     }
     {
-        Ttallylist w(QPixmap(), &m_seats);
+        TallyKeeper keeper(&m_seats);
+        keeper.open();
+        Ttallylist w(keeper, QPixmap());
         QVERIFY(m_boxes->shown.isEmpty()); // told once the program runs
         QTRY_COMPARE(m_boxes->shown, QStringList{QStringLiteral("Lzrw1 : Error reading from input file : ") + path});
         QCOMPARE(w.book().playerCount(), 0);
@@ -311,8 +333,12 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray::fromHex("57525A4C210000000E00400180390D0A310D0A30003F0125"));
     m_boxes->shown.clear();
-    Ttallylist again(QPixmap(), &m_seats);
-    QTest::qWait(20);
+    TallyKeeper again(&m_seats);
+    again.open();
+    // A box would have been queued before this marker.
+    bool flushed = false;
+    QMetaObject::invokeMethod(&again, [&flushed] { flushed = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(flushed);
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
