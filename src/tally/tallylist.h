@@ -34,7 +34,6 @@ public:
     /// players and show the window.
     void showTally();
 
-    const TallyKeeper &keeper() const { return m_keeper; }
     /// The tally shown.
     const TallyBook &book() const { return m_keeper.book(); }
     QString tallyFilePath() const { return m_keeper.path(); }
