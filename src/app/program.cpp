@@ -1,11 +1,11 @@
 #include "app/program.h"
 
-#include "app/downloadform.h"
+#include "app/downloaddialog.h"
 #include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "chat/phrases.h"
-#include "chat/phrasesform.h"
+#include "chat/phrasesdialog.h"
 #include "client/chatform.h"
 #include "client/clientsession.h"
 #include "client/gamestartform.h"
@@ -22,10 +22,10 @@
 #include "net/localgames.h"
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "tally/tallydialog.h"
 #include "tally/tallykeeper.h"
-#include "tally/tallylist.h"
-#include "ui/aboutform.h"
-#include "ui/helpform.h"
+#include "ui/aboutdialog.h"
+#include "ui/helpwindow.h"
 #include "ui/messageboxes.h"
 #include "ui/paths.h"
 
@@ -161,20 +161,21 @@ void Program::makeWindows()
     tally();
 }
 
-ui::Tabout &Program::about()
+ui::AboutDialog &Program::about()
 {
     if (!m_about)
-        m_about = std::make_unique<ui::Tabout>(m_background);
+        m_about = std::make_unique<ui::AboutDialog>(m_background);
     return *m_about;
 }
 
-Tdownload &Program::download()
+DownloadDialog &Program::download()
 {
     if (!m_download) {
-        m_download = std::make_unique<Tdownload>();
+        m_download = std::make_unique<DownloadDialog>();
         // Handing over to the installer or the lobby program ends the game
         // the normal way, so settings and tally are saved.
-        connect(m_download.get(), &Tdownload::closeProgramRequested, m_chat.get(), &QWidget::close);
+        connect(m_download.get(), &DownloadDialog::closeProgramRequested, m_chat.get(),
+                &QWidget::close);
     }
     return *m_download;
 }
@@ -194,18 +195,19 @@ client::Tgamestart &Program::gameStart()
     return *m_gameStart;
 }
 
-ui::Thelp &Program::help()
+ui::HelpWindow &Program::help()
 {
     if (!m_help)
-        m_help = std::make_unique<ui::Thelp>(m_background, &about());
+        m_help = std::make_unique<ui::HelpWindow>(m_background, &about());
     return *m_help;
 }
 
-chat::Tphrases &Program::phrases()
+chat::PhrasesDialog &Program::phrases()
 {
     if (!m_phrases) {
-        m_phrases = std::make_unique<chat::Tphrases>(m_background);
-        connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
+        m_phrases = std::make_unique<chat::PhrasesDialog>(m_background);
+        connect(m_phrases.get(), &chat::PhrasesDialog::phrasesConfirmed, this,
+                &Program::savePhrases);
     }
     return *m_phrases;
 }
@@ -232,10 +234,10 @@ tally::TallyKeeper &Program::tallyKeeper()
     return *m_tallyKeeper;
 }
 
-tally::Ttallylist &Program::tally()
+tally::TallyDialog &Program::tally()
 {
     if (!m_tally)
-        m_tally = std::make_unique<tally::Ttallylist>(tallyKeeper(), m_background);
+        m_tally = std::make_unique<tally::TallyDialog>(tallyKeeper(), m_background);
     return *m_tally;
 }
 
@@ -289,7 +291,7 @@ QStringList Program::computerOptions() const
 void Program::loadSettings()
 {
     try {
-        m_settings->loadinifile();
+        m_settings->load();
     } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
@@ -299,7 +301,7 @@ void Program::loadSettings()
 void Program::saveSettings()
 {
     try {
-        m_settings->saveinifile();
+        m_settings->save();
     } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }

@@ -7,7 +7,7 @@ Settings::Settings(QString path, SettingsTarget &target)
 {
 }
 
-QRect Settings::loadinifile()
+QRect Settings::load()
 {
     const Preferences p = m_store.load();
     m_target.setTextSize(p.textSize);
@@ -31,7 +31,7 @@ QRect Settings::loadinifile()
     return p.windowBounds;
 }
 
-void Settings::saveinifile()
+void Settings::save()
 {
     Preferences p;
     p.textSize = m_target.textSize();

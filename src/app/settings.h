@@ -57,9 +57,9 @@ public:
     /// Reads the preferences and applies them; remembers that the quick
     /// instructions were shown. Returns the bounds read (the remembered
     /// bounds). Throws SettingsError when the file cannot be written.
-    QRect loadinifile();
-    /// Writes the preferences the windows hold. Throws like loadinifile.
-    void saveinifile();
+    QRect load();
+    /// Writes the preferences the windows hold. Throws like load.
+    void save();
 
 private:
     PreferencesStore m_store;

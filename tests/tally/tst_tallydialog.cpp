@@ -4,7 +4,7 @@
 #include "tally/codec/lzrw1.h"
 #include "tally/seatnamesource.h"
 #include "tally/tallykeeper.h"
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 #include "ui/paths.h"
 
 #include <QDir>
@@ -30,13 +30,13 @@ public:
     int own{1};
 };
 
-QString text(const Ttallylist &w, const char *labelName)
+QString text(const TallyDialog &w, const char *labelName)
 {
     const auto *label = w.findChild<QLabel *>(QString::fromLatin1(labelName));
     return label ? label->text() : QStringLiteral("<no label>");
 }
 
-QListWidget *list(const Ttallylist &w, const char *name)
+QListWidget *list(const TallyDialog &w, const char *name)
 {
     return w.findChild<QListWidget *>(QString::fromLatin1(name));
 }
@@ -51,7 +51,7 @@ QStringList items(QListWidget *list)
     return out;
 }
 
-QString panel(const Ttallylist &w)
+QString panel(const TallyDialog &w)
 {
     QStringList cells;
     for (int i = 1; i <= 8; ++i)
@@ -60,7 +60,7 @@ QString panel(const Ttallylist &w)
            + cells.join(QLatin1Char(' '));
 }
 
-void click(Ttallylist &w, const char *button)
+void click(TallyDialog &w, const char *button)
 {
     auto *b = w.findChild<QPushButton *>(QString::fromLatin1(button));
     QVERIFY(b);
@@ -68,7 +68,7 @@ void click(Ttallylist &w, const char *button)
 }
 
 // The player ticks or unticks \a name in \a listName.
-void toggle(Ttallylist &w, const char *listName, const QString &name)
+void toggle(TallyDialog &w, const char *listName, const QString &name)
 {
     QListWidget *l = list(w, listName);
     const QList<QListWidgetItem *> found = l->findItems(name, Qt::MatchExactly);
@@ -79,7 +79,7 @@ void toggle(Ttallylist &w, const char *listName, const QString &name)
 
 } // namespace
 
-class TestTallyList : public QObject
+class TestTallyDialog : public QObject
 {
     Q_OBJECT
 
@@ -103,7 +103,7 @@ private:
     FakeSeats m_seats;
 };
 
-void TestTallyList::init()
+void TestTallyDialog::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -112,18 +112,18 @@ void TestTallyList::init()
     m_seats = FakeSeats();
 }
 
-void TestTallyList::cleanup()
+void TestTallyDialog::cleanup()
 {
     m_boxes.reset();
     vorlith::ui::setDataFolderOverride(QString());
     m_dir.reset();
 }
 
-void TestTallyList::opensAsModelessTallyWindow()
+void TestTallyDialog::opensAsModelessTallyWindow()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vorlith - Tally List"));
     QCOMPARE(w.tallyFilePath(), m_dir->filePath(QStringLiteral("Vorlithtally.tld")));
     QVERIFY(!w.isVisible());
@@ -139,11 +139,11 @@ void TestTallyList::opensAsModelessTallyWindow()
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
-void TestTallyList::listsOtherSeatedPlayers()
+void TestTallyDialog::listsOtherSeatedPlayers()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(items(list(w, "checklist")), (QStringList{QStringLiteral("Anna:-"), QStringLiteral("Bob:-"),
                                                        QStringLiteral("Cleo:-")}));
@@ -155,11 +155,11 @@ void TestTallyList::listsOtherSeatedPlayers()
                                                        QStringLiteral("Bob:x"), QStringLiteral("Cleo:-")}));
 }
 
-void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
+void TestTallyDialog::tickingCurrentPlayerStartsTallyOnce()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Bob"));
     QCOMPARE(items(list(w, "listbox_tally")), QStringList{QStringLiteral("Bob:x")});
@@ -173,11 +173,11 @@ void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
     QVERIFY(m_boxes->asked.isEmpty());
 }
 
-void TestTallyList::untickingTalliedPlayerAsksFirst()
+void TestTallyDialog::untickingTalliedPlayerAsksFirst()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     for (const char *name : {"Anna", "Bob", "Cleo"})
         toggle(w, "checklist", QString::fromLatin1(name));
@@ -199,11 +199,11 @@ void TestTallyList::untickingTalliedPlayerAsksFirst()
     QCOMPARE(m_boxes->asked.size(), 2);
 }
 
-void TestTallyList::selectingPlayerShowsTally()
+void TestTallyDialog::selectingPlayerShowsTally()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(panel(w), QStringLiteral("XX's Tally|XX Wins:|0 0 0 0 0 0 0 0"));
     toggle(w, "checklist", QStringLiteral("Anna"));
@@ -216,11 +216,11 @@ void TestTallyList::selectingPlayerShowsTally()
     QCOMPARE(panel(w), QStringLiteral("Bob's Tally|Bob Wins:|2 0 1 1 2 0 1 1"));
 }
 
-void TestTallyList::gameEndUpdatesShownCounts()
+void TestTallyDialog::gameEndUpdatesShownCounts()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Cleo"));
     list(w, "listbox_tally")->setCurrentRow(0);
@@ -240,11 +240,11 @@ void TestTallyList::gameEndUpdatesShownCounts()
                                                        QStringLiteral("Dave:-")}));
 }
 
-void TestTallyList::longerWordIsShown()
+void TestTallyDialog::longerWordIsShown()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     keeper.checkWord(QStringLiteral("cat"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("cat"));
     keeper.checkWord(QStringLiteral("dog"));
@@ -253,11 +253,11 @@ void TestTallyList::longerWordIsShown()
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("horse"));
 }
 
-void TestTallyList::resetAsksFirst()
+void TestTallyDialog::resetAsksFirst()
 {
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Anna"));
     keeper.addGame(addToMine());
@@ -282,7 +282,7 @@ void TestTallyList::resetAsksFirst()
         QCOMPARE(w.book().cell(column, 0), QString());
 }
 
-void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
+void TestTallyDialog::tallySurvivesRestartWithoutSessionCounts()
 {
     {
         // The keeper counts on its own: the window need not have been made.
@@ -300,7 +300,7 @@ void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
 
     TallyKeeper keeper(&m_seats);
     keeper.open();
-    Ttallylist w(keeper, QPixmap());
+    TallyDialog w(keeper, QPixmap());
     QVERIFY(m_boxes->shown.isEmpty());
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("2"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
@@ -310,7 +310,7 @@ void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
     QCOMPARE(panel(w), QStringLiteral("Bob's Tally|Bob Wins:|2 1 1 0 0 0 0 0"));
 }
 
-void TestTallyList::damagedFileIsReportedOnceAndReplaced()
+void TestTallyDialog::damagedFileIsReportedOnceAndReplaced()
 {
     const QString path = m_dir->filePath(QStringLiteral("Vorlithtally.tld"));
     {
@@ -322,7 +322,7 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     {
         TallyKeeper keeper(&m_seats);
         keeper.open();
-        Ttallylist w(keeper, QPixmap());
+        TallyDialog w(keeper, QPixmap());
         QVERIFY(m_boxes->shown.isEmpty()); // told once the program runs
         QTRY_COMPARE(m_boxes->shown, QStringList{QStringLiteral("Lzrw1 : Error reading from input file : ") + path});
         QCOMPARE(w.book().playerCount(), 0);
@@ -342,5 +342,5 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
-QTEST_MAIN(TestTallyList)
-#include "tst_tallylist.moc"
+QTEST_MAIN(TestTallyDialog)
+#include "tst_tallydialog.moc"

@@ -19,14 +19,14 @@ namespace vorlith::tally {
 /// tally, resetting it all).
 ///
 /// Shown modelessly; Done only hides it.
-class Ttallylist : public QDialog
+class TallyDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     /// \a keeper must outlive the window; \a background may be null.
-    explicit Ttallylist(TallyKeeper &keeper, const QPixmap &background, QWidget *parent = nullptr);
-    ~Ttallylist() override;
+    explicit TallyDialog(TallyKeeper &keeper, const QPixmap &background, QWidget *parent = nullptr);
+    ~TallyDialog() override;
 
     /// Rebuilds "Players In Current Game" from the seats.
     void loadchecklist();

@@ -1,4 +1,4 @@
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 
 #include "ui/messageboxes.h"
 
@@ -35,7 +35,7 @@ QListWidgetItem *checkedItem(const QString &name, bool checked)
 
 } // namespace
 
-Ttallylist::Ttallylist(TallyKeeper &keeper, const QPixmap &background, QWidget *parent)
+TallyDialog::TallyDialog(TallyKeeper &keeper, const QPixmap &background, QWidget *parent)
     : QDialog(parent), m_keeper(keeper), m_background(background)
 {
     setWindowTitle(QStringLiteral("Vorlith - Tally List"));
@@ -105,25 +105,25 @@ Ttallylist::Ttallylist(TallyKeeper &keeper, const QPixmap &background, QWidget *
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(checklist, &QListWidget::itemChanged, this, &Ttallylist::onCurrentGameItemChanged);
-    connect(listbox_tally, &QListWidget::itemChanged, this, &Ttallylist::onTalliedItemChanged);
-    connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::showSelectedPlayer);
+    connect(checklist, &QListWidget::itemChanged, this, &TallyDialog::onCurrentGameItemChanged);
+    connect(listbox_tally, &QListWidget::itemChanged, this, &TallyDialog::onTalliedItemChanged);
+    connect(listbox_tally, &QListWidget::currentRowChanged, this, &TallyDialog::showSelectedPlayer);
     connect(button_done, &QPushButton::clicked, this, &QWidget::hide);
-    connect(button_reset, &QPushButton::clicked, this, &Ttallylist::askToReset);
+    connect(button_reset, &QPushButton::clicked, this, &TallyDialog::askToReset);
 
-    connect(&m_keeper, &TallyKeeper::gameAdded, this, &Ttallylist::onGameAdded);
+    connect(&m_keeper, &TallyKeeper::gameAdded, this, &TallyDialog::onGameAdded);
     connect(&m_keeper, &TallyKeeper::longestWordChanged, mylabel_3, &QLabel::setText);
-    connect(&m_keeper, &TallyKeeper::playerAdded, this, &Ttallylist::onPlayerAdded);
-    connect(&m_keeper, &TallyKeeper::playerRemoved, this, &Ttallylist::onPlayerRemoved);
-    connect(&m_keeper, &TallyKeeper::tallyReset, this, &Ttallylist::onTallyReset);
+    connect(&m_keeper, &TallyKeeper::playerAdded, this, &TallyDialog::onPlayerAdded);
+    connect(&m_keeper, &TallyKeeper::playerRemoved, this, &TallyDialog::onPlayerRemoved);
+    connect(&m_keeper, &TallyKeeper::tallyReset, this, &TallyDialog::onTallyReset);
 
     showOwnTally();
     showPlayers();
 }
 
-Ttallylist::~Ttallylist() = default;
+TallyDialog::~TallyDialog() = default;
 
-void Ttallylist::showOwnTally()
+void TallyDialog::showOwnTally()
 {
     const TallyBook &book = m_keeper.book();
     mylabel_1->setText(book.cell(TallyBook::kOwnGames, 0));
@@ -131,7 +131,7 @@ void Ttallylist::showOwnTally()
     mylabel_3->setText(book.cell(TallyBook::kLongestWord, 0));
 }
 
-void Ttallylist::showPlayers()
+void TallyDialog::showPlayers()
 {
     const TallyBook &book = m_keeper.book();
     const QSignalBlocker blocker(listbox_tally);
@@ -140,7 +140,7 @@ void Ttallylist::showPlayers()
         listbox_tally->addItem(checkedItem(book.playerName(i), true));
 }
 
-void Ttallylist::loadchecklist()
+void TallyDialog::loadchecklist()
 {
     const QSignalBlocker blocker(checklist);
     checklist->clear();
@@ -149,7 +149,7 @@ void Ttallylist::loadchecklist()
         checklist->addItem(checkedItem(name, m_keeper.book().indexOfPlayer(name) >= 0));
 }
 
-void Ttallylist::showTally()
+void TallyDialog::showTally()
 {
     loadchecklist();
     show();
@@ -157,7 +157,7 @@ void Ttallylist::showTally()
     activateWindow();
 }
 
-void Ttallylist::onGameAdded(bool mine)
+void TallyDialog::onGameAdded(bool mine)
 {
     // The list shows who was at the table when the game was counted.
     loadchecklist();
@@ -168,20 +168,20 @@ void Ttallylist::onGameAdded(bool mine)
         showSelectedPlayer();
 }
 
-void Ttallylist::onPlayerAdded(const QString &name)
+void TallyDialog::onPlayerAdded(const QString &name)
 {
     const QSignalBlocker blocker(listbox_tally);
     listbox_tally->addItem(checkedItem(name, true));
 }
 
-void Ttallylist::onPlayerRemoved(int index)
+void TallyDialog::onPlayerRemoved(int index)
 {
     const QSignalBlocker blocker(listbox_tally);
     delete listbox_tally->takeItem(index);
     listbox_tally->setCurrentRow(-1);
 }
 
-void Ttallylist::onTallyReset()
+void TallyDialog::onTallyReset()
 {
     mylabel_1->setText(QStringLiteral("0"));
     mylabel_2->setText(QStringLiteral("0"));
@@ -192,14 +192,14 @@ void Ttallylist::onTallyReset()
         label->setText(QStringLiteral("0"));
 }
 
-void Ttallylist::onCurrentGameItemChanged(QListWidgetItem *item)
+void TallyDialog::onCurrentGameItemChanged(QListWidgetItem *item)
 {
     // Ticking starts the tally; unticking keeps it, as the tally list is
     // where a tally is deleted.
     m_keeper.addPlayer(item->text());
 }
 
-void Ttallylist::onTalliedItemChanged(QListWidgetItem *item)
+void TallyDialog::onTalliedItemChanged(QListWidgetItem *item)
 {
     if (item->checkState() == Qt::Checked)
         return;
@@ -212,7 +212,7 @@ void Ttallylist::onTalliedItemChanged(QListWidgetItem *item)
     m_keeper.removePlayer(listbox_tally->row(item));
 }
 
-void Ttallylist::showSelectedPlayer()
+void TallyDialog::showSelectedPlayer()
 {
     const TallyBook &book = m_keeper.book();
     const int index = listbox_tally->currentRow();
@@ -226,13 +226,13 @@ void Ttallylist::showSelectedPlayer()
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
 
-void Ttallylist::askToReset()
+void TallyDialog::askToReset()
 {
     if (ui::messageBoxes().ask(QStringLiteral("Are you sure you want to reset the Tally?")))
         m_keeper.reset();
 }
 
-void Ttallylist::paintEvent(QPaintEvent *event)
+void TallyDialog::paintEvent(QPaintEvent *event)
 {
     if (!m_background.isNull()) {
         QPainter painter(this);
