@@ -2,7 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/gamedialogs.h"
-#include "app/settings.h"
+#include "app/preferencesstore.h"
 #include "net/localgames.h"
 #include "profile/profilefile.h"
 #include "ui/messageboxes.h"
@@ -48,8 +48,9 @@ bool Relauncher::startRequested()
 
 // ---- switch ------------------------------------------------------------
 
-GameSwitch::GameSwitch(QString settingsPath, Table table, Relauncher &relauncher, QWidget *window)
-    : m_settingsPath(std::move(settingsPath)), m_table(std::move(table)), m_relauncher(relauncher),
+GameSwitch::GameSwitch(PreferencesStore &preferences, Table table, Relauncher &relauncher,
+                       QWidget *window)
+    : m_preferences(preferences), m_table(std::move(table)), m_relauncher(relauncher),
       m_window(window), m_finder(std::make_unique<net::LocalGameFinder>())
 {
     m_hostAction = new QAction(QStringLiteral("&Host a Game…"), this);
@@ -123,8 +124,7 @@ void GameSwitch::openJoinDialog()
 
 QString GameSwitch::suggestedName() const
 {
-    const QString stored =
-        profile::ProfileFile(m_settingsPath).readString(Settings::Section, Settings::PlayerNameKey);
+    const QString stored = m_preferences.load().playerName;
     if (!stored.trimmed().isEmpty())
         return cleanPlayerName(stored);
     const QString current = m_table.playerName ? m_table.playerName() : QString();
@@ -158,9 +158,9 @@ bool GameSwitch::confirmLeaving()
 
 void GameSwitch::leaveFor(const QString &name, const QStringList &parameters)
 {
-    profile::ProfileFile file(m_settingsPath);
-    if (!file.writeString(Settings::Section, Settings::PlayerNameKey, name))
-        qCWarning(lcSwitch) << "could not remember the player name:" << file.errorString();
+    const QString error = m_preferences.savePlayerName(name);
+    if (!error.isEmpty())
+        qCWarning(lcSwitch) << "could not remember the player name:" << error;
     m_relauncher.request(parameters);
     Q_EMIT leaveRequested();
 }

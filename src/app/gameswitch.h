@@ -18,6 +18,7 @@ namespace vorlith::app {
 
 class HostGameDialog;
 class JoinGameDialog;
+class PreferencesStore;
 
 /// Starts this program again, with other launch parameters, once the running
 /// one has closed and so let go of its ports.
@@ -64,10 +65,10 @@ public:
         std::function<QStringList()> hostOptions;
     };
 
-    /// \a settingsPath is the settings file, where the name is remembered;
+    /// \a preferences (which must outlive this switch) remembers the name;
     /// \a window is the main window, the dialogs' parent, which must outlive
     /// this switch.
-    GameSwitch(QString settingsPath, Table table, Relauncher &relauncher, QWidget *window);
+    GameSwitch(PreferencesStore &preferences, Table table, Relauncher &relauncher, QWidget *window);
     ~GameSwitch() override;
 
     /// Inserts the two items into \a menu, before its last separator.
@@ -98,7 +99,7 @@ private:
     bool confirmLeaving();
     void leaveFor(const QString &name, const QStringList &parameters);
 
-    QString m_settingsPath;
+    PreferencesStore &m_preferences;
     Table m_table;
     Relauncher &m_relauncher;
     QWidget *m_window{nullptr};

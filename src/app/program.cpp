@@ -1,18 +1,19 @@
 #include "app/program.h"
 
-#include "app/downloadform.h"
+#include "app/downloaddialog.h"
 #include "app/gameswitch.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/strayfiles.h"
 #include "chat/phrases.h"
-#include "chat/phrasesform.h"
+#include "chat/phrasesdialog.h"
 #include "client/chatform.h"
 #include "client/clientsession.h"
 #include "client/gamestartform.h"
 #include "client/launcher.h"
 #include "client/reviewroom.h"
 #include "client/roster.h"
+#include "client/roundflow.h"
 #include "client/spylistform.h"
 #include "dict/dictn.h"
 #include "dict/wordfinder.h"
@@ -22,10 +23,10 @@
 #include "net/localgames.h"
 #include "net/protocol.h"
 #include "net/sock.h"
-#include "profile/profilefile.h"
-#include "tally/tallylist.h"
-#include "ui/aboutform.h"
-#include "ui/helpform.h"
+#include "tally/tallydialog.h"
+#include "tally/tallykeeper.h"
+#include "ui/aboutdialog.h"
+#include "ui/helpwindow.h"
 #include "ui/messageboxes.h"
 #include "ui/paths.h"
 
@@ -40,7 +41,7 @@ Program::Program(const Options &options)
 {
     // Copies of the settings and tally files that a crash left half put in place.
     removeStrayCopies(
-        {ui::dataFilePath(Settings::FileName), ui::dataFilePath(tally::Ttallylist::fileName())});
+        {ui::dataFilePath(Settings::FileName), ui::dataFilePath(tally::TallyKeeper::fileName())});
 
     // The host engine, with its dictionary; dormant until hosting starts.
     m_dictionary = std::make_unique<dict::TDictn>();
@@ -113,6 +114,10 @@ Program::Program(const Options &options)
         if (m_pendingStart)
             sendStart(m_pendingStart->first, std::exchange(m_pendingStart, std::nullopt)->second);
     });
+    connect(&chat.flow(), &client::RoundFlow::gameRecorded, this,
+            [this](const QString &result) { tallyKeeper().addGame(result); });
+    connect(&chat.flow(), &client::RoundFlow::wordRecorded, this,
+            [this](const QString &word) { tallyKeeper().checkWord(word); });
     connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
     connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
 
@@ -141,7 +146,7 @@ Program::Program(const Options &options)
                             [&launcher] { return launcher.isHost(); },
                             [this] { return othersAtTable(); },
                             [this] { return computerOptions(); }};
-    m_switch = std::make_unique<GameSwitch>(m_settings->path(), table, *relauncher, &chat);
+    m_switch = std::make_unique<GameSwitch>(m_settings->store(), table, *relauncher, &chat);
     m_switch->finder().setPort(options.lanPort);
     m_switch->finder().setTargets(options.lanTargets);
     m_switch->addTo(chat.fileMenu());
@@ -161,20 +166,21 @@ void Program::makeWindows()
     tally();
 }
 
-ui::Tabout &Program::about()
+ui::AboutDialog &Program::about()
 {
     if (!m_about)
-        m_about = std::make_unique<ui::Tabout>(m_background);
+        m_about = std::make_unique<ui::AboutDialog>(m_background);
     return *m_about;
 }
 
-Tdownload &Program::download()
+DownloadDialog &Program::download()
 {
     if (!m_download) {
-        m_download = std::make_unique<Tdownload>();
+        m_download = std::make_unique<DownloadDialog>();
         // Handing over to the installer or the lobby program ends the game
         // the normal way, so settings and tally are saved.
-        connect(m_download.get(), &Tdownload::closeProgramRequested, m_chat.get(), &QWidget::close);
+        connect(m_download.get(), &DownloadDialog::closeProgramRequested, m_chat.get(),
+                &QWidget::close);
     }
     return *m_download;
 }
@@ -194,18 +200,19 @@ client::Tgamestart &Program::gameStart()
     return *m_gameStart;
 }
 
-ui::Thelp &Program::help()
+ui::HelpWindow &Program::help()
 {
     if (!m_help)
-        m_help = std::make_unique<ui::Thelp>(m_background, &about());
+        m_help = std::make_unique<ui::HelpWindow>(m_background, &about());
     return *m_help;
 }
 
-chat::Tphrases &Program::phrases()
+chat::PhrasesDialog &Program::phrases()
 {
     if (!m_phrases) {
-        m_phrases = std::make_unique<chat::Tphrases>(m_background);
-        connect(m_phrases.get(), &chat::Tphrases::phrasesConfirmed, this, &Program::savePhrases);
+        m_phrases = std::make_unique<chat::PhrasesDialog>(m_background);
+        connect(m_phrases.get(), &chat::PhrasesDialog::phrasesConfirmed, this,
+                &Program::savePhrases);
     }
     return *m_phrases;
 }
@@ -223,18 +230,28 @@ client::Tspylist &Program::spyList()
     return *m_spyList;
 }
 
-tally::Ttallylist &Program::tally()
+tally::TallyKeeper &Program::tallyKeeper()
+{
+    if (!m_tallyKeeper) {
+        m_tallyKeeper = std::make_unique<tally::TallyKeeper>(&m_chat->roster());
+        m_tallyKeeper->open();
+    }
+    return *m_tallyKeeper;
+}
+
+tally::TallyDialog &Program::tally()
 {
     if (!m_tally)
-        m_tally = std::make_unique<tally::Ttallylist>(m_background, &m_chat->roster());
+        m_tally = std::make_unique<tally::TallyDialog>(tallyKeeper(), m_background);
     return *m_tally;
 }
 
 Program::~Program()
 {
-    // The tally saves itself as it goes; the computer players leave before
-    // the host stops, and the host stops before its game.
+    // The tally is saved as its keeper goes; the computer players leave
+    // before the host stops, and the host stops before its game.
     m_tally.reset();
+    m_tallyKeeper.reset();
     m_computers.reset();
     m_server->setGame(nullptr);
 }
@@ -252,10 +269,7 @@ void Program::start()
 void Program::startHosting()
 {
     m_server->startListening();
-    // Only exactly "false" keeps the game quiet, as with the other switches.
-    const QString answers =
-        profile::ProfileFile(m_settings->path()).readString(Settings::Section, Settings::LanAnswersKey);
-    if (answers != QLatin1String("false"))
+    if (m_settings->store().load().lanAnswers)
         m_responder->start(m_lanPort);
 }
 
@@ -282,7 +296,7 @@ QStringList Program::computerOptions() const
 void Program::loadSettings()
 {
     try {
-        m_settings->loadinifile();
+        m_settings->load();
     } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
@@ -292,7 +306,7 @@ void Program::loadSettings()
 void Program::saveSettings()
 {
     try {
-        m_settings->saveinifile();
+        m_settings->save();
     } catch (const SettingsError &e) {
         ui::showGeneralError(e.text());
     }
@@ -300,16 +314,12 @@ void Program::saveSettings()
 
 void Program::savePhrases(const QStringList &phrases)
 {
-    profile::ProfileFile file(m_settings->path());
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
         m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
-    for (int n = 1; n <= chat::PhraseButtons::Count; ++n) {
-        if (!file.writeString(Settings::Section, QStringLiteral("Phrase%1").arg(n),
-                              phrases.value(n - 1))) {
-            if (!file.refusedTooLarge()) // an oversized file is left alone; the log says why
-                ui::showGeneralError(profile::ProfileFile::unableToWriteText(m_settings->path()));
-            return;
-        }
+    try {
+        m_settings->store().savePhrases(phrases);
+    } catch (const SettingsError &e) {
+        ui::showGeneralError(e.text());
     }
 }
 

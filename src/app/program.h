@@ -16,7 +16,7 @@
 
 namespace vorlith::chat {
 class SoundOutput;
-class Tphrases;
+class PhrasesDialog;
 } // namespace vorlith::chat
 namespace vorlith::client {
 class Tchat;
@@ -29,8 +29,9 @@ class GameEngine;
 class TServer;
 } // namespace vorlith::host
 namespace vorlith::tally {
-class Ttallylist;
-}
+class TallyKeeper;
+class TallyDialog;
+} // namespace vorlith::tally
 namespace vorlith::dict {
 class TDictn;
 class WordFinder;
@@ -39,8 +40,8 @@ namespace vorlith::net {
 class LocalGameResponder;
 }
 namespace vorlith::ui {
-class Tabout;
-class Thelp;
+class AboutDialog;
+class HelpWindow;
 } // namespace vorlith::ui
 
 namespace vorlith::app {
@@ -48,7 +49,7 @@ namespace vorlith::app {
 class GameSwitch;
 class Relauncher;
 class Settings;
-class Tdownload;
+class DownloadDialog;
 class WindowPreferences;
 
 /// The whole program: its nine windows wired together, the host engine beside
@@ -90,12 +91,14 @@ public:
     host::TServer &server() { return *m_server; }
     // The hidden windows, each made when first asked for.
     client::Tgamestart &gameStart();
-    ui::Tabout &about();
-    ui::Thelp &help();
-    Tdownload &download();
+    ui::AboutDialog &about();
+    ui::HelpWindow &help();
+    DownloadDialog &download();
     client::Tspylist &spyList();
-    chat::Tphrases &phrases();
-    tally::Ttallylist &tally();
+    chat::PhrasesDialog &phrases();
+    tally::TallyDialog &tally();
+    /// The tally itself, loaded when first asked for.
+    tally::TallyKeeper &tallyKeeper();
     /// Makes every hidden window not made yet, in their order.
     void makeWindows();
     host::GameEngine &game() { return *m_game; }
@@ -137,11 +140,11 @@ private:
     QRandomGenerator m_random;
     std::unique_ptr<client::Tchat> m_chat;
     QPixmap m_background;
-    std::unique_ptr<ui::Tabout> m_about;
-    std::unique_ptr<Tdownload> m_download;
+    std::unique_ptr<ui::AboutDialog> m_about;
+    std::unique_ptr<DownloadDialog> m_download;
     std::unique_ptr<client::Tgamestart> m_gameStart;
-    std::unique_ptr<ui::Thelp> m_help;
-    std::unique_ptr<chat::Tphrases> m_phrases;
+    std::unique_ptr<ui::HelpWindow> m_help;
+    std::unique_ptr<chat::PhrasesDialog> m_phrases;
     std::unique_ptr<dict::TDictn> m_dictionary;
     std::unique_ptr<host::TServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
@@ -154,7 +157,8 @@ private:
     /// A start that waits for computer players on their way to the table.
     std::optional<std::pair<int, int>> m_pendingStart;
     std::unique_ptr<client::Tspylist> m_spyList;
-    std::unique_ptr<tally::Ttallylist> m_tally;
+    std::unique_ptr<tally::TallyKeeper> m_tallyKeeper;
+    std::unique_ptr<tally::TallyDialog> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;
     std::unique_ptr<net::LocalGameResponder> m_responder;

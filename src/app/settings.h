@@ -1,27 +1,11 @@
 #pragma once
 
-#include "ui/paths.h"
+#include "app/preferencesstore.h"
 
 #include <QRect>
 #include <QString>
 
-#include <exception>
-
 namespace vorlith::app {
-
-/// The settings file could not be written; text() is "Unable to write to
-/// <path>", for the general error display.
-class SettingsError : public std::exception
-{
-public:
-    explicit SettingsError(QString text) : m_text(std::move(text)), m_utf8(m_text.toUtf8()) {}
-    const QString &text() const { return m_text; }
-    const char *what() const noexcept override { return m_utf8.constData(); }
-
-private:
-    QString m_text;
-    QByteArray m_utf8;
-};
 
 /// What the settings file reads from and writes to: the window, the chat,
 /// the game options, the sound options and the phrases.
@@ -54,36 +38,31 @@ public:
     virtual void showQuickInstructions() = 0;
 };
 
-/// The player's preferences in the section "Vorlith" of the settings file
-/// shared with the lobby program. Every other section and line of the file
-/// is left as it is.
+/// The preferences of the settings file applied to the windows at the
+/// first connection, and written back from them when one changes.
 class Settings
 {
 public:
-    static inline const QString FileName = QLatin1String(ui::SettingsFileName);
-    static inline const QString Section = QStringLiteral("Vorlith");
-    /// The name last chosen in the Host and Join dialogs.
-    static inline const QString PlayerNameKey = QStringLiteral("Playername");
-    /// "false" keeps a hosted game from answering local-network queries.
-    static inline const QString LanAnswersKey = QStringLiteral("Lananswers");
+    static inline const QString FileName = PreferencesStore::FileName;
+    static inline const QString Section = PreferencesStore::Section;
 
     /// \a path is the full path of the settings file.
     Settings(QString path, SettingsTarget &target);
 
-    QString path() const { return m_path; }
+    QString path() const { return m_store.path(); }
+    /// The store the rest of the program reads and writes its preferences
+    /// through.
+    PreferencesStore &store() { return m_store; }
 
-    /// Reads the section and applies it; writes Help=2. Returns the bounds
-    /// read (the remembered bounds). Throws SettingsError with
-    /// "Unable to write to <path>" when the file cannot be written. A file
-    /// too large to be a settings file is neither read (the defaults apply)
-    /// nor written.
-    QRect loadinifile();
-    /// Writes the preferences. Throws like loadinifile; leaves a file too
-    /// large to be a settings file alone.
-    void saveinifile();
+    /// Reads the preferences and applies them; remembers that the quick
+    /// instructions were shown. Returns the bounds read (the remembered
+    /// bounds). Throws SettingsError when the file cannot be written.
+    QRect load();
+    /// Writes the preferences the windows hold. Throws like load.
+    void save();
 
 private:
-    QString m_path;
+    PreferencesStore m_store;
     SettingsTarget &m_target;
 };
 

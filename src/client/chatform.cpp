@@ -5,7 +5,7 @@
 #include "chat/chatinput.h"
 #include "chat/chatline.h"
 #include "chat/phrases.h"
-#include "chat/phrasesform.h"
+#include "chat/phrasesdialog.h"
 #include "chat/sounds.h"
 #include "client/boardroom.h"
 #include "client/clientsession.h"
@@ -21,7 +21,7 @@
 #include "net/protocol.h"
 #include "net/sock.h"
 #include "tally/tallybook.h"
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 #include "ui/clicklabel.h"
 #include "ui/messageboxes.h"
 #include "ui/resources.h"
@@ -306,14 +306,6 @@ void Tchat::wireGame()
     connect(m_flow, &RoundFlow::justWatchUnchecked, this, [this] { m_justWatch->setChecked(false); });
     connect(m_flow, &RoundFlow::startButtonShown, m_startButton, &QWidget::setVisible);
     connect(m_flow, &RoundFlow::scorePlaced, m_seats, &Seats::placeAfterName);
-    connect(m_flow, &RoundFlow::gameRecorded, this, [this](const QString &result) {
-        if (m_windows.tally)
-            m_windows.tally()->addgame(result);
-    });
-    connect(m_flow, &RoundFlow::wordRecorded, this, [this](const QString &word) {
-        if (m_windows.tally)
-            m_windows.tally()->checkword(word);
-    });
 }
 
 void Tchat::setRandomSource(RandomSource random)

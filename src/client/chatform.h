@@ -18,11 +18,11 @@ class ChatRoom;
 class PhraseButtons;
 class SoundOutput;
 class Sounds;
-class Tphrases;
+class PhrasesDialog;
 }
 
 namespace vorlith::tally {
-class Ttallylist;
+class TallyDialog;
 }
 
 namespace vorlith::client {
@@ -67,9 +67,9 @@ public:
         std::function<QWidget *()> download;
         std::function<QWidget *()> gameStart;
         std::function<QWidget *()> help;
-        std::function<chat::Tphrases *()> phrases;
+        std::function<chat::PhrasesDialog *()> phrases;
         std::function<QWidget *()> spyList;
-        std::function<tally::Ttallylist *()> tally;
+        std::function<tally::TallyDialog *()> tally;
     };
 
     /// \a soundOutput plays the sounds (the real ones when null).

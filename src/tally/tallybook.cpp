@@ -85,7 +85,7 @@ void TallyBook::startSession()
     }
 }
 
-int TallyBook::addit(int column, int row)
+void TallyBook::increment(int column, int row)
 {
     bool ok = false;
     int value = m_grid.cell(column, row).toInt(&ok);
@@ -95,20 +95,14 @@ int TallyBook::addit(int column, int row)
     // rather than overflow.
     value = value == std::numeric_limits<int>::max() ? 1 : value + 1;
     m_grid.setCell(column, row, QString::number(value));
-    return value;
 }
 
-int TallyBook::addtomineincrease(int column)
-{
-    return addit(column, 0);
-}
-
-void TallyBook::addgame(const QString &result, const QStringList &currentGame)
+void TallyBook::addGame(const QString &result, const QStringList &currentGame)
 {
     const bool mine = result == addToMine();
-    addtomineincrease(kOwnGames);
+    increment(kOwnGames, 0);
     if (mine)
-        addtomineincrease(kOwnWins);
+        increment(kOwnWins, 0);
 
     for (const QString &name : currentGame) {
         const int index = indexOfPlayer(name);
@@ -121,24 +115,18 @@ void TallyBook::addgame(const QString &result, const QStringList &currentGame)
         }
         const int outcome = name == result ? kHisWins : mine ? kMyWins : kNeitherWon;
         for (const int column : {kGames, outcome}) {
-            addit(column, row);
-            addit(column + kSession, row);
+            increment(column, row);
+            increment(column + kSession, row);
         }
     }
 }
 
-bool TallyBook::checkword(const QString &word)
+bool TallyBook::checkWord(const QString &word)
 {
     if (word.size() <= m_grid.cell(kLongestWord, 0).size())
         return false;
     m_grid.setCell(kLongestWord, 0, word);
     return true;
-}
-
-void TallyBook::moverow(int row)
-{
-    if (row >= 1)
-        m_grid.removeRow(row);
 }
 
 bool TallyBook::addPlayer(const QString &name)
@@ -155,8 +143,9 @@ bool TallyBook::addPlayer(const QString &name)
 
 void TallyBook::removePlayer(int index)
 {
+    // Row 0 is the local user's own, never a player's.
     if (index >= 0 && index < playerCount())
-        moverow(index + 1);
+        m_grid.removeRow(index + 1);
 }
 
 void TallyBook::reset()

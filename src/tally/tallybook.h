@@ -7,7 +7,7 @@
 
 namespace vorlith::tally {
 
-/// The result addgame takes for a game the local user won.
+/// The result addGame takes for a game the local user won.
 QString addToMine();
 
 /// The tally behind the tally window: the local user's games, wins and
@@ -62,19 +62,13 @@ public:
 
     /// Zeroes every player's session counts: a new program run begins.
     void startSession();
-    /// Cell (column, row) plus one, stored back and returned.
-    int addit(int column, int row);
-    /// The own row's cell column + 1, returned.
-    int addtomineincrease(int column);
     /// Counts a finished game. \a result is the winner's name or addToMine();
     /// \a currentGame lists the other seated players; the tallied ones among
     /// them are counted, in that order.
-    void addgame(const QString &result, const QStringList &currentGame);
+    void addGame(const QString &result, const QStringList &currentGame);
     /// Keeps \a word as the longest word when it is strictly longer than the
     /// one kept so far; returns whether it did.
-    bool checkword(const QString &word);
-    /// Deletes grid row \a row (1 or more), moving the rows below it up.
-    void moverow(int row);
+    bool checkWord(const QString &word);
     /// Starts tallying \a name with all counts 0; false when already tallied.
     bool addPlayer(const QString &name);
     /// Stops tallying player \a index, dropping its counts.
@@ -83,6 +77,9 @@ public:
     void reset();
 
 private:
+    /// Cell (column, row) plus one, stored back.
+    void increment(int column, int row);
+
     StringGrid m_grid{kColumns, 1};
 };
 

@@ -1,4 +1,4 @@
-#include "app/downloadform.h"
+#include "app/downloaddialog.h"
 #include "app/httpfetch.h"
 #include "app/program.h"
 #include "client/chatform.h"
@@ -24,7 +24,7 @@
 
 using vorlith::app::HttpFetch;
 using vorlith::app::LobbyPlaces;
-using vorlith::app::Tdownload;
+using vorlith::app::DownloadDialog;
 
 namespace {
 
@@ -41,12 +41,12 @@ struct Offer
     Offer()
     {
         vorlith::ui::setDataFolderOverride(dir.path());
-        window = std::make_unique<Tdownload>(LobbyPlaces{server.hostAndPort(), dir.filePath(QStringLiteral("BrakmoLobby"))});
+        window = std::make_unique<DownloadDialog>(LobbyPlaces{server.hostAndPort(), dir.filePath(QStringLiteral("BrakmoLobby"))});
         window->setProcessStarter([this](const QString &program, const QStringList &arguments) {
             started.append({program, arguments});
             return startWorks;
         });
-        closeRequests = std::make_unique<QSignalSpy>(window.get(), &Tdownload::closeProgramRequested);
+        closeRequests = std::make_unique<QSignalSpy>(window.get(), &DownloadDialog::closeProgramRequested);
         // Connected after the window's own handlers: records the status lines
         // as each notice left them.
         auto record = [this] { upperLines.append(upper()); lowerLines.append(lower()); };
@@ -80,7 +80,7 @@ struct Offer
     QTemporaryDir dir;
     WebServer server;
     RecordingMessageBoxes boxes;
-    std::unique_ptr<Tdownload> window;
+    std::unique_ptr<DownloadDialog> window;
     QList<Started> started;
     bool startWorks{true};
     std::unique_ptr<QSignalSpy> closeRequests;
@@ -184,7 +184,7 @@ void TestDownload::completedDownloadStartsTheInstaller()
 
     o.button("button_download")->click();
     QCOMPARE(o.upper(), QStringLiteral("Loading"));
-    QCOMPARE(o.window->downloadState(), Tdownload::Downloading);
+    QCOMPARE(o.window->downloadState(), DownloadDialog::Downloading);
     QVERIFY(!o.button("button_download")->isEnabled());
     QVERIFY(o.button("button_stop")->isEnabled());
 
@@ -240,18 +240,18 @@ void TestDownload::failedDownloadStartsNothingAndCanBeRepeated()
     o.server.setResponder([&](QTcpSocket *peer, int n) {
         WebServer::answer(n == 0 ? answer : httpAnswer("200 OK", "second go"))(peer, n);
     });
-    o.window->button_downloadClick();
+    o.window->startDownload();
     QVERIFY(o.waitUntilEnded());
     QCOMPARE(o.upper(), QStringLiteral("Download Aborted"));
-    QCOMPARE(o.window->downloadState(), Tdownload::Aborted);
+    QCOMPARE(o.window->downloadState(), DownloadDialog::Aborted);
     QVERIFY(o.lower() != QStringLiteral("Installing"));
     QVERIFY(o.started.isEmpty());
     QCOMPARE(o.closeRequests->size(), 0);
     QVERIFY(o.boxes.shown.isEmpty());
     o.verifyButtonsAfterEnd();
 
-    o.window->button_downloadClick();
-    QCOMPARE(o.window->downloadState(), Tdownload::Downloading);
+    o.window->startDownload();
+    QCOMPARE(o.window->downloadState(), DownloadDialog::Downloading);
     QVERIFY(o.closeRequests->wait(10000));
     QCOMPARE(o.installerBytes(), QByteArray("second go"));
     QCOMPARE(o.started.size(), 1);
@@ -262,7 +262,7 @@ void TestDownload::installerThatCannotStartKeepsTheGame()
     Offer o;
     o.startWorks = false;
     o.server.setResponder(WebServer::answer(httpAnswer("200 OK", "not for this system")));
-    o.window->button_downloadClick();
+    o.window->startDownload();
     QVERIFY(o.waitUntilEnded());
     QCOMPARE(o.started.size(), 1);
     QCOMPARE(o.boxes.shown, QStringList{"An Error has Occurred."});
@@ -278,7 +278,7 @@ void TestDownload::stopBeforeAnyDownload()
     o.button("button_stop")->click();
     QCOMPARE(o.upper(), QStringLiteral("Download has been aborted."));
     QCOMPARE(o.lower(), QStringLiteral("Download Aborted"));
-    QCOMPARE(o.window->downloadState(), Tdownload::Aborted);
+    QCOMPARE(o.window->downloadState(), DownloadDialog::Aborted);
     QTest::qWait(20); // nothing was running, so nothing more comes
     QCOMPARE(o.upper(), QStringLiteral("Download has been aborted."));
 
@@ -301,7 +301,7 @@ void TestDownload::stopDuringTheDownload()
     QVERIFY(o.waitUntilEnded());
     QCOMPARE(o.upper(), QStringLiteral("Download Aborted"));
     QCOMPARE(o.lower(), QStringLiteral("Download Aborted"));
-    QCOMPARE(o.window->downloadState(), Tdownload::Aborted);
+    QCOMPARE(o.window->downloadState(), DownloadDialog::Aborted);
     o.verifyButtonsAfterEnd();
     QVERIFY(o.started.isEmpty());
     QCOMPARE(o.closeRequests->size(), 0);

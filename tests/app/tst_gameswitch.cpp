@@ -51,7 +51,7 @@ struct Rig
 {
     Rig()
     {
-        switcher = std::make_unique<GameSwitch>(settingsPath(), table(), relauncher, &window);
+        switcher = std::make_unique<GameSwitch>(store, table(), relauncher, &window);
         // Nobody answers there.
         switcher->finder().setTargets({QHostAddress(QHostAddress::LocalHost)});
         switcher->finder().setPort(freePort<QUdpSocket>());
@@ -63,6 +63,7 @@ struct Rig
     }
 
     QTemporaryDir dir;
+    vorlith::app::PreferencesStore store{settingsPath()};
     QWidget window;
     QString name{"You"};
     bool hosting{false};
@@ -133,7 +134,7 @@ void TestGameSwitch::hostDialogStartsAHost()
     rig.name = current;
     if (!stored.isEmpty())
         ProfileFile(rig.settingsPath())
-            .writeString(Settings::Section, Settings::PlayerNameKey, stored);
+            .writeString(Settings::Section, "Playername", stored);
     QSignalSpy leave(rig.switcher.get(), &GameSwitch::leaveRequested);
 
     rig.switcher->hostAction()->trigger();
@@ -149,8 +150,7 @@ void TestGameSwitch::hostDialogStartsAHost()
     QVERIFY(rig.started.isEmpty()); // not before this program has closed
     QVERIFY(rig.relauncher.startRequested());
     QCOMPARE(rig.started, (QStringList{"--", name, "127.0.0.1", "true"}));
-    QCOMPARE(ProfileFile(rig.settingsPath()).readString(Settings::Section, Settings::PlayerNameKey),
-             name);
+    QCOMPARE(ProfileFile(rig.settingsPath()).readString(Settings::Section, "Playername"), name);
     QVERIFY(!rig.relauncher.startRequested()); // once
 }
 

@@ -8,7 +8,7 @@
 #include "client/spylistform.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 #include "ui/paths.h"
 
 #include <QLabel>

@@ -5,7 +5,7 @@
 #include "chat/chatview.h"
 #include "chat/colortext.h"
 #include "chat/phrases.h"
-#include "chat/phrasesform.h"
+#include "chat/phrasesdialog.h"
 #include "chat/sounds.h"
 #include "client/chatform.h"
 #include "client/gamestartform.h"
@@ -164,7 +164,7 @@ void TestProgramSettings::menuChangesAndPhrasesAreSaved()
     phrases.showWith(w.phraseButtons().phrases());
     phrases.edit(1)->setText(QStringLiteral("Hi all"));
     phrases.edit(9)->clear();
-    phrases.button_doneClick();
+    phrases.confirm();
     QCOMPARE(w.phraseButtons().phrase(1), QStringLiteral("Hi all"));
     QCOMPARE(w.phraseButtons().phrase(9), QString());
     const QByteArray file = settingsFile();

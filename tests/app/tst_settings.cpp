@@ -71,6 +71,8 @@ private Q_SLOTS:
     void helpOneShowsThePanelOnceMore();
     void unwritableFileRaisesAndKeepsTheOldFile();
     void failedWriteKeepsTheExistingFile();
+    void storeKeepsNameLanAnswersAndPhrases_data();
+    void storeKeepsNameLanAnswersAndPhrases();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -87,7 +89,7 @@ void TestSettings::noFileGivesDefaultsAndOnlyHelp()
 {
     FakeTarget t;
     Settings settings(m_path, t);
-    const QRect remembered = settings.loadinifile();
+    const QRect remembered = settings.load();
     QCOMPARE(remembered, QRect(3, 3, 772, 535));
     QCOMPARE(t.bounds, QRect(3, 3, 772, 535));
     QCOMPARE(t.size, 8);
@@ -131,7 +133,7 @@ void TestSettings::readsOddValues()
     QFETCH(QVariant, expected);
     writeFile(m_path, "[vorlith]\r\n" + lines + "\r\nHelp=2\r\n");
     FakeTarget t;
-    Settings(m_path, t).loadinifile();
+    Settings(m_path, t).load();
     QVariant got;
     if (what == QLatin1String("size"))
         got = t.size;
@@ -164,12 +166,12 @@ void TestSettings::everyKeyRoundTrips()
     saved.turn = 1;
     saved.sounds = false;
     saved.phraseSounds = false;
-    Settings(m_path, saved).saveinifile();
+    Settings(m_path, saved).save();
     QCOMPARE(readFile(m_path), QByteArray("[Vorlith]\r\nTextsize=12\r\nTop=50\r\nLeft=40\r\nWidth=900\r\nHeight=640\r\n"
                                           "Textcolor=clMaroon\r\nPlaytoscore=7\r\nTimeperturn=95\r\nTurnsound=1\r\n"
                                           "Playerphrasesounds=false\r\nPlaysounds=false\r\n"));
     FakeTarget loaded;
-    QCOMPARE(Settings(m_path, loaded).loadinifile(), saved.bounds);
+    QCOMPARE(Settings(m_path, loaded).load(), saved.bounds);
     QCOMPARE(loaded.size, 12);
     QCOMPARE(loaded.bounds, saved.bounds);
     QCOMPARE(loaded.colour, saved.colour);
@@ -187,10 +189,10 @@ void TestSettings::otherProgramsSectionsSurviveByteForByte()
     writeFile(m_path, before);
     FakeTarget t;
     Settings settings(m_path, t);
-    settings.loadinifile();
+    settings.load();
     QCOMPARE(t.phrases.value(1), QStringLiteral("Hi there"));
     QCOMPARE(t.bounds.top(), 10);
-    settings.saveinifile();
+    settings.save();
     const QByteArray after = readFile(m_path);
     QVERIFY(after.startsWith("; lobby settings\r\n[Lobby]\r\nUser=Kim\r\nServer = play.example\r\n\r\n[VORLITH]\r\n"));
     QVERIFY(after.endsWith("[Other]\r\nx=1\r\n"));
@@ -205,8 +207,8 @@ void TestSettings::helpOneShowsThePanelOnceMore()
     writeFile(m_path, "[Vorlith]\r\nHelp=1\r\n");
     FakeTarget t;
     Settings settings(m_path, t);
-    settings.loadinifile();
-    settings.loadinifile();
+    settings.load();
+    settings.load();
     QCOMPARE(t.helpShown, 1);
 }
 
@@ -219,13 +221,13 @@ void TestSettings::unwritableFileRaisesAndKeepsTheOldFile()
     FakeTarget t;
     Settings settings(path, t);
     try {
-        settings.saveinifile();
+        settings.save();
         QFAIL("the save must fail");
     } catch (const vorlith::app::SettingsError &e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + path);
     }
     try {
-        settings.loadinifile();
+        settings.load();
         QFAIL("the load writes Help and must fail");
     } catch (const vorlith::app::SettingsError &e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to ") + path);
@@ -242,7 +244,7 @@ void TestSettings::failedWriteKeepsTheExistingFile()
     u.bounds = QRect(1, 2, 800, 600);
     bool failed = false;
     try {
-        Settings(m_path, u).saveinifile();
+        Settings(m_path, u).save();
     } catch (const vorlith::app::SettingsError &) {
         failed = true;
     }
@@ -250,6 +252,51 @@ void TestSettings::failedWriteKeepsTheExistingFile()
     if (!failed)
         QSKIP("running with rights that ignore folder permissions");
     QCOMPARE(readFile(m_path), QByteArray("[Vorlith]\r\nTop=7\r\n"));
+}
+
+void TestSettings::storeKeepsNameLanAnswersAndPhrases_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("lanAnswers");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("no file") << QByteArray() << QString() << true
+                             << QByteArray("[Vorlith]\r\nPlayername=Kim\r\nPhrase1=Hi\r\nPhrase2=\r\n"
+                                           "Phrase3=\r\nPhrase4=\r\nPhrase5=\r\nPhrase6=\r\n"
+                                           "Phrase7=\r\nPhrase8=\r\nPhrase9=Bye\r\n");
+    const QByteArray stored = "[VORLITH]\r\nplayername= \"Lee\" \r\nLANANSWERS=false\r\nPhrase9=Old\r\n"
+                              "Phrase1=Old\r\n[Lobby]\r\nPlayername=Bob\r\n";
+    QTest::newRow("stored, key case") << stored << QStringLiteral("Lee") << false
+                                      << QByteArray("[VORLITH]\r\nplayername= Kim\r\nLANANSWERS=false\r\n"
+                                                    "Phrase9=Bye\r\nPhrase1=Hi\r\nPhrase2=\r\nPhrase3=\r\n"
+                                                    "Phrase4=\r\nPhrase5=\r\nPhrase6=\r\nPhrase7=\r\n"
+                                                    "Phrase8=\r\n[Lobby]\r\nPlayername=Bob\r\n");
+    QTest::newRow("only exactly false") << QByteArray("[Vorlith]\r\nLananswers=FALSE\r\n") << QString() << true
+                                        << QByteArray("[Vorlith]\r\nLananswers=FALSE\r\nPlayername=Kim\r\n"
+                                                      "Phrase1=Hi\r\nPhrase2=\r\nPhrase3=\r\nPhrase4=\r\n"
+                                                      "Phrase5=\r\nPhrase6=\r\nPhrase7=\r\nPhrase8=\r\n"
+                                                      "Phrase9=Bye\r\n");
+    QByteArray huge = "[Vorlith]\r\nPlayername=Lee\r\n;";
+    huge += QByteArray(1024 * 1024, 'x');
+    QTest::newRow("too large: defaults, left alone") << huge << QString() << true << huge;
+}
+
+void TestSettings::storeKeepsNameLanAnswersAndPhrases()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, name);
+    QFETCH(bool, lanAnswers);
+    QFETCH(QByteArray, after);
+    if (!before.isEmpty())
+        writeFile(m_path, before);
+    PreferencesStore store(m_path);
+    const Preferences loaded = store.load();
+    QCOMPARE(loaded.playerName, name);
+    QCOMPARE(loaded.lanAnswers, lanAnswers);
+
+    QCOMPARE(store.savePlayerName(QStringLiteral("Kim")).isEmpty(), after != before);
+    store.savePhrases({QStringLiteral("Hi"), {}, {}, {}, {}, {}, {}, {}, QStringLiteral("Bye")});
+    QCOMPARE(readFile(m_path), after);
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

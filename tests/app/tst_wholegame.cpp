@@ -24,7 +24,7 @@
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "tally/tallybook.h"
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 #include "ui/clicklabel.h"
 #include "ui/paths.h"
 #include "wireclient.h"

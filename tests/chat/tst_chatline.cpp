@@ -148,43 +148,53 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("input");
         QTest::addColumn<bool>("connected");
+        QTest::addColumn<quint32>("colour");
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("colourText");
         QTest::addColumn<bool>("clears");
         const int none = int(OutgoingChat::Kind::None);
         const int chat = int(OutgoingChat::Kind::Chat);
         const int action = int(OutgoingChat::Kind::Action);
-        QTest::newRow("chat") << "hello" << true << chat << "hello" << true;
-        QTest::newRow("action") << "/me waves" << true << action << "waves" << true;
-        QTest::newRow("action without space") << "/meow" << true << action << "w" << true;
-        QTest::newRow("bare action") << "/me" << true << action << "" << true;
-        QTest::newRow("other command") << "/help" << true << none << "" << true;
-        QTest::newRow("action is case-sensitive") << "/ME waves" << true << none << "" << true;
-        QTest::newRow("leading space is a chat") << " /me x" << true << chat << " /me x" << true;
-        QTest::newRow("empty") << "" << true << none << "" << true;
-        QTest::newRow("not connected keeps the text") << "hello" << false << none << "" << false;
+        const quint32 black = kColorBlack;
+        const QString clBlack = QStringLiteral("clBlack");
+        QTest::newRow("chat") << "hello" << true << black << chat << "hello" << clBlack << true;
+        QTest::newRow("action") << "/me waves" << true << black << action << "waves" << clBlack
+                                << true;
+        QTest::newRow("action without space")
+            << "/meow" << true << black << action << "w" << clBlack << true;
+        QTest::newRow("bare action") << "/me" << true << black << action << "" << clBlack << true;
+        QTest::newRow("other command") << "/help" << true << black << none << ""
+                                       << "" << true;
+        QTest::newRow("action is case-sensitive") << "/ME waves" << true << black << none << ""
+                                                  << "" << true;
+        QTest::newRow("leading space is a chat")
+            << " /me x" << true << black << chat << " /me x" << clBlack << true;
+        QTest::newRow("empty") << "" << true << black << none << ""
+                               << "" << true;
+        QTest::newRow("not connected keeps the text") << "hello" << false << black << none << ""
+                                                      << "" << false;
+        QTest::newRow("unnamed colour as hex")
+            << "hi" << true << quint32(0x00123456) << chat << "hi"
+            << "$00123456" << true;
+        QTest::newRow("action in a named colour")
+            << "/me hi" << true << quint32(kColorRed) << action << "hi"
+            << "clRed" << true;
     }
     void decidesWhatEnterSends()
     {
         QFETCH(QString, input);
         QFETCH(bool, connected);
+        QFETCH(quint32, colour);
         QFETCH(int, kind);
         QFETCH(QString, text);
+        QFETCH(QString, colourText);
         QFETCH(bool, clears);
-        const SendDecision decision = decideSend(input, connected, kColorBlack);
+        const SendDecision decision = decideSend(input, connected, colour);
         QCOMPARE(int(decision.message.kind), kind);
         QCOMPARE(decision.message.text, text);
         QCOMPARE(decision.clearInput, clears);
-        QCOMPARE(decision.message.colorText,
-                 kind == int(OutgoingChat::Kind::None) ? QString() : QStringLiteral("clBlack"));
-    }
-
-    void sendsTheColourAsColourText()
-    {
-        QCOMPARE(decideSend(QStringLiteral("hi"), true, 0x00123456).message.colorText,
-                 QStringLiteral("$00123456"));
-        QCOMPARE(decideSend(QStringLiteral("/me hi"), true, kColorRed).message.colorText,
-                 QStringLiteral("clRed"));
+        QCOMPARE(decision.message.colorText, colourText);
     }
 };
 

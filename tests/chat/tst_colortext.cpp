@@ -11,14 +11,23 @@ class TestColorText : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void everyNameRoundTrips_data()
+    void namesReadAndWriteTheirValues_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<quint32>("value");
+        // The values other programs write for these names.
+        QTest::newRow("clBlack") << "clBlack" << 0x00000000u;
+        QTest::newRow("clRed") << "clRed" << 0x000000FFu;
+        QTest::newRow("clBlue") << "clBlue" << 0x00FF0000u;
+        QTest::newRow("clTeal") << "clTeal" << 0x00808000u;
+        QTest::newRow("clInfoBk") << "clInfoBk" << 0x80000018u;
+        QTest::newRow("clNone") << "clNone" << 0x1FFFFFFFu;
+        // And every other name the table knows: one value each.
         for (const NamedColor &named : namedColors())
-            QTest::newRow(named.name) << QString::fromLatin1(named.name) << named.value;
+            QTest::newRow(qPrintable(QStringLiteral("table %1").arg(QLatin1StringView(named.name))))
+                << QString::fromLatin1(named.name) << named.value;
     }
-    void everyNameRoundTrips()
+    void namesReadAndWriteTheirValues()
     {
         QFETCH(QString, name);
         QFETCH(quint32, value);
@@ -26,16 +35,6 @@ private Q_SLOTS:
         QCOMPARE(colorFromText(name), std::optional<ColorValue>(value));
         QCOMPARE(colorFromText(name.toUpper()), std::optional<ColorValue>(value));
         QCOMPARE(colorFromText(name.toLower()), std::optional<ColorValue>(value));
-    }
-
-    void tableHoldsTheFixedNames()
-    {
-        QCOMPARE(namedColors().size(), std::size_t(42));
-        QCOMPARE(colorFromText(u"clRed"), std::optional<ColorValue>(0x000000FF));
-        QCOMPARE(colorFromText(u"clBlue"), std::optional<ColorValue>(0x00FF0000));
-        QCOMPARE(colorFromText(u"clTeal"), std::optional<ColorValue>(0x00808000));
-        QCOMPARE(colorFromText(u"clInfoBk"), std::optional<ColorValue>(0x80000018));
-        QCOMPARE(colorFromText(u"clNone"), std::optional<ColorValue>(0x1FFFFFFF));
     }
 
     void readsNumbers_data()

@@ -1,4 +1,4 @@
-#include "app/downloadform.h"
+#include "app/downloaddialog.h"
 
 #include "app/httpfetch.h"
 #include "ui/jpeg.h"
@@ -48,7 +48,7 @@ bool makeExecutable(const QString &path)
 
 } // namespace
 
-Tdownload::Tdownload(const LobbyPlaces &places, QWidget *parent)
+DownloadDialog::DownloadDialog(const LobbyPlaces &places, QWidget *parent)
     : QDialog(parent), m_places(places), m_startProcess(&startDetached), m_fetch(std::make_unique<HttpFetch>())
 {
     setObjectName(QStringLiteral("download"));
@@ -131,37 +131,37 @@ Tdownload::Tdownload(const LobbyPlaces &places, QWidget *parent)
 
     setFixedWidth(360);
 
-    connect(m_downloadButton, &QPushButton::clicked, this, &Tdownload::button_downloadClick);
-    connect(m_stopButton, &QPushButton::clicked, this, &Tdownload::button_stopClick);
-    connect(m_soloButton, &QPushButton::clicked, this, &Tdownload::button_soloClick);
-    connect(m_othersButton, &QPushButton::clicked, this, &Tdownload::button_othersClick);
+    connect(m_downloadButton, &QPushButton::clicked, this, &DownloadDialog::startDownload);
+    connect(m_stopButton, &QPushButton::clicked, this, &DownloadDialog::stopDownload);
+    connect(m_soloButton, &QPushButton::clicked, this, &DownloadDialog::playSolo);
+    connect(m_othersButton, &QPushButton::clicked, this, &DownloadDialog::openLobbyProgram);
 
-    connect(m_fetch.get(), &HttpFetch::headerLine, this, &Tdownload::onHeaderLine);
-    connect(m_fetch.get(), &HttpFetch::bodyBegins, this, &Tdownload::onBodyBegins);
-    connect(m_fetch.get(), &HttpFetch::bodyReceived, this, &Tdownload::onBodyReceived);
-    connect(m_fetch.get(), &HttpFetch::completed, this, &Tdownload::onCompleted);
-    connect(m_fetch.get(), &HttpFetch::failed, this, &Tdownload::onFailed);
+    connect(m_fetch.get(), &HttpFetch::headerLine, this, &DownloadDialog::onHeaderLine);
+    connect(m_fetch.get(), &HttpFetch::bodyBegins, this, &DownloadDialog::onBodyBegins);
+    connect(m_fetch.get(), &HttpFetch::bodyReceived, this, &DownloadDialog::onBodyReceived);
+    connect(m_fetch.get(), &HttpFetch::completed, this, &DownloadDialog::onCompleted);
+    connect(m_fetch.get(), &HttpFetch::failed, this, &DownloadDialog::onFailed);
 }
 
-Tdownload::~Tdownload()
+DownloadDialog::~DownloadDialog()
 {
     // The fetch goes first, so it no longer writes into the file.
     m_fetch.reset();
 }
 
-void Tdownload::setProcessStarter(ProcessStarter starter)
+void DownloadDialog::setProcessStarter(ProcessStarter starter)
 {
     m_startProcess = starter ? std::move(starter) : ProcessStarter(&startDetached);
 }
 
-void Tdownload::setPicture(const QImage &picture)
+void DownloadDialog::setPicture(const QImage &picture)
 {
     m_pictureSet = true;
     m_picture->setPixmap(QPixmap::fromImage(picture));
     m_picture->setVisible(!picture.isNull());
 }
 
-void Tdownload::setVisible(bool visible)
+void DownloadDialog::setVisible(bool visible)
 {
     // Decoded before the window is laid out for showing, so it opens at its
     // full size; a game that never offers the download never decodes it.
@@ -170,12 +170,12 @@ void Tdownload::setVisible(bool visible)
     QDialog::setVisible(visible);
 }
 
-QStringList Tdownload::installerArguments()
+QStringList DownloadDialog::installerArguments()
 {
     return {QStringLiteral("/SP-"), QStringLiteral("/silent"), QStringLiteral("/noicons")};
 }
 
-void Tdownload::showEvent(QShowEvent *event)
+void DownloadDialog::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     // Enter plays solo until the player moves the focus elsewhere.
@@ -185,7 +185,7 @@ void Tdownload::showEvent(QShowEvent *event)
     }
 }
 
-void Tdownload::button_downloadClick()
+void DownloadDialog::startDownload()
 {
     if (m_fetch->isRunning())
         return;
@@ -209,7 +209,7 @@ void Tdownload::button_downloadClick()
     m_fetch->get(QUrl(address), m_file.get());
 }
 
-void Tdownload::button_stopClick()
+void DownloadDialog::stopDownload()
 {
     m_fetch->stop();
     m_infolabel->setText(QStringLiteral("Download has been aborted."));
@@ -217,12 +217,12 @@ void Tdownload::button_stopClick()
     m_infolabel3->setText(QStringLiteral("Download Aborted"));
 }
 
-void Tdownload::button_soloClick()
+void DownloadDialog::playSolo()
 {
     close();
 }
 
-void Tdownload::button_othersClick()
+void DownloadDialog::openLobbyProgram()
 {
     if (!QFileInfo::exists(m_places.program)) {
         ui::messageBoxes().inform(
@@ -236,17 +236,17 @@ void Tdownload::button_othersClick()
     Q_EMIT closeProgramRequested();
 }
 
-void Tdownload::onHeaderLine()
+void DownloadDialog::onHeaderLine()
 {
     m_infolabel->setText(m_infolabel->text() + QLatin1Char('.'));
 }
 
-void Tdownload::onBodyBegins()
+void DownloadDialog::onBodyBegins()
 {
     m_infolabel3->setText(QStringLiteral("Downloading: ") + m_infolabel2->text());
 }
 
-void Tdownload::onBodyReceived(qint64 received, qint64 total)
+void DownloadDialog::onBodyReceived(qint64 received, qint64 total)
 {
     m_infolabel->setText(QStringLiteral("%1 bytes").arg(received));
     if (total > 0) {
@@ -255,13 +255,13 @@ void Tdownload::onBodyReceived(qint64 received, qint64 total)
     }
 }
 
-void Tdownload::onCompleted()
+void DownloadDialog::onCompleted()
 {
     m_infolabel->setText(QStringLiteral("Received %1 bytes").arg(m_file ? m_file->size() : 0));
     downloadEnded();
 }
 
-void Tdownload::onFailed()
+void DownloadDialog::onFailed()
 {
     // Whatever ended it (the server, the connection, the file, the player),
     // a download that did not arrive whole is never started. The fetch has
@@ -271,7 +271,7 @@ void Tdownload::onFailed()
     downloadEnded();
 }
 
-void Tdownload::downloadEnded()
+void DownloadDialog::downloadEnded()
 {
     m_downloadButton->setEnabled(true);
     m_stopButton->setEnabled(false);
@@ -280,7 +280,7 @@ void Tdownload::downloadEnded()
         startInstaller();
 }
 
-void Tdownload::startInstaller()
+void DownloadDialog::startInstaller()
 {
     m_infolabel3->setText(QStringLiteral("Installing"));
     const QString path = ui::dataFilePath(m_infolabel2->text());

@@ -9,17 +9,17 @@ class QLineEdit;
 namespace vorlith::chat {
 
 /// The phrase list window, where the player edits the nine phrases.
-class Tphrases : public QDialog
+class PhrasesDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tphrases(const QPixmap &background, QWidget *parent = nullptr);
+    explicit PhrasesDialog(const QPixmap &background, QWidget *parent = nullptr);
 
     /// Fills the edit boxes and shows the window (View > Phrase List).
     void showWith(const QStringList &phrases);
     QLineEdit *edit(int number) const;
     /// Done: hands the nine texts over and closes the window.
-    void button_doneClick();
+    void confirm();
 
 Q_SIGNALS:
     /// The nine phrases as confirmed with Done.

@@ -24,7 +24,7 @@ class HttpFetch;
 /// user's data folder when that cannot be written) and started from there.
 /// Starting the installer or the lobby program asks for the program to end
 /// through closeProgramRequested().
-class Tdownload : public QDialog
+class DownloadDialog : public QDialog
 {
     Q_OBJECT
 public:
@@ -34,8 +34,8 @@ public:
     /// Where a download leaves things: nothing yet, running or done, failed or stopped.
     enum DownloadState { NoDownload = 0, Downloading = 1, Aborted = 2 };
 
-    explicit Tdownload(const LobbyPlaces &places = LobbyPlaces::current(), QWidget *parent = nullptr);
-    ~Tdownload() override;
+    explicit DownloadDialog(const LobbyPlaces &places = LobbyPlaces::current(), QWidget *parent = nullptr);
+    ~DownloadDialog() override;
 
     /// Replaces the way programs are started (tests record them instead).
     void setProcessStarter(ProcessStarter starter);
@@ -48,10 +48,10 @@ public:
     HttpFetch &fetch() { return *m_fetch; }
     DownloadState downloadState() const { return m_downloadState; }
 
-    void button_downloadClick();
-    void button_stopClick();
-    void button_soloClick();
-    void button_othersClick();
+    void startDownload();
+    void stopDownload();
+    void playSolo();
+    void openLobbyProgram();
 
     /// The parameters the installer is started with.
     static QStringList installerArguments();

@@ -12,11 +12,11 @@ namespace vorlith::ui {
 
 /// The help window: one text page per side button, the first (Overview) in
 /// front at creation. A page's text is laid out when it is first seen.
-class Thelp : public QDialog
+class HelpWindow : public QDialog
 {
     Q_OBJECT
 public:
-    Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent = nullptr);
+    HelpWindow(const QPixmap &background, QWidget *aboutWindow, QWidget *parent = nullptr);
 
     /// Brings page \a index to the front and shows its caption as the title.
     void showPage(int index);

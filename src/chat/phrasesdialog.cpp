@@ -1,4 +1,4 @@
-#include "chat/phrasesform.h"
+#include "chat/phrasesdialog.h"
 
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
@@ -8,7 +8,7 @@
 
 namespace vorlith::chat {
 
-Tphrases::Tphrases(const QPixmap &background, QWidget *parent) : QDialog(parent)
+PhrasesDialog::PhrasesDialog(const QPixmap &background, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("phrases"));
     setWindowTitle(QStringLiteral("Vorlith - Phrase Buttons "));
@@ -40,15 +40,15 @@ Tphrases::Tphrases(const QPixmap &background, QWidget *parent) : QDialog(parent)
     auto *done = new ui::ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     done->move((width() - done->width()) / 2, 298);
-    connect(done, &ui::ImageButton::clicked, this, &Tphrases::button_doneClick);
+    connect(done, &ui::ImageButton::clicked, this, &PhrasesDialog::confirm);
 }
 
-QLineEdit *Tphrases::edit(int number) const
+QLineEdit *PhrasesDialog::edit(int number) const
 {
     return number >= 1 && number <= 9 ? m_edits[static_cast<size_t>(number - 1)] : nullptr;
 }
 
-void Tphrases::showWith(const QStringList &phrases)
+void PhrasesDialog::showWith(const QStringList &phrases)
 {
     for (int n = 1; n <= 9; ++n)
         edit(n)->setText(phrases.value(n - 1));
@@ -56,7 +56,7 @@ void Tphrases::showWith(const QStringList &phrases)
     raise();
 }
 
-void Tphrases::button_doneClick()
+void PhrasesDialog::confirm()
 {
     QStringList texts;
     for (int n = 1; n <= 9; ++n)

@@ -1,4 +1,4 @@
-#include "ui/helpform.h"
+#include "ui/helpwindow.h"
 
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
@@ -68,7 +68,7 @@ const Page pages[] = {
 
 } // namespace
 
-Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) : QDialog(parent)
+HelpWindow::HelpWindow(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("help"));
     setWindowTitle(QStringLiteral("Vorlith - Help File"));
@@ -123,7 +123,7 @@ Thelp::Thelp(const QPixmap &background, QWidget *aboutWindow, QWidget *parent) :
     showPage(0);
 }
 
-QTextBrowser *Thelp::pageText(int index)
+QTextBrowser *HelpWindow::pageText(int index)
 {
     QTextBrowser *&text = m_texts[std::size_t(index)];
     if (!text) {
@@ -140,7 +140,7 @@ QTextBrowser *Thelp::pageText(int index)
     return text;
 }
 
-void Thelp::showPage(int index)
+void HelpWindow::showPage(int index)
 {
     if (index < 0 || index >= m_pages->count())
         return;
@@ -151,23 +151,23 @@ void Thelp::showPage(int index)
         m_pages->setCurrentWidget(pageText(index));
 }
 
-void Thelp::showEvent(QShowEvent *event)
+void HelpWindow::showEvent(QShowEvent *event)
 {
     m_pages->setCurrentWidget(pageText(m_current));
     QDialog::showEvent(event);
 }
 
-int Thelp::pageCount() const
+int HelpWindow::pageCount() const
 {
     return m_pages->count();
 }
 
-QString Thelp::pageTitle() const
+QString HelpWindow::pageTitle() const
 {
     return m_title->text();
 }
 
-int Thelp::currentPage() const
+int HelpWindow::currentPage() const
 {
     return m_current;
 }

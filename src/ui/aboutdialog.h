@@ -7,11 +7,11 @@ class QLabel;
 namespace vorlith::ui {
 
 /// The About window: version, year, and the way to the maker's web site.
-class Tabout : public QDialog
+class AboutDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tabout(const QPixmap &background, QWidget *parent = nullptr);
+    explicit AboutDialog(const QPixmap &background, QWidget *parent = nullptr);
 
     QLabel *yearLabel() const { return m_year; }
     QLabel *versionLabel() const { return m_version; }

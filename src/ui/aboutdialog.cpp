@@ -1,4 +1,4 @@
-#include "ui/aboutform.h"
+#include "ui/aboutdialog.h"
 
 #include "ui/clicklabel.h"
 #include "ui/site.h"
@@ -9,7 +9,7 @@
 
 namespace vorlith::ui {
 
-Tabout::Tabout(const QPixmap &background, QWidget *parent) : QDialog(parent)
+AboutDialog::AboutDialog(const QPixmap &background, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("Vorlith - About"));

@@ -1,18 +1,18 @@
 // The help window lays out a page's text when the page is first seen, and
 // shows the right text whichever way the page was chosen.
 
-#include "ui/helpform.h"
+#include "ui/helpwindow.h"
 
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTextBrowser>
 
-using vorlith::ui::Thelp;
+using vorlith::ui::HelpWindow;
 
 namespace {
 
-QPushButton *sideButton(Thelp &help, const QString &caption)
+QPushButton *sideButton(HelpWindow &help, const QString &caption)
 {
     for (QPushButton *b : help.findChildren<QPushButton *>())
         if (b->text() == caption)
@@ -20,7 +20,7 @@ QPushButton *sideButton(Thelp &help, const QString &caption)
     return nullptr;
 }
 
-QTextBrowser *pageInFront(Thelp &help)
+QTextBrowser *pageInFront(HelpWindow &help)
 {
     auto *pages = help.findChild<QStackedWidget *>();
     return pages ? qobject_cast<QTextBrowser *>(pages->currentWidget()) : nullptr;
@@ -28,7 +28,7 @@ QTextBrowser *pageInFront(Thelp &help)
 
 } // namespace
 
-class TestHelpForm : public QObject
+class TestHelpWindow : public QObject
 {
     Q_OBJECT
 
@@ -36,9 +36,9 @@ private Q_SLOTS:
     void pagesAreLaidOutWhenFirstSeen();
 };
 
-void TestHelpForm::pagesAreLaidOutWhenFirstSeen()
+void TestHelpWindow::pagesAreLaidOutWhenFirstSeen()
 {
-    Thelp help(QPixmap(), nullptr);
+    HelpWindow help(QPixmap(), nullptr);
     QVERIFY(help.pageCount() >= 5);
     QVERIFY(help.findChildren<QTextBrowser *>().isEmpty());
 
@@ -69,5 +69,5 @@ void TestHelpForm::pagesAreLaidOutWhenFirstSeen()
     QCOMPARE(pageInFront(help), text);
 }
 
-QTEST_MAIN(TestHelpForm)
-#include "tst_helpform.moc"
+QTEST_MAIN(TestHelpWindow)
+#include "tst_helpwindow.moc"

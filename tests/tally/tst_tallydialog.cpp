@@ -1,9 +1,10 @@
-// The tally window: what it shows, what the player's clicks do, and that the
-// tally lives on from one program run to the next.
+// The tally keeper and its window: what the window shows, what the player's
+// clicks do, and that the tally lives on from one program run to the next.
 #include "recordingboxes.h"
 #include "tally/codec/lzrw1.h"
 #include "tally/seatnamesource.h"
-#include "tally/tallylist.h"
+#include "tally/tallykeeper.h"
+#include "tally/tallydialog.h"
 #include "ui/paths.h"
 
 #include <QDir>
@@ -29,13 +30,13 @@ public:
     int own{1};
 };
 
-QString text(const Ttallylist &w, const char *labelName)
+QString text(const TallyDialog &w, const char *labelName)
 {
     const auto *label = w.findChild<QLabel *>(QString::fromLatin1(labelName));
     return label ? label->text() : QStringLiteral("<no label>");
 }
 
-QListWidget *list(const Ttallylist &w, const char *name)
+QListWidget *list(const TallyDialog &w, const char *name)
 {
     return w.findChild<QListWidget *>(QString::fromLatin1(name));
 }
@@ -50,7 +51,7 @@ QStringList items(QListWidget *list)
     return out;
 }
 
-QString panel(const Ttallylist &w)
+QString panel(const TallyDialog &w)
 {
     QStringList cells;
     for (int i = 1; i <= 8; ++i)
@@ -59,7 +60,7 @@ QString panel(const Ttallylist &w)
            + cells.join(QLatin1Char(' '));
 }
 
-void click(Ttallylist &w, const char *button)
+void click(TallyDialog &w, const char *button)
 {
     auto *b = w.findChild<QPushButton *>(QString::fromLatin1(button));
     QVERIFY(b);
@@ -67,7 +68,7 @@ void click(Ttallylist &w, const char *button)
 }
 
 // The player ticks or unticks \a name in \a listName.
-void toggle(Ttallylist &w, const char *listName, const QString &name)
+void toggle(TallyDialog &w, const char *listName, const QString &name)
 {
     QListWidget *l = list(w, listName);
     const QList<QListWidgetItem *> found = l->findItems(name, Qt::MatchExactly);
@@ -78,7 +79,7 @@ void toggle(Ttallylist &w, const char *listName, const QString &name)
 
 } // namespace
 
-class TestTallyList : public QObject
+class TestTallyDialog : public QObject
 {
     Q_OBJECT
 
@@ -102,7 +103,7 @@ private:
     FakeSeats m_seats;
 };
 
-void TestTallyList::init()
+void TestTallyDialog::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
@@ -111,16 +112,18 @@ void TestTallyList::init()
     m_seats = FakeSeats();
 }
 
-void TestTallyList::cleanup()
+void TestTallyDialog::cleanup()
 {
     m_boxes.reset();
     vorlith::ui::setDataFolderOverride(QString());
     m_dir.reset();
 }
 
-void TestTallyList::opensAsModelessTallyWindow()
+void TestTallyDialog::opensAsModelessTallyWindow()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     QCOMPARE(w.windowTitle(), QStringLiteral("Vorlith - Tally List"));
     QCOMPARE(w.tallyFilePath(), m_dir->filePath(QStringLiteral("Vorlithtally.tld")));
     QVERIFY(!w.isVisible());
@@ -136,9 +139,11 @@ void TestTallyList::opensAsModelessTallyWindow()
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
-void TestTallyList::listsOtherSeatedPlayers()
+void TestTallyDialog::listsOtherSeatedPlayers()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(items(list(w, "checklist")), (QStringList{QStringLiteral("Anna:-"), QStringLiteral("Bob:-"),
                                                        QStringLiteral("Cleo:-")}));
@@ -150,9 +155,11 @@ void TestTallyList::listsOtherSeatedPlayers()
                                                        QStringLiteral("Bob:x"), QStringLiteral("Cleo:-")}));
 }
 
-void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
+void TestTallyDialog::tickingCurrentPlayerStartsTallyOnce()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Bob"));
     QCOMPARE(items(list(w, "listbox_tally")), QStringList{QStringLiteral("Bob:x")});
@@ -166,13 +173,15 @@ void TestTallyList::tickingCurrentPlayerStartsTallyOnce()
     QVERIFY(m_boxes->asked.isEmpty());
 }
 
-void TestTallyList::untickingTalliedPlayerAsksFirst()
+void TestTallyDialog::untickingTalliedPlayerAsksFirst()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     for (const char *name : {"Anna", "Bob", "Cleo"})
         toggle(w, "checklist", QString::fromLatin1(name));
-    w.addgame(QStringLiteral("Cleo"));
+    keeper.addGame(QStringLiteral("Cleo"));
 
     m_boxes->answers = {false};
     toggle(w, "listbox_tally", QStringLiteral("Anna"));
@@ -190,36 +199,40 @@ void TestTallyList::untickingTalliedPlayerAsksFirst()
     QCOMPARE(m_boxes->asked.size(), 2);
 }
 
-void TestTallyList::selectingPlayerShowsTally()
+void TestTallyDialog::selectingPlayerShowsTally()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     QCOMPARE(panel(w), QStringLiteral("XX's Tally|XX Wins:|0 0 0 0 0 0 0 0"));
     toggle(w, "checklist", QStringLiteral("Anna"));
     toggle(w, "checklist", QStringLiteral("Bob"));
-    w.addgame(QStringLiteral("Anna"));
-    w.addgame(addToMine());
+    keeper.addGame(QStringLiteral("Anna"));
+    keeper.addGame(addToMine());
     list(w, "listbox_tally")->setCurrentRow(0);
     QCOMPARE(panel(w), QStringLiteral("Anna's Tally|Anna Wins:|2 1 1 0 2 1 1 0"));
     list(w, "listbox_tally")->setCurrentRow(1);
     QCOMPARE(panel(w), QStringLiteral("Bob's Tally|Bob Wins:|2 0 1 1 2 0 1 1"));
 }
 
-void TestTallyList::gameEndUpdatesShownCounts()
+void TestTallyDialog::gameEndUpdatesShownCounts()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Cleo"));
     list(w, "listbox_tally")->setCurrentRow(0);
 
-    w.addgame(addToMine());
+    keeper.addGame(addToMine());
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("1"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
     QCOMPARE(panel(w), QStringLiteral("Cleo's Tally|Cleo Wins:|1 0 1 0 1 0 1 0"));
 
     // Cleo has left; the game ends with a new player at the table.
     m_seats.names[4] = QStringLiteral("Dave");
-    w.addgame(QStringLiteral("Dave"));
+    keeper.addGame(QStringLiteral("Dave"));
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("2"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
     QCOMPARE(panel(w), QStringLiteral("Cleo's Tally|Cleo Wins:|1 0 1 0 1 0 1 0"));
@@ -227,24 +240,28 @@ void TestTallyList::gameEndUpdatesShownCounts()
                                                        QStringLiteral("Dave:-")}));
 }
 
-void TestTallyList::longerWordIsShown()
+void TestTallyDialog::longerWordIsShown()
 {
-    Ttallylist w(QPixmap(), &m_seats);
-    w.checkword(QStringLiteral("cat"));
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
+    keeper.checkWord(QStringLiteral("cat"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("cat"));
-    w.checkword(QStringLiteral("dog"));
+    keeper.checkWord(QStringLiteral("dog"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("cat"));
-    w.checkword(QStringLiteral("horse"));
+    keeper.checkWord(QStringLiteral("horse"));
     QCOMPARE(text(w, "mylabel_3"), QStringLiteral("horse"));
 }
 
-void TestTallyList::resetAsksFirst()
+void TestTallyDialog::resetAsksFirst()
 {
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     w.showTally();
     toggle(w, "checklist", QStringLiteral("Anna"));
-    w.addgame(addToMine());
-    w.checkword(QStringLiteral("giraffe"));
+    keeper.addGame(addToMine());
+    keeper.checkWord(QStringLiteral("giraffe"));
     list(w, "listbox_tally")->setCurrentRow(0);
 
     m_boxes->answers = {false};
@@ -265,22 +282,25 @@ void TestTallyList::resetAsksFirst()
         QCOMPARE(w.book().cell(column, 0), QString());
 }
 
-void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
+void TestTallyDialog::tallySurvivesRestartWithoutSessionCounts()
 {
     {
-        Ttallylist w(QPixmap(), &m_seats);
-        w.showTally();
-        toggle(w, "checklist", QStringLiteral("Anna"));
-        toggle(w, "checklist", QStringLiteral("Bob"));
-        w.addgame(addToMine());
-        w.addgame(QStringLiteral("Bob"));
-        w.checkword(QStringLiteral("quixotry"));
+        // The keeper counts on its own: the window need not have been made.
+        TallyKeeper keeper(&m_seats);
+        keeper.open();
+        keeper.addPlayer(QStringLiteral("Anna"));
+        keeper.addPlayer(QStringLiteral("Bob"));
+        keeper.addGame(addToMine());
+        keeper.addGame(QStringLiteral("Bob"));
+        keeper.checkWord(QStringLiteral("quixotry"));
     } // the program ends: the tally is saved
     // Straight from memory into the file: no working text file anywhere.
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Vorlithtally.tld")});
     QVERIFY(!QFile::exists(QStringLiteral("temp.txt")));
 
-    Ttallylist w(QPixmap(), &m_seats);
+    TallyKeeper keeper(&m_seats);
+    keeper.open();
+    TallyDialog w(keeper, QPixmap());
     QVERIFY(m_boxes->shown.isEmpty());
     QCOMPARE(text(w, "mylabel_1"), QStringLiteral("2"));
     QCOMPARE(text(w, "mylabel_2"), QStringLiteral("1"));
@@ -290,7 +310,7 @@ void TestTallyList::tallySurvivesRestartWithoutSessionCounts()
     QCOMPARE(panel(w), QStringLiteral("Bob's Tally|Bob Wins:|2 1 1 0 0 0 0 0"));
 }
 
-void TestTallyList::damagedFileIsReportedOnceAndReplaced()
+void TestTallyDialog::damagedFileIsReportedOnceAndReplaced()
 {
     const QString path = m_dir->filePath(QStringLiteral("Vorlithtally.tld"));
     {
@@ -300,7 +320,9 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
         f.write(Tlzrw1::compress("9\r\n2\r\n0\r\nAnna\r\n3\r\n1\r\n").chopped(4));
     }
     {
-        Ttallylist w(QPixmap(), &m_seats);
+        TallyKeeper keeper(&m_seats);
+        keeper.open();
+        TallyDialog w(keeper, QPixmap());
         QVERIFY(m_boxes->shown.isEmpty()); // told once the program runs
         QTRY_COMPARE(m_boxes->shown, QStringList{QStringLiteral("Lzrw1 : Error reading from input file : ") + path});
         QCOMPARE(w.book().playerCount(), 0);
@@ -311,10 +333,14 @@ void TestTallyList::damagedFileIsReportedOnceAndReplaced()
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray::fromHex("57525A4C210000000E00400180390D0A310D0A30003F0125"));
     m_boxes->shown.clear();
-    Ttallylist again(QPixmap(), &m_seats);
-    QTest::qWait(20);
+    TallyKeeper again(&m_seats);
+    again.open();
+    // A box would have been queued before this marker.
+    bool flushed = false;
+    QMetaObject::invokeMethod(&again, [&flushed] { flushed = true; }, Qt::QueuedConnection);
+    QTRY_VERIFY(flushed);
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
-QTEST_MAIN(TestTallyList)
-#include "tst_tallylist.moc"
+QTEST_MAIN(TestTallyDialog)
+#include "tst_tallydialog.moc"

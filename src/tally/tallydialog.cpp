@@ -1,24 +1,18 @@
-#include "tally/tallylist.h"
+#include "tally/tallydialog.h"
 
-#include "tally/seatnamesource.h"
 #include "ui/messageboxes.h"
-#include "ui/paths.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QLoggingCategory>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace vorlith::tally {
-
-Q_LOGGING_CATEGORY(lcTally, "vorlith.tally")
 
 namespace {
 
@@ -41,13 +35,8 @@ QListWidgetItem *checkedItem(const QString &name, bool checked)
 
 } // namespace
 
-QString Ttallylist::fileName()
-{
-    return QStringLiteral("Vorlithtally.tld");
-}
-
-Ttallylist::Ttallylist(const QPixmap &background, const SeatNameSource *seats, QWidget *parent)
-    : QDialog(parent), m_path(ui::dataFilePath(fileName())), m_background(background), m_seats(seats)
+TallyDialog::TallyDialog(TallyKeeper &keeper, const QPixmap &background, QWidget *parent)
+    : QDialog(parent), m_keeper(keeper), m_background(background)
 {
     setWindowTitle(QStringLiteral("Vorlith - Tally List"));
     setModal(false);
@@ -77,7 +66,8 @@ Ttallylist::Ttallylist(const QPixmap &background, const SeatNameSource *seats, Q
     hisGrid->addWidget(new QLabel(QStringLiteral("Your Wins:")), 4, 0);
     hisGrid->addWidget(new QLabel(QStringLiteral("Neither Won:")), 5, 0);
     for (int i = 0; i < 8; ++i) {
-        m_counts[static_cast<size_t>(i)] = namedLabel(QStringLiteral("label_%1").arg(i + 1), QStringLiteral("0"));
+        m_counts[static_cast<size_t>(i)] =
+            namedLabel(QStringLiteral("label_%1").arg(i + 1), QStringLiteral("0"));
         hisGrid->addWidget(m_counts[static_cast<size_t>(i)], 2 + i % 4, 1 + i / 4);
     }
 
@@ -115,75 +105,51 @@ Ttallylist::Ttallylist(const QPixmap &background, const SeatNameSource *seats, Q
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(checklist, &QListWidget::itemChanged, this, &Ttallylist::checklistClickCheck);
-    connect(listbox_tally, &QListWidget::itemChanged, this, &Ttallylist::listbox_tallyClickCheck);
-    connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::listbox_tallyClick);
-    connect(button_done, &QPushButton::clicked, this, &Ttallylist::button_doneClick);
-    connect(button_reset, &QPushButton::clicked, this, &Ttallylist::button_resetClick);
+    connect(checklist, &QListWidget::itemChanged, this, &TallyDialog::onCurrentGameItemChanged);
+    connect(listbox_tally, &QListWidget::itemChanged, this, &TallyDialog::onTalliedItemChanged);
+    connect(listbox_tally, &QListWidget::currentRowChanged, this, &TallyDialog::showSelectedPlayer);
+    connect(button_done, &QPushButton::clicked, this, &QWidget::hide);
+    connect(button_reset, &QPushButton::clicked, this, &TallyDialog::askToReset);
 
-    FormCreate();
-}
+    connect(&m_keeper, &TallyKeeper::gameAdded, this, &TallyDialog::onGameAdded);
+    connect(&m_keeper, &TallyKeeper::longestWordChanged, mylabel_3, &QLabel::setText);
+    connect(&m_keeper, &TallyKeeper::playerAdded, this, &TallyDialog::onPlayerAdded);
+    connect(&m_keeper, &TallyKeeper::playerRemoved, this, &TallyDialog::onPlayerRemoved);
+    connect(&m_keeper, &TallyKeeper::tallyReset, this, &TallyDialog::onTallyReset);
 
-Ttallylist::~Ttallylist()
-{
-    save();
-}
-
-void Ttallylist::FormCreate()
-{
-    const TallyBook::LoadOutcome outcome = m_book.load(m_path);
-    if (!outcome.error.isEmpty()) {
-        // Told once the program has started: a box opened while the windows
-        // are still being made would hold up the start of the game.
-        QTimer::singleShot(0, this, [error = outcome.error] { ui::messageBoxes().inform(error); });
-    }
-    loadtally();
-}
-
-bool Ttallylist::save()
-{
-    const QString error = m_book.save(m_path);
-    if (error.isEmpty())
-        return true;
-    // The player is not bothered with it: the previous tally file stays.
-    qCWarning(lcTally) << "tally not saved:" << error;
-    return false;
-}
-
-void Ttallylist::loadtally()
-{
-    m_book.startSession();
     showOwnTally();
+    showPlayers();
+}
+
+TallyDialog::~TallyDialog() = default;
+
+void TallyDialog::showOwnTally()
+{
+    const TallyBook &book = m_keeper.book();
+    mylabel_1->setText(book.cell(TallyBook::kOwnGames, 0));
+    mylabel_2->setText(book.cell(TallyBook::kOwnWins, 0));
+    mylabel_3->setText(book.cell(TallyBook::kLongestWord, 0));
+}
+
+void TallyDialog::showPlayers()
+{
+    const TallyBook &book = m_keeper.book();
     const QSignalBlocker blocker(listbox_tally);
     listbox_tally->clear();
-    for (int i = 0; i < m_book.playerCount(); ++i)
-        listbox_tally->addItem(checkedItem(m_book.playerName(i), true));
+    for (int i = 0; i < book.playerCount(); ++i)
+        listbox_tally->addItem(checkedItem(book.playerName(i), true));
 }
 
-void Ttallylist::showOwnTally()
-{
-    mylabel_1->setText(m_book.cell(TallyBook::kOwnGames, 0));
-    mylabel_2->setText(m_book.cell(TallyBook::kOwnWins, 0));
-    mylabel_3->setText(m_book.cell(TallyBook::kLongestWord, 0));
-}
-
-void Ttallylist::loadchecklist()
+void TallyDialog::loadchecklist()
 {
     const QSignalBlocker blocker(checklist);
     checklist->clear();
-    if (!m_seats)
-        return;
-    const QStringList names = m_seats->seatNames();
-    const int own = m_seats->ownNumber();
-    for (int seat = 1; seat <= 6 && seat <= names.size(); ++seat) {
-        const QString &name = names[seat - 1];
-        if (seat == own || name == emptySeatName())
-            continue;
-        checklist->addItem(checkedItem(name, m_book.indexOfPlayer(name) >= 0));
-    }
+    const QStringList players = m_keeper.currentGame();
+    for (const QString &name : players)
+        checklist->addItem(checkedItem(name, m_keeper.book().indexOfPlayer(name) >= 0));
 }
 
-void Ttallylist::showTally()
+void TallyDialog::showTally()
 {
     loadchecklist();
     show();
@@ -191,75 +157,32 @@ void Ttallylist::showTally()
     activateWindow();
 }
 
-void Ttallylist::addgame(const QString &result)
+void TallyDialog::onGameAdded(bool mine)
 {
+    // The list shows who was at the table when the game was counted.
     loadchecklist();
-    QStringList names;
-    for (int i = 0; i < checklist->count(); ++i)
-        names.append(checklist->item(i)->text());
-    m_book.addgame(result, names);
-    mylabel_1->setText(m_book.cell(TallyBook::kOwnGames, 0));
-    if (result == addToMine())
-        mylabel_2->setText(m_book.cell(TallyBook::kOwnWins, 0));
+    mylabel_1->setText(m_keeper.book().cell(TallyBook::kOwnGames, 0));
+    if (mine)
+        mylabel_2->setText(m_keeper.book().cell(TallyBook::kOwnWins, 0));
     if (listbox_tally->currentRow() >= 0)
-        listbox_tallyClick();
+        showSelectedPlayer();
 }
 
-void Ttallylist::checkword(const QString &word)
+void TallyDialog::onPlayerAdded(const QString &name)
 {
-    if (m_book.checkword(word))
-        mylabel_3->setText(word);
-}
-
-void Ttallylist::checklistClickCheck(QListWidgetItem *item)
-{
-    const QString name = item->text();
-    if (!m_book.addPlayer(name))
-        return;
     const QSignalBlocker blocker(listbox_tally);
     listbox_tally->addItem(checkedItem(name, true));
 }
 
-void Ttallylist::listbox_tallyClickCheck(QListWidgetItem *item)
+void TallyDialog::onPlayerRemoved(int index)
 {
-    if (item->checkState() == Qt::Checked)
-        return;
-    const int index = listbox_tally->row(item);
-    const QString name = item->text();
     const QSignalBlocker blocker(listbox_tally);
-    if (!ui::messageBoxes().ask(QStringLiteral("This will delete ") + name
-                                + QStringLiteral("'s Tally, Are you want to delete it?"))) {
-        item->setCheckState(Qt::Checked);
-        return;
-    }
-    m_book.removePlayer(index);
     delete listbox_tally->takeItem(index);
     listbox_tally->setCurrentRow(-1);
 }
 
-void Ttallylist::listbox_tallyClick()
+void TallyDialog::onTallyReset()
 {
-    const int index = listbox_tally->currentRow();
-    if (index < 0 || index >= m_book.playerCount())
-        return;
-    const int row = index + 1;
-    for (int i = 0; i < 8; ++i)
-        m_counts[static_cast<size_t>(i)]->setText(m_book.cell(i + 1, row));
-    const QString name = m_book.playerName(index);
-    label_hisname->setText(name + QStringLiteral(" Wins:"));
-    label_hisnametop->setText(name + QStringLiteral("'s Tally"));
-}
-
-void Ttallylist::button_doneClick()
-{
-    hide();
-}
-
-void Ttallylist::button_resetClick()
-{
-    if (!ui::messageBoxes().ask(QStringLiteral("Are you sure you want to reset the Tally?")))
-        return;
-    m_book.reset();
     mylabel_1->setText(QStringLiteral("0"));
     mylabel_2->setText(QStringLiteral("0"));
     mylabel_3->setText(QString());
@@ -269,7 +192,47 @@ void Ttallylist::button_resetClick()
         label->setText(QStringLiteral("0"));
 }
 
-void Ttallylist::paintEvent(QPaintEvent *event)
+void TallyDialog::onCurrentGameItemChanged(QListWidgetItem *item)
+{
+    // Ticking starts the tally; unticking keeps it, as the tally list is
+    // where a tally is deleted.
+    m_keeper.addPlayer(item->text());
+}
+
+void TallyDialog::onTalliedItemChanged(QListWidgetItem *item)
+{
+    if (item->checkState() == Qt::Checked)
+        return;
+    const QSignalBlocker blocker(listbox_tally);
+    if (!ui::messageBoxes().ask(QStringLiteral("This will delete ") + item->text() +
+                                QStringLiteral("'s Tally, Are you want to delete it?"))) {
+        item->setCheckState(Qt::Checked);
+        return;
+    }
+    m_keeper.removePlayer(listbox_tally->row(item));
+}
+
+void TallyDialog::showSelectedPlayer()
+{
+    const TallyBook &book = m_keeper.book();
+    const int index = listbox_tally->currentRow();
+    if (index < 0 || index >= book.playerCount())
+        return;
+    const int row = index + 1;
+    for (int i = 0; i < 8; ++i)
+        m_counts[static_cast<size_t>(i)]->setText(book.cell(i + 1, row));
+    const QString name = book.playerName(index);
+    label_hisname->setText(name + QStringLiteral(" Wins:"));
+    label_hisnametop->setText(name + QStringLiteral("'s Tally"));
+}
+
+void TallyDialog::askToReset()
+{
+    if (ui::messageBoxes().ask(QStringLiteral("Are you sure you want to reset the Tally?")))
+        m_keeper.reset();
+}
+
+void TallyDialog::paintEvent(QPaintEvent *event)
 {
     if (!m_background.isNull()) {
         QPainter painter(this);
