@@ -89,9 +89,11 @@ void RoundFlow::startthegame(const QString &fields)
     m_roundsToPlay = game.rounds;
     m_view.timeLabel = QStringLiteral("Time: ") + game.time + QStringLiteral("secs");
 
-    const bool ownStart = m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
+    const bool ownStart =
+        m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
     Q_EMIT chatLine(ownStart ? QStringLiteral("0+You have started a game.")
-                             : QStringLiteral("0+") + game.name + QStringLiteral(" has started a game."));
+                             : QStringLiteral("0+") + game.name +
+                                   QStringLiteral(" has started a game."));
 
     for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
         m_roster.setScore(seat, QStringLiteral("0"));
@@ -109,7 +111,8 @@ void RoundFlow::roundstart(const QString &fields)
     Q_EMIT wordListCleared();
     clearBonuses();
 
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) +
+                        QStringLiteral(" of ") + m_roundsToPlay;
     m_board.hitclear();
     if (m_roster.ownIsSeat())
         openBoard();
@@ -152,7 +155,8 @@ void RoundFlow::hisword(const QString &fields)
     const proto::HisWord w = proto::readHisWord(fields);
     if (w.slot != m_roster.ownNumber())
         return;
-    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
+    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) +
+              QStringLiteral(" points."));
     Q_EMIT viewChanged();
     addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
     Q_EMIT soundRequested(QStringLiteral("goodword"));
@@ -220,14 +224,15 @@ void RoundFlow::gamestats(const QString &fields)
         return;
     m_view.timeLabel = QStringLiteral("Time: ") + QString::number(g.time) + QStringLiteral("secs");
     m_roundsToPlay = QString::number(g.rounds);
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) +
+                        QStringLiteral(" of ") + m_roundsToPlay;
     for (const proto::SeatTotal &t : g.totals) {
         if (Roster::isSeat(t.seat))
             m_roster.setScore(t.seat, QString::number(t.total));
     }
     // A round already running opens the board without a clock: the countdown
     // is not started for it.
-    if (g.phase == QLatin1String("t") && m_roster.ownIsSeat())
+    if (g.running && m_roster.ownIsSeat())
         openBoard();
     Q_EMIT viewChanged();
 }
@@ -240,7 +245,8 @@ void RoundFlow::winner(const QString &fields)
 
     const bool seated = m_roster.ownIsSeat();
     const bool mine = seated && m_roster.caption(m_roster.ownNumber()) == name;
-    m_view.winner = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
+    m_view.winner = mine ? QStringLiteral("You have Won the Game!")
+                         : name + QStringLiteral(" has Won the Game!");
     setStatus(QStringLiteral("Game Over!"));
     Q_EMIT chatLine(QStringLiteral("0+") + m_view.winner);
     m_view.winnerShown = true;

@@ -33,15 +33,18 @@ TServer::TServer(QObject *parent)
         Q_EMIT handlerFailed(text);
     });
 
-    m_dispatcher.addCommand(proto::cmd::logininfo, [this](const QString &fields, const LineOrigin &from) {
-        if (isCurrent(from))
-            receivedlogininfo(fields, from);
-    });
-    const auto bind = [this](const char *word, void (TServer::*handler)(const QString &, const LineOrigin &)) {
-        m_dispatcher.addCommand(word, [this, handler](const QString &fields, const LineOrigin &from) {
-            if (isCurrent(from) && isLoggedIn(from))
-                (this->*handler)(fields, from);
-        });
+    m_dispatcher.addCommand(proto::cmd::logininfo,
+                            [this](const QString &fields, const LineOrigin &from) {
+                                if (isCurrent(from))
+                                    receivedlogininfo(fields, from);
+                            });
+    const auto bind = [this](const char *word,
+                             void (TServer::*handler)(const QString &, const LineOrigin &)) {
+        m_dispatcher.addCommand(word,
+                                [this, handler](const QString &fields, const LineOrigin &from) {
+                                    if (isCurrent(from) && isLoggedIn(from))
+                                        (this->*handler)(fields, from);
+                                });
     };
     bind(proto::cmd::kickhim, &TServer::kickhim);
     bind(proto::cmd::chat, &TServer::chat);
@@ -190,7 +193,8 @@ void TServer::Sock1Accept()
     sock->setTag(slot);
     connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { Sock1Read(s); });
     connect(sock, &Sock::disconnectEvent, this, &TServer::tempsockDisconnect);
-    connect(sock, &Sock::info, this, [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
+    connect(sock, &Sock::info, this,
+            [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
 
     qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
     sendTo(slot, proto::sendLoginInfo(slot));
@@ -212,8 +216,8 @@ void TServer::Sock1Read(Sock *sock)
     for (QByteArray &line : lines)
         m_dispatcher.enqueue(std::move(line), origin);
 
-    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines
-        || m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
+    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines ||
+        m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
         qCWarning(lcHost) << "slot" << origin.slot << "floods the host; closing it";
         m_dispatcher.dropFrom(conn.serial);
         dropConnection(sock);
@@ -229,7 +233,8 @@ void TServer::holdQueueBound()
             return;
         m_dispatcher.dropFrom(*largest);
         if (Sock *sock = connectionOf(*largest); sock && sock->isConnected()) {
-            qCWarning(lcHost) << "slot" << sock->tag() << "holds the most of a full queue; closing it";
+            qCWarning(lcHost) << "slot" << sock->tag()
+                              << "holds the most of a full queue; closing it";
             dropConnection(sock);
         }
     }
@@ -305,8 +310,8 @@ QString TServer::cleanName(const QString &name)
         if (clean.size() >= MaxNameLength)
             break;
         const char16_t u = c.unicode();
-        const bool breaksProtocol = u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F
-                                    || (u >= 0x80 && u < 0xA0);
+        const bool breaksProtocol =
+            u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
         clean.append(breaksProtocol ? QLatin1Char('_') : c);
     }
     if (clean.trimmed().isEmpty())
@@ -335,7 +340,7 @@ void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
     QList<proto::PlayerEntry> others;
     for (int i : m_registry.activeSlots()) {
         if (i != n)
-            others.append({i, m_registry.name(i), m_registry.record(i)->watching ? QStringLiteral("1") : QStringLiteral("0")});
+            others.append({i, m_registry.name(i), m_registry.record(i)->watching});
     }
     if (!others.isEmpty())
         sendTo(n, proto::existingPlayers(others));
