@@ -89,11 +89,9 @@ void RoundFlow::startthegame(const QString &fields)
     m_roundsToPlay = game.rounds;
     m_view.timeLabel = QStringLiteral("Time: ") + game.time + QStringLiteral("secs");
 
-    const bool ownStart =
-        m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
+    const bool ownStart = m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
     Q_EMIT chatLine(ownStart ? QStringLiteral("0+You have started a game.")
-                             : QStringLiteral("0+") + game.name +
-                                   QStringLiteral(" has started a game."));
+                             : QStringLiteral("0+") + game.name + QStringLiteral(" has started a game."));
 
     for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
         m_roster.setScore(seat, QStringLiteral("0"));
@@ -111,8 +109,7 @@ void RoundFlow::roundstart(const QString &fields)
     Q_EMIT wordListCleared();
     clearBonuses();
 
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) +
-                        QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
     m_board.hitclear();
     if (m_roster.ownIsSeat())
         openBoard();
@@ -155,8 +152,7 @@ void RoundFlow::hisword(const QString &fields)
     const proto::HisWord w = proto::readHisWord(fields);
     if (w.slot != m_roster.ownNumber())
         return;
-    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) +
-              QStringLiteral(" points."));
+    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
     Q_EMIT viewChanged();
     addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
     Q_EMIT soundRequested(QStringLiteral("goodword"));
@@ -224,8 +220,7 @@ void RoundFlow::gamestats(const QString &fields)
         return;
     m_view.timeLabel = QStringLiteral("Time: ") + QString::number(g.time) + QStringLiteral("secs");
     m_roundsToPlay = QString::number(g.rounds);
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) +
-                        QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) + QStringLiteral(" of ") + m_roundsToPlay;
     for (const proto::SeatTotal &t : g.totals) {
         if (Roster::isSeat(t.seat))
             m_roster.setScore(t.seat, QString::number(t.total));
@@ -245,8 +240,7 @@ void RoundFlow::winner(const QString &fields)
 
     const bool seated = m_roster.ownIsSeat();
     const bool mine = seated && m_roster.caption(m_roster.ownNumber()) == name;
-    m_view.winner = mine ? QStringLiteral("You have Won the Game!")
-                         : name + QStringLiteral(" has Won the Game!");
+    m_view.winner = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     setStatus(QStringLiteral("Game Over!"));
     Q_EMIT chatLine(QStringLiteral("0+") + m_view.winner);
     m_view.winnerShown = true;

@@ -33,18 +33,15 @@ TServer::TServer(QObject *parent)
         Q_EMIT handlerFailed(text);
     });
 
-    m_dispatcher.addCommand(proto::cmd::logininfo,
-                            [this](const QString &fields, const LineOrigin &from) {
-                                if (isCurrent(from))
-                                    receivedlogininfo(fields, from);
-                            });
-    const auto bind = [this](const char *word,
-                             void (TServer::*handler)(const QString &, const LineOrigin &)) {
-        m_dispatcher.addCommand(word,
-                                [this, handler](const QString &fields, const LineOrigin &from) {
-                                    if (isCurrent(from) && isLoggedIn(from))
-                                        (this->*handler)(fields, from);
-                                });
+    m_dispatcher.addCommand(proto::cmd::logininfo, [this](const QString &fields, const LineOrigin &from) {
+        if (isCurrent(from))
+            receivedlogininfo(fields, from);
+    });
+    const auto bind = [this](const char *word, void (TServer::*handler)(const QString &, const LineOrigin &)) {
+        m_dispatcher.addCommand(word, [this, handler](const QString &fields, const LineOrigin &from) {
+            if (isCurrent(from) && isLoggedIn(from))
+                (this->*handler)(fields, from);
+        });
     };
     bind(proto::cmd::kickhim, &TServer::kickhim);
     bind(proto::cmd::chat, &TServer::chat);
@@ -193,8 +190,7 @@ void TServer::Sock1Accept()
     sock->setTag(slot);
     connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { Sock1Read(s); });
     connect(sock, &Sock::disconnectEvent, this, &TServer::tempsockDisconnect);
-    connect(sock, &Sock::info, this,
-            [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
+    connect(sock, &Sock::info, this, [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
 
     qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
     sendTo(slot, proto::sendLoginInfo(slot));
@@ -216,8 +212,8 @@ void TServer::Sock1Read(Sock *sock)
     for (QByteArray &line : lines)
         m_dispatcher.enqueue(std::move(line), origin);
 
-    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines ||
-        m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
+    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines
+        || m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
         qCWarning(lcHost) << "slot" << origin.slot << "floods the host; closing it";
         m_dispatcher.dropFrom(conn.serial);
         dropConnection(sock);
@@ -233,8 +229,7 @@ void TServer::holdQueueBound()
             return;
         m_dispatcher.dropFrom(*largest);
         if (Sock *sock = connectionOf(*largest); sock && sock->isConnected()) {
-            qCWarning(lcHost) << "slot" << sock->tag()
-                              << "holds the most of a full queue; closing it";
+            qCWarning(lcHost) << "slot" << sock->tag() << "holds the most of a full queue; closing it";
             dropConnection(sock);
         }
     }
@@ -310,8 +305,8 @@ QString TServer::cleanName(const QString &name)
         if (clean.size() >= MaxNameLength)
             break;
         const char16_t u = c.unicode();
-        const bool breaksProtocol =
-            u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
+        const bool breaksProtocol = u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F
+                                    || (u >= 0x80 && u < 0xA0);
         clean.append(breaksProtocol ? QLatin1Char('_') : c);
     }
     if (clean.trimmed().isEmpty())
