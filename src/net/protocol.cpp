@@ -170,12 +170,11 @@ QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool ru
 
 // ---- reading -----------------------------------------------------------
 
-int toInt(const QString &text)
+std::optional<qint32> toNumber(const QString &text)
 {
     QStringView rest(text);
     while (rest.startsWith(QLatin1Char(' ')))
         rest = rest.mid(1);
-    std::optional<qint32> value;
     const bool negative = rest.startsWith(QLatin1Char('-'));
     QStringView unsignedPart = (negative || rest.startsWith(QLatin1Char('+'))) ? rest.mid(1) : rest;
     QStringView hex;
@@ -183,16 +182,19 @@ int toInt(const QString &text)
         hex = unsignedPart.mid(1);
     else if (unsignedPart.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         hex = unsignedPart.mid(2);
-    if (hex.data()) {
-        // Hexadecimal fills the 32 bits and wraps, like the classic reader.
-        if (const auto bits = parseHex32(hex))
-            value = qint32(negative ? 0u - *bits : *bits);
-    } else {
-        value = parseDecimal32(rest);
-    }
-    if (!value)
-        throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return *value;
+    if (!hex.data())
+        return parseDecimal32(rest);
+    // Hexadecimal fills the 32 bits and wraps, like the classic reader.
+    if (const auto bits = parseHex32(hex))
+        return qint32(negative ? 0u - *bits : *bits);
+    return std::nullopt;
+}
+
+int toInt(const QString &text)
+{
+    if (const std::optional<qint32> value = toNumber(text))
+        return *value;
+    throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 QString FieldReader::next()

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <concepts>
+#include <optional>
 
 /// The game's message catalogue: one builder and one reader per message,
 /// shared by the host engine and the client. Builders return the message line
@@ -118,6 +119,8 @@ QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool ru
 /// range. Anything else raises HandlerError with the text
 /// "'<text>' is not a valid integer value".
 int toInt(const QString &text);
+/// The same reading without the error: nothing for text that is no number.
+std::optional<qint32> toNumber(const QString &text);
 
 /// Takes fields from the front of a message's fields text: each field is the
 /// text before the next "+", removed together with it; with no "+" left the

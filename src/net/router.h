@@ -52,6 +52,19 @@ public:
         });
     }
 
+    /// Makes a member function of \a object the handler of M's command word.
+    template <proto::Message M, typename C>
+    void route(C *object, void (C::*handler)(const M &, const LineOrigin &))
+    {
+        route<M>([object, handler](const M &m, const LineOrigin &origin) {
+            (object->*handler)(m, origin);
+        });
+    }
+    template <proto::Message M, typename C> void route(C *object, void (C::*handler)(const M &))
+    {
+        route<M>([object, handler](const M &m) { (object->*handler)(m); });
+    }
+
     /// Takes M's lines and does nothing with them (they are not dropped as
     /// unknown, and are not read).
     template <proto::Message M> void ignore()
