@@ -359,8 +359,9 @@ void Program::startGame(int rounds, int creationTime)
 
 void Program::sendStart(int rounds, int creationTime)
 {
-    m_chat->session().send(
-        net::proto::startGame(m_chat->launcher().identity().playerName, rounds, creationTime));
+    m_chat->session().send(net::proto::StartGame{m_chat->launcher().identity().playerName,
+                                                 QString::number(rounds),
+                                                 QString::number(creationTime)});
 }
 
 } // namespace vorlith::app
