@@ -26,14 +26,14 @@ class Tspylist;
 namespace vorlith::host {
 class ComputerTable;
 class GameEngine;
-class TServer;
+class HostServer;
 } // namespace vorlith::host
 namespace vorlith::tally {
 class TallyKeeper;
 class TallyDialog;
 } // namespace vorlith::tally
 namespace vorlith::dict {
-class TDictn;
+class Dictionary;
 class WordFinder;
 } // namespace vorlith::dict
 namespace vorlith::net {
@@ -88,7 +88,7 @@ public:
     void start();
 
     client::Tchat &mainWindow() { return *m_chat; }
-    host::TServer &server() { return *m_server; }
+    host::HostServer &server() { return *m_server; }
     // The hidden windows, each made when first asked for.
     client::Tgamestart &gameStart();
     ui::AboutDialog &about();
@@ -145,8 +145,8 @@ private:
     std::unique_ptr<client::Tgamestart> m_gameStart;
     std::unique_ptr<ui::HelpWindow> m_help;
     std::unique_ptr<chat::PhrasesDialog> m_phrases;
-    std::unique_ptr<dict::TDictn> m_dictionary;
-    std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<dict::Dictionary> m_dictionary;
+    std::unique_ptr<host::HostServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<dict::WordFinder> m_finder;
     std::unique_ptr<host::ComputerTable> m_computers;

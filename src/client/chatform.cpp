@@ -203,25 +203,29 @@ void Tchat::buildBoardPanel()
 void Tchat::wireSession()
 {
     ClientSession &s = *m_session;
-    const auto on = [&s](const char *word, auto handler) {
-        s.setHandler(word, [handler](const QString &fields, const LineOrigin &) { handler(fields); });
-    };
-    on(proto::cmd::chat, [this](const QString &f) { m_chat->chatrecieved(f); });
-    on(proto::cmd::action, [this](const QString &f) { m_chat->chatrecieved(f); });
-    on(proto::cmd::newplayerinfo, [this](const QString &f) { m_roster->newplayerinfo(f); });
-    on(proto::cmd::existingplayers, [this](const QString &f) { m_roster->newplayerinfo(f); });
-    on(proto::cmd::playerdisconnected, [this](const QString &f) { m_roster->playerdisconnected(f); });
-    on(proto::cmd::justwatching, [this](const QString &f) { m_roster->justwatching(f); });
-    on(proto::cmd::playasound, [this](const QString &f) { playasound(f); });
-    on(proto::cmd::startgame, [this](const QString &f) { m_flow->startthegame(f); });
-    on(proto::cmd::winner, [this](const QString &f) { m_flow->winner(f); });
-    on(proto::cmd::roundstarting, [this](const QString &f) { m_flow->roundstart(f); });
-    on(proto::cmd::makeboard, [this](const QString &f) { m_board->makeboard(f); });
-    on(proto::cmd::notvalid, [this](const QString &f) { m_flow->notvalid(f); });
-    on(proto::cmd::hisword, [this](const QString &f) { m_flow->hisword(f); });
-    on(proto::cmd::hisscore, [this](const QString &f) { m_flow->hisscore(f); });
-    on(proto::cmd::roundover, [this](const QString &f) { m_flow->roundover(f); });
-    on(proto::cmd::gamestats, [this](const QString &f) { m_flow->gamestats(f); });
+    net::MessageRouter &r = s.router();
+    r.route<proto::Chat>(
+        [this](const proto::Chat &m) { m_chat->chatrecieved(m.slot + QLatin1Char('+') + m.body); });
+    r.route<proto::Action>([this](const proto::Action &m) {
+        m_chat->chatrecieved(m.slot + QLatin1Char('+') + m.body);
+    });
+    r.route<proto::NewPlayerInfo>(
+        [this](const proto::NewPlayerInfo &m) { m_roster->onPlayersArrived(m.players); });
+    r.route<proto::ExistingPlayers>(
+        [this](const proto::ExistingPlayers &m) { m_roster->onPlayersArrived(m.players); });
+    r.route(m_roster, &Roster::onPlayerLeft);
+    r.route(m_roster, &Roster::onWatchingChanged);
+    r.route(this, &Tchat::onChatterSound);
+    r.route(m_flow, &RoundFlow::onGameStarted);
+    r.route(m_flow, &RoundFlow::onWinner);
+    r.route(m_flow, &RoundFlow::onRoundStarting);
+    r.route<proto::MakeBoard>(
+        [this](const proto::MakeBoard &m) { m_board->onBoardDealt(m.codes); });
+    r.route(m_flow, &RoundFlow::onWordRefused);
+    r.route(m_flow, &RoundFlow::onWordAccepted);
+    r.route(m_flow, &RoundFlow::onScore);
+    r.route(m_flow, &RoundFlow::onRoundOver);
+    r.route(m_flow, &RoundFlow::onGameStats);
 
     connect(&s, &ClientSession::systemLine, this, &Tchat::addSystemLine);
     connect(&s, &ClientSession::handlerFailed, this, [](const QString &text) { ui::showGeneralError(text); });
@@ -240,7 +244,8 @@ void Tchat::wireSession()
         close();
     });
     connect(&s, &ClientSession::unreachable, this, [this](const QString &reason) {
-        addSystemLine(QStringLiteral("0+Could not reach the host at %1 (%2). Close the game with File > Exit and try again later.")
+        addSystemLine(QStringLiteral("Could not reach the host at %1 (%2). Close the game with "
+                                     "File > Exit and try again later.")
                           .arg(m_session->sock().hostName(), reason));
     });
 
@@ -258,7 +263,7 @@ void Tchat::wireSession()
         m_startGame->setEnabled(host);
     });
 
-    connect(m_roster, &Roster::chatLine, this, &Tchat::addSystemLine);
+    connect(m_roster, &Roster::systemLine, this, &Tchat::addSystemLine);
     connect(m_roster, &Roster::ownArrival, this, &Tchat::loadSettingsRequested);
     connect(m_roster, &Roster::soundRequested, m_sounds, &chat::Sounds::playsounds);
     connect(m_roster, &Roster::ownWatchingChanged, m_justWatch, &QAction::setChecked);
@@ -266,23 +271,26 @@ void Tchat::wireSession()
 
     connect(m_phrases, &chat::PhraseButtons::actionRequested, this, [this](const QString &text) {
         // The phrase buttons do not wait for the connection.
-        m_session->send(proto::action(m_session->ownNumber(), text, chat::colorToText(m_chat->textColor())));
+        m_session->send(proto::Action::said(m_session->ownNumber(), text,
+                                            chat::colorToText(m_chat->textColor())));
     });
     connect(m_phrases, &chat::PhraseButtons::chatterRequested, this, [this](int number) {
         if (m_session->isConnected())
-            m_session->send(proto::playASound(m_session->ownNumber(), QStringLiteral("wave%1").arg(number)));
+            m_session->send(
+                proto::PlayASound{m_session->ownNumber(), QStringLiteral("wave%1").arg(number)});
     });
     connect(m_phrases, &chat::PhraseButtons::smileyChosen, this, &Tchat::smileyChosen);
-    connect(m_seats, &Seats::justWatchRequested, this,
-            [this](int seat, int mode) { m_session->send(proto::justWatch(seat, mode)); });
+    connect(m_seats, &Seats::justWatchRequested, this, [this](int seat, int mode) {
+        m_session->send(proto::JustWatch{seat, proto::WatchMode(mode)});
+    });
     connect(m_seats, &Seats::removeRequested, this, &Tchat::kicking);
 
     connect(m_chat, &chat::ChatRoom::sendRequested, this, [this](const chat::OutgoingChat &m) {
         const int own = m_session->ownNumber();
         if (m.kind == chat::OutgoingChat::Kind::Chat)
-            m_session->send(proto::chat(own, m.text, m.colorText));
+            m_session->send(proto::Chat::said(own, m.text, m.colorText));
         else if (m.kind == chat::OutgoingChat::Kind::Action)
-            m_session->send(proto::action(own, m.text, m.colorText));
+            m_session->send(proto::Action::said(own, m.text, m.colorText));
     });
     connect(m_chat, &chat::ChatRoom::settingsChanged, this, &Tchat::requestSave);
 }
@@ -295,11 +303,11 @@ void Tchat::wireGame()
     connect(m_board, &BoardModel::soundRequested, m_sounds, &chat::Sounds::playsounds);
     connect(m_board, &BoardModel::wordSubmitted, this, [this](const QString &word) {
         if (m_session->isConnected())
-            m_session->send(proto::myWord(m_session->ownNumber(), word));
+            m_session->send(proto::MyWord{m_session->ownNumber(), word});
     });
 
     connect(m_flow, &RoundFlow::soundRequested, m_sounds, &chat::Sounds::playsounds);
-    connect(m_flow, &RoundFlow::chatLine, this, &Tchat::addSystemLine);
+    connect(m_flow, &RoundFlow::systemLine, this, &Tchat::addSystemLine);
     connect(m_flow, &RoundFlow::viewChanged, this,
             [this] { m_boardRoom->setControlsShown(m_flow->view().controlsShown); });
     connect(m_flow, &RoundFlow::helpHidden, m_quickHelp, &QWidget::hide);
@@ -313,9 +321,9 @@ void Tchat::setRandomSource(RandomSource random)
     m_board->setRandomSource(std::move(random));
 }
 
-void Tchat::addSystemLine(const QString &line)
+void Tchat::addSystemLine(const QString &text)
 {
-    m_chat->addlinetochat(line, chat::colorValueOf(m_state.systemColour));
+    m_chat->addSystemLine(text, chat::colorValueOf(m_state.systemColour));
 }
 
 void Tchat::showWindow(const std::function<QWidget *()> &make)
@@ -328,9 +336,8 @@ void Tchat::showWindow(const std::function<QWidget *()> &make)
     window->activateWindow();
 }
 
-void Tchat::playasound(const QString &fields)
+void Tchat::onChatterSound(const proto::PlayASound &s)
 {
-    const proto::SoundLine s = proto::readPlayASound(fields);
     if (m_sounds->playerPhraseSounds()) {
         m_sounds->playChatter(s.sound);
         return;
@@ -339,7 +346,7 @@ void Tchat::playasound(const QString &fields)
     const QString sound = chat::PhraseButtons::chatterCaptionOf(s.sound);
     if (caption.isEmpty() || sound.isEmpty())
         return;
-    addSystemLine(QStringLiteral("0+") + caption + QStringLiteral(": <Chatter Sound> ") + sound);
+    addSystemLine(caption + QStringLiteral(": <Chatter Sound> ") + sound);
 }
 
 void Tchat::smileyChosen(int number)
@@ -380,13 +387,14 @@ void Tchat::JustWatch1Click()
     const int own = m_session->ownNumber();
     if (!m_session->isConnected() || !Roster::isSeat(own))
         return;
-    m_session->send(proto::justWatch(own, m_justWatch->isChecked() ? 2 : 1));
+    m_session->send(proto::JustWatch{own, m_justWatch->isChecked() ? proto::WatchMode::Play
+                                                                   : proto::WatchMode::Watch});
 }
 
 void Tchat::kicking(int number)
 {
     if (m_launcher->isHost() && m_session->isConnected())
-        m_session->send(proto::kickHim(m_session->ownNumber(), number));
+        m_session->send(proto::KickHim{m_session->ownNumber(), number});
 }
 
 // ---- bounds and closing ------------------------------------------------

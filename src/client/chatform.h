@@ -25,6 +25,10 @@ namespace vorlith::tally {
 class TallyDialog;
 }
 
+namespace vorlith::net::proto {
+struct PlayASound;
+}
+
 namespace vorlith::client {
 
 class BoardRoom;
@@ -107,8 +111,8 @@ public:
     /// The program's one generator, for the shuffle.
     void setRandomSource(RandomSource random);
 
-    /// Writes a chat line ("N+text") in the system colour.
-    void addSystemLine(const QString &line);
+    /// Shows the program's own notice \a text in the chat.
+    void addSystemLine(const QString &text);
     /// Asks the host to remove the participant \a number (hosting player only).
     void kicking(int number);
 
@@ -144,7 +148,7 @@ private:
     void button_startClick();
     void JustWatch1Click();
     void showWindow(const std::function<QWidget *()> &window);
-    void playasound(const QString &fields);
+    void onChatterSound(const net::proto::PlayASound &sound);
     void smileyChosen(int number);
 
     State m_state;

@@ -9,8 +9,8 @@
 
 namespace vorlith::host {
 
-ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random,
-                             QObject *parent)
+ComputerTable::ComputerTable(HostServer &server, ComputerPlayer::WordSource words,
+                             PlanRandom random, QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
     // The host may go before the table does (or the other way round): once
@@ -31,7 +31,7 @@ ComputerTable::~ComputerTable()
 int ComputerTable::freeSeats() const
 {
     int free = 0;
-    for (int seat = 1; seat <= Registry::Seats; ++seat) {
+    for (int seat = 1; seat <= net::game::Seats; ++seat) {
         if (!m_server.isTaken(seat))
             ++free;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/protocol.h"
+
 #include <QString>
 
 namespace vorlith::net {
@@ -33,12 +35,12 @@ public:
         static_cast<void>(gameRunning);
         return true;
     }
-    /// The CMD_startgame fields a game is started with, made from those
-    /// \a slot sent; asked only for a game that starts.
-    virtual QString startFields(const QString &fields, int slot)
+    /// The CMD_startgame a game is started with, made from the one \a slot
+    /// sent; asked only for a game that starts.
+    virtual net::proto::StartGame startRequest(const net::proto::StartGame &request, int slot)
     {
         static_cast<void>(slot);
-        return fields;
+        return request;
     }
     /// May \a slot remove others and move them between seats?
     virtual bool hasHostingPowers(int slot) const { return slot == 1; }

@@ -20,6 +20,44 @@ QByteArray line(const char *word)
     return QByteArray(word) + '+';
 }
 
+/// Takes fields from the front of a message's fields text: each field is the
+/// text before the next "+", removed together with it; with no "+" left the
+/// field is the whole rest.
+class FieldReader
+{
+public:
+    explicit FieldReader(QString fields) : m_rest(std::move(fields)) {}
+    QString next()
+    {
+        const qsizetype plus = m_rest.indexOf(QLatin1Char('+'));
+        if (plus < 0)
+            return std::exchange(m_rest, QString());
+        QString field = m_rest.left(plus);
+        m_rest.remove(0, plus + 1);
+        return field;
+    }
+    int nextInt() { return toInt(next()); }
+    const QString &rest() const { return m_rest; }
+    bool atEnd() const { return m_rest.isEmpty(); }
+
+private:
+    QString m_rest;
+};
+
+/// Reads a repeated group: the fields get "+@" appended and groups are taken
+/// until only "@" is left (or nothing, for a malformed tail).
+class GroupReader
+{
+public:
+    explicit GroupReader(const QString &fields) : m_reader(fields + QStringLiteral("+@")) {}
+    bool hasMore() const { return !m_reader.atEnd() && m_reader.rest() != QLatin1String("@"); }
+    QString next() { return m_reader.next(); }
+    int nextInt() { return m_reader.nextInt(); }
+
+private:
+    FieldReader m_reader;
+};
+
 } // namespace
 
 QByteArray bytes(const QString &text)
@@ -32,163 +70,13 @@ QByteArray frame(const QByteArray &l)
     return l + Terminator;
 }
 
-QByteArray sendLoginInfo(int slot)
-{
-    return line(cmd::sendlogininfo) + num(slot);
-}
-
-QByteArray full()
-{
-    return line(cmd::full);
-}
-
-QByteArray loginInfo(int slot, const QString &version, const QByteArray &loginName)
-{
-    return line(cmd::logininfo) + num(slot) + '+' + bytes(version) + '+' + loginName;
-}
-
-QByteArray newPlayerInfo(int slot, const QString &name)
-{
-    return line(cmd::newplayerinfo) + num(slot) + '+' + bytes(name) + "+0";
-}
-
-QByteArray existingPlayers(const QList<PlayerEntry> &others)
-{
-    QByteArray l(cmd::existingplayers);
-    for (const PlayerEntry &p : others)
-        l += '+' + num(p.slot) + '+' + bytes(p.name) + '+' + bytes(p.flag);
-    return l;
-}
-
-QByteArray haveWrongVersion(const QString &name)
-{
-    return line(cmd::havewrongversion) + bytes(name);
-}
-
-QByteArray wrongVersion()
-{
-    return line(cmd::wrongversion);
-}
-
-QByteArray playerDisconnected(int slot, const QString &name)
-{
-    return line(cmd::playerdisconnected) + num(slot) + '+' + bytes(name);
-}
-
-QByteArray chat(int slot, const QString &text, const QString &colour)
-{
-    return line(cmd::chat) + num(slot) + '+' + bytes(text) + '|' + bytes(colour);
-}
-
-QByteArray action(int slot, const QString &text, const QString &colour)
-{
-    return line(cmd::action) + num(slot) + '+' + bytes(text) + '|' + bytes(colour);
-}
-
-QByteArray chatRelay(const QString &slotText, const QString &name, const QString &rest)
-{
-    return line(cmd::chat) + bytes(slotText) + '+' + bytes(name) + " chats: " + bytes(rest);
-}
-
-QByteArray actionRelay(const QString &slotText, const QString &name, const QString &rest)
-{
-    return line(cmd::action) + bytes(slotText) + '+' + bytes(name) + ' ' + bytes(rest);
-}
-
-QByteArray playASound(int slot, const QString &sound)
-{
-    return line(cmd::playasound) + num(slot) + '+' + bytes(sound) + '+';
-}
-
-QByteArray playASoundRelay(int slot, const QString &rest)
-{
-    return line(cmd::playasound) + num(slot) + '+' + bytes(rest);
-}
-
-QByteArray justWatch(int seat, int mode)
-{
-    return line(cmd::justwatch) + num(seat) + '+' + num(mode);
-}
-
-QByteArray justWatching(int seat, const QString &mode)
-{
-    return line(cmd::justwatching) + num(seat) + '+' + bytes(mode);
-}
-
-QByteArray kickHim(int slot, int target)
-{
-    return line(cmd::kickhim) + num(slot) + '+' + num(target) + '+';
-}
-
-QByteArray startGame(const QString &name, qint64 rounds, qint64 time)
-{
-    return line(cmd::startgame) + bytes(name) + '+' + num(rounds) + '+' + num(time) + '+';
-}
-
-QByteArray makeBoard(const std::array<int, 36> &codes)
-{
-    QByteArray l(cmd::makeboard);
-    for (int cell = 1; cell <= 36; ++cell)
-        l += '+' + num(cell) + '+' + num(codes[static_cast<size_t>(cell - 1)]);
-    return l;
-}
-
-QByteArray roundStarting(qint64 round, qint64 time)
-{
-    return line(cmd::roundstarting) + num(round) + '+' + num(time) + '+';
-}
-
-QByteArray myWord(int slot, const QString &word)
-{
-    return line(cmd::myword) + num(slot) + '+' + bytes(word) + '+';
-}
-
-QByteArray hisWord(int slot, qint64 points, const QString &word)
-{
-    return line(cmd::hisword) + num(slot) + '+' + num(points) + '+' + bytes(word) + '+';
-}
-
-QByteArray hisScore(int slot, qint64 total, qint64 points)
-{
-    return line(cmd::hisscore) + num(slot) + '+' + num(total) + '+' + num(points) + '+';
-}
-
-QByteArray notValid(int verdict, int slot, const QString &word)
-{
-    return line(cmd::notvalid) + num(verdict) + '+' + num(slot) + '+' + bytes(word) + '+';
-}
-
-QByteArray roundOver(const QList<SeatResult> &seats)
-{
-    QByteArray l(cmd::roundover);
-    for (const SeatResult &s : seats)
-        l += '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundScore) + '+' + bytes(s.words);
-    return l;
-}
-
-QByteArray winner(const QString &name)
-{
-    return line(cmd::winner) + bytes(name) + '+';
-}
-
-QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool running,
-                     const QList<SeatTotal> &totals)
-{
-    QByteArray l = line(cmd::gamestats) + num(slot) + '+' + num(time) + '+' + num(rounds) + '+'
-                   + num(round) + '+' + (running ? "t" : "f");
-    for (const SeatTotal &t : totals)
-        l += '+' + num(t.seat) + '+' + num(t.total);
-    return l;
-}
-
 // ---- reading -----------------------------------------------------------
 
-int toInt(const QString &text)
+std::optional<qint32> toNumber(const QString &text)
 {
     QStringView rest(text);
     while (rest.startsWith(QLatin1Char(' ')))
         rest = rest.mid(1);
-    std::optional<qint32> value;
     const bool negative = rest.startsWith(QLatin1Char('-'));
     QStringView unsignedPart = (negative || rest.startsWith(QLatin1Char('+'))) ? rest.mid(1) : rest;
     QStringView hex;
@@ -196,29 +84,76 @@ int toInt(const QString &text)
         hex = unsignedPart.mid(1);
     else if (unsignedPart.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         hex = unsignedPart.mid(2);
-    if (hex.data()) {
-        // Hexadecimal fills the 32 bits and wraps, like the classic reader.
-        if (const auto bits = parseHex32(hex))
-            value = qint32(negative ? 0u - *bits : *bits);
-    } else {
-        value = parseDecimal32(rest);
-    }
-    if (!value)
-        throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return *value;
+    if (!hex.data())
+        return parseDecimal32(rest);
+    // Hexadecimal fills the 32 bits and wraps, like the classic reader.
+    if (const auto bits = parseHex32(hex))
+        return qint32(negative ? 0u - *bits : *bits);
+    return std::nullopt;
 }
 
-QString FieldReader::next()
+int toInt(const QString &text)
 {
-    const qsizetype plus = m_rest.indexOf(QLatin1Char('+'));
-    if (plus < 0)
-        return std::exchange(m_rest, QString());
-    QString field = m_rest.left(plus);
-    m_rest.remove(0, plus + 1);
-    return field;
+    if (const std::optional<qint32> value = toNumber(text))
+        return *value;
+    throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
-LoginInfo readLoginInfo(const QString &fields)
+namespace {
+
+QList<PlayerEntry> readPlayerGroups(const QString &fields)
+{
+    QList<PlayerEntry> players;
+    GroupReader r(fields);
+    while (r.hasMore()) {
+        PlayerEntry p;
+        p.slot = r.nextInt();
+        p.name = r.next();
+        p.watching = r.next() == QLatin1String("1");
+        players.append(p);
+    }
+    return players;
+}
+
+QByteArray playerGroups(const char *word, const QList<PlayerEntry> &players)
+{
+    QByteArray l(word);
+    for (const PlayerEntry &p : players)
+        l += '+' + num(p.slot) + '+' + bytes(p.name) + '+' + (p.watching ? '1' : '0');
+    return l;
+}
+
+} // namespace
+
+// ---- the messages ------------------------------------------------------
+
+QByteArray SendLoginInfo::encode() const
+{
+    return line(Word) + num(slot);
+}
+
+SendLoginInfo SendLoginInfo::decode(const QString &fields)
+{
+    // The whole rest is the number: there is nothing after it.
+    return {toInt(fields)};
+}
+
+QByteArray Full::encode() const
+{
+    return line(Word);
+}
+
+Full Full::decode(const QString &)
+{
+    return {};
+}
+
+QByteArray LoginInfo::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(version) + '+' + bytes(name);
+}
+
+LoginInfo LoginInfo::decode(const QString &fields)
 {
     FieldReader r(fields);
     LoginInfo info;
@@ -228,62 +163,175 @@ LoginInfo readLoginInfo(const QString &fields)
     return info;
 }
 
-QList<PlayerEntry> readPlayers(const QString &fields)
+QByteArray NewPlayerInfo::encode() const
 {
-    QList<PlayerEntry> players;
-    GroupReader r(fields);
-    while (r.hasMore()) {
-        PlayerEntry p;
-        p.slot = r.nextInt();
-        p.name = r.next();
-        p.flag = r.next();
-        players.append(p);
-    }
-    return players;
+    return playerGroups(Word, players);
 }
 
-ChatLine readChatLine(const QString &fields)
+NewPlayerInfo NewPlayerInfo::decode(const QString &fields)
+{
+    return {readPlayerGroups(fields)};
+}
+
+QByteArray ExistingPlayers::encode() const
+{
+    return playerGroups(Word, players);
+}
+
+ExistingPlayers ExistingPlayers::decode(const QString &fields)
+{
+    return {readPlayerGroups(fields)};
+}
+
+QByteArray HaveWrongVersion::encode() const
+{
+    return line(Word) + bytes(name);
+}
+
+HaveWrongVersion HaveWrongVersion::decode(const QString &fields)
+{
+    return {fields};
+}
+
+QByteArray WrongVersion::encode() const
+{
+    return line(Word);
+}
+
+WrongVersion WrongVersion::decode(const QString &)
+{
+    return {};
+}
+
+QByteArray PlayerDisconnected::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(name);
+}
+
+PlayerDisconnected PlayerDisconnected::decode(const QString &fields)
 {
     FieldReader r(fields);
-    ChatLine c;
-    c.slotText = r.next();
-    c.rest = r.rest();
+    PlayerDisconnected p;
+    p.slot = r.nextInt();
+    p.name = r.rest();
+    return p;
+}
+
+Chat Chat::said(int slot, const QString &text, const QString &colour)
+{
+    return {QString::number(slot), text + QLatin1Char('|') + colour};
+}
+
+Chat Chat::relayed(const Chat &chat, const QString &name)
+{
+    return {chat.slot, name + QLatin1String(" chats: ") + chat.body};
+}
+
+QByteArray Chat::encode() const
+{
+    return line(Word) + bytes(slot) + '+' + bytes(body);
+}
+
+Chat Chat::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    Chat c;
+    c.slot = r.next();
+    c.body = r.rest();
     return c;
 }
 
-ChatParts splitChatColour(const QString &fields)
+Action Action::said(int slot, const QString &text, const QString &colour)
 {
-    ChatParts parts;
-    const qsizetype bar = fields.indexOf(QLatin1Char('|'));
-    if (bar < 0) {
-        parts.line = fields;
-        return parts;
-    }
-    parts.line = fields.left(bar);
-    parts.colour = fields.mid(bar + 1);
-    parts.hasColour = true;
-    return parts;
+    return {QString::number(slot), text + QLatin1Char('|') + colour};
 }
 
-SoundLine readPlayASound(const QString &fields)
+Action Action::relayed(const Action &action, const QString &name)
+{
+    return {action.slot, name + QLatin1Char(' ') + action.body};
+}
+
+QByteArray Action::encode() const
+{
+    return line(Word) + bytes(slot) + '+' + bytes(body);
+}
+
+Action Action::decode(const QString &fields)
 {
     FieldReader r(fields);
-    SoundLine s;
+    Action a;
+    a.slot = r.next();
+    a.body = r.rest();
+    return a;
+}
+
+QByteArray PlayASound::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(sound) + '+';
+}
+
+PlayASound PlayASound::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    PlayASound s;
     s.slot = r.nextInt();
     s.sound = r.next();
     return s;
 }
 
-SlotValue readSlotValue(const QString &fields)
+QByteArray JustWatch::encode() const
 {
-    FieldReader r(fields);
-    SlotValue v;
-    v.slot = r.nextInt();
-    v.value = r.next();
-    return v;
+    return line(Word) + num(seat) + '+' + num(int(mode));
 }
 
-StartGame readStartGame(const QString &fields)
+JustWatch JustWatch::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    JustWatch w;
+    w.seat = r.nextInt();
+    // Compared as text: " 1" or "01" asks for nothing.
+    const QString mode = r.next();
+    if (mode == QLatin1String("1"))
+        w.mode = WatchMode::Watch;
+    else if (mode == QLatin1String("2"))
+        w.mode = WatchMode::Play;
+    return w;
+}
+
+QByteArray JustWatching::encode() const
+{
+    return line(Word) + num(seat) + '+' + (watching ? '1' : '2');
+}
+
+JustWatching JustWatching::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    JustWatching w;
+    w.seat = r.nextInt();
+    w.watching = r.next() == QLatin1String("1");
+    return w;
+}
+
+QByteArray KickHim::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(target) + '+';
+}
+
+KickHim KickHim::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    KickHim k;
+    k.slot = r.nextInt();
+    k.target = r.nextInt();
+    return k;
+}
+
+QByteArray StartGame::encode() const
+{
+    return line(Word) + bytes(name) + '+' + bytes(rounds) + '+' + bytes(time) + '+';
+}
+
+StartGame StartGame::decode(const QString &fields)
 {
     FieldReader r(fields);
     StartGame s;
@@ -293,20 +341,33 @@ StartGame readStartGame(const QString &fields)
     return s;
 }
 
-std::array<int, 36> readMakeBoard(const QString &fields)
+QByteArray MakeBoard::encode() const
 {
-    std::array<int, 36> codes{};
+    QByteArray l(Word);
+    for (int cell = 1; cell <= game::Cells; ++cell)
+        l += '+' + num(cell) + '+' + num(codes[static_cast<size_t>(cell - 1)]);
+    return l;
+}
+
+MakeBoard MakeBoard::decode(const QString &fields)
+{
+    MakeBoard b;
     GroupReader r(fields);
     while (r.hasMore()) {
         const int cell = r.nextInt();
         const int code = r.nextInt();
-        if (cell >= 1 && cell <= 36)
-            codes[static_cast<size_t>(cell - 1)] = code;
+        if (cell >= 1 && cell <= game::Cells)
+            b.codes[static_cast<size_t>(cell - 1)] = code;
     }
-    return codes;
+    return b;
 }
 
-RoundStarting readRoundStarting(const QString &fields)
+QByteArray RoundStarting::encode() const
+{
+    return line(Word) + num(round) + '+' + num(time) + '+';
+}
+
+RoundStarting RoundStarting::decode(const QString &fields)
 {
     FieldReader r(fields);
     RoundStarting s;
@@ -315,16 +376,26 @@ RoundStarting readRoundStarting(const QString &fields)
     return s;
 }
 
-WordLine readMyWord(const QString &fields)
+QByteArray MyWord::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(word) + '+';
+}
+
+MyWord MyWord::decode(const QString &fields)
 {
     FieldReader r(fields);
-    WordLine w;
+    MyWord w;
     w.slot = r.nextInt();
     w.word = r.next();
     return w;
 }
 
-HisWord readHisWord(const QString &fields)
+QByteArray HisWord::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(points) + '+' + bytes(word) + '+';
+}
+
+HisWord HisWord::decode(const QString &fields)
 {
     FieldReader r(fields);
     HisWord h;
@@ -334,7 +405,12 @@ HisWord readHisWord(const QString &fields)
     return h;
 }
 
-HisScore readHisScore(const QString &fields)
+QByteArray HisScore::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(total) + '+' + num(points) + '+';
+}
+
+HisScore HisScore::decode(const QString &fields)
 {
     FieldReader r(fields);
     HisScore h;
@@ -344,7 +420,12 @@ HisScore readHisScore(const QString &fields)
     return h;
 }
 
-NotValid readNotValid(const QString &fields)
+QByteArray NotValid::encode() const
+{
+    return line(Word) + num(verdict) + '+' + num(slot) + '+' + bytes(word) + '+';
+}
+
+NotValid NotValid::decode(const QString &fields)
 {
     FieldReader r(fields);
     NotValid v;
@@ -354,9 +435,18 @@ NotValid readNotValid(const QString &fields)
     return v;
 }
 
-QList<SeatResult> readRoundOver(const QString &fields)
+QByteArray RoundOver::encode() const
 {
-    QList<SeatResult> seats;
+    QByteArray l(Word);
+    for (const SeatResult &s : seats)
+        l +=
+            '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundScore) + '+' + bytes(s.words);
+    return l;
+}
+
+RoundOver RoundOver::decode(const QString &fields)
+{
+    RoundOver o;
     GroupReader r(fields);
     while (r.hasMore()) {
         SeatResult s;
@@ -364,17 +454,31 @@ QList<SeatResult> readRoundOver(const QString &fields)
         s.total = r.nextInt();
         s.roundScore = r.nextInt();
         s.words = r.next();
-        seats.append(s);
+        o.seats.append(s);
     }
-    return seats;
+    return o;
 }
 
-QString readWinner(const QString &fields)
+QByteArray Winner::encode() const
 {
-    return FieldReader(fields).next();
+    return line(Word) + bytes(name) + '+';
 }
 
-GameStats readGameStats(const QString &fields)
+Winner Winner::decode(const QString &fields)
+{
+    return {FieldReader(fields).next()};
+}
+
+QByteArray GameStats::encode() const
+{
+    QByteArray l = line(Word) + num(slot) + '+' + num(time) + '+' + num(rounds) + '+' + num(round) +
+                   '+' + (running ? 't' : 'f');
+    for (const SeatTotal &t : totals)
+        l += '+' + num(t.seat) + '+' + num(t.total);
+    return l;
+}
+
+GameStats GameStats::decode(const QString &fields)
 {
     FieldReader r(fields);
     GameStats g;
@@ -382,12 +486,12 @@ GameStats readGameStats(const QString &fields)
     g.time = r.nextInt();
     g.rounds = r.nextInt();
     g.round = r.nextInt();
-    QString tail = r.rest();
+    const QString tail = r.rest();
     // The phase is followed by the totals group.
     const qsizetype plus = tail.indexOf(QLatin1Char('+'));
-    g.phase = plus < 0 ? tail : tail.left(plus);
-    GroupReader totals(plus < 0 ? QString() : tail.mid(plus + 1));
+    g.running = (plus < 0 ? tail : tail.left(plus)) == QLatin1String("t");
     if (plus >= 0) {
+        GroupReader totals(tail.mid(plus + 1));
         while (totals.hasMore()) {
             SeatTotal t;
             t.seat = totals.nextInt();

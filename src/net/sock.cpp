@@ -98,6 +98,10 @@ quint16 Sock::peerPort() const
 void Sock::raise(SocketInfo kind, const QString &text)
 {
     Q_EMIT info(this, kind, text);
+    if (kind == SocketInfo::Close)
+        Q_EMIT closed(this);
+    else if (kind == SocketInfo::Error)
+        Q_EMIT errorRaised(this, text);
 }
 
 void Sock::setListen(bool listen)
@@ -213,6 +217,7 @@ bool Sock::send(const QByteArray &bytes)
     // QTcpSocket keeps what the system does not take and sends it, in order,
     // as soon as it can: the same guarantee the classic send buffer gave.
     m_socket->write(bytes);
+    m_bytesSent += bytes.size();
     return true;
 }
 
@@ -299,6 +304,7 @@ void Sock::onReadyRead()
         if (chunk.isEmpty())
             break;
         m_received += chunk;
+        m_bytesReceived += chunk.size();
         raise(SocketInfo::Receive, QStringLiteral("Non-Blocking Incoming Data"));
         Q_EMIT readEvent(this, m_received.size());
     }
@@ -333,7 +339,8 @@ void Sock::onSocketError(int error)
         Q_EMIT failed(this, QStringLiteral("Host Lookup - Could Not Find Host Entry"));
         return;
     }
-    raise(SocketInfo::Error, winsockErrorText(winsockCode(e)));
+    m_lastError = winsockCode(e);
+    raise(SocketInfo::Error, winsockErrorText(m_lastError));
 }
 
 void Sock::onConnectTimeout()
@@ -341,7 +348,8 @@ void Sock::onConnectTimeout()
     if (!m_socket || m_connected)
         return;
     m_socket->abort();
-    raise(SocketInfo::Error, winsockErrorText(10060));
+    m_lastError = 10060;
+    raise(SocketInfo::Error, winsockErrorText(m_lastError));
 }
 
 } // namespace vorlith::net

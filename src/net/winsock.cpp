@@ -55,4 +55,21 @@ QString winsockErrorText(int code)
     return QStringLiteral("Error #%1 (%2)").arg(code).arg(winsockErrorName(code));
 }
 
+bool isVanishedPeerError(int code)
+{
+    switch (code) {
+    case 10050: // network down
+    case 10051: // network unreachable
+    case 10052: // dropped on reset
+    case 10053: // connection aborted
+    case 10054: // connection reset
+    case 10060: // timed out
+    case 10064: // host down
+    case 10065: // no route to host
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace vorlith::net

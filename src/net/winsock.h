@@ -15,4 +15,9 @@ int winsockCode(QAbstractSocket::SocketError error);
 /// The informational text of a socket error: "Error #" code " (" name ")".
 QString winsockErrorText(int code);
 
+/// True for the codes that end a standing connection whose peer is gone
+/// without a word: timed out (the liveness probes went unanswered), reset,
+/// aborted, or no route to it any more.
+bool isVanishedPeerError(int code);
+
 } // namespace vorlith::net

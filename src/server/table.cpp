@@ -2,12 +2,13 @@
 // what they are called and how they are wired stays here.
 #include "server/table.h"
 
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/registry.h"
 #include "host/server.h"
+#include "net/game.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 #include "server/admission.h"
@@ -25,7 +26,7 @@ namespace vorlith::server {
 
 struct Words::Impl
 {
-    dict::TDictn dictionary;
+    dict::Dictionary dictionary;
     std::optional<dict::WordFinder> finder;
 
     const dict::WordFinder &wordFinder()
@@ -67,7 +68,7 @@ Table::Table(int id, TableOptions options, Words &words, Admission &admission, R
              QObject *parent)
     : QObject(parent), m_id(id), m_options(std::move(options)), m_words(words),
       m_admission(admission), m_random(std::move(random)),
-      m_server(std::make_unique<host::TServer>())
+      m_server(std::make_unique<host::HostServer>())
 {
     m_server->setRules(*this);
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server,
@@ -138,7 +139,7 @@ QStringList Table::seated() const
 {
     QStringList names;
     const host::Registry &registry = m_server->registry();
-    for (int seat = 1; seat <= host::Registry::Seats; ++seat) {
+    for (int seat = 1; seat <= net::game::Seats; ++seat) {
         const host::PlayerRecord *r = registry.record(seat);
         if (r->active && r->loggedIn)
             names << r->name;
@@ -150,7 +151,7 @@ int Table::spies() const
 {
     int n = 0;
     const host::Registry &registry = m_server->registry();
-    for (int slot = host::Registry::Seats + 1; slot <= host::Registry::MaxSlots; ++slot)
+    for (int slot = net::game::Seats + 1; slot <= net::game::LastSlot; ++slot)
         n += registry.isActive(slot) ? 1 : 0;
     return n;
 }
@@ -159,7 +160,7 @@ int Table::peopleSeated() const
 {
     int n = 0;
     const host::Registry &registry = m_server->registry();
-    for (int seat = 1; seat <= host::Registry::Seats; ++seat) {
+    for (int seat = 1; seat <= net::game::Seats; ++seat) {
         const host::PlayerRecord *r = registry.record(seat);
         if (r->active && m_people.count(r->connection))
             ++n;
@@ -208,7 +209,7 @@ void Table::computersSettled()
     for (const auto &player : m_computers->players())
         computerSlots.insert(player->slot());
     const host::Registry &registry = m_server->registry();
-    for (int slot = 1; slot <= host::Registry::MaxSlots; ++slot) {
+    for (int slot = 1; slot <= net::game::LastSlot; ++slot) {
         const host::PlayerRecord *r = registry.record(slot);
         if (!r->active || !r->connection || computerSlots.count(slot) ||
             m_people.count(r->connection))
@@ -234,21 +235,20 @@ void Table::release(net::Sock *connection)
 
 bool Table::mayStartGame(int slot, bool gameRunning) const
 {
-    if (gameRunning || slot < 1 || slot > host::Registry::Seats)
+    if (gameRunning || slot < 1 || slot > net::game::Seats)
         return false;
     return true;
 }
 
-QString Table::startFields(const QString &fields, int slot)
+net::proto::StartGame Table::startRequest(const net::proto::StartGame &request, int slot)
 {
-    static_cast<void>(fields);
+    static_cast<void>(request);
     // Whatever the starting player's program asked for, everybody is told
     // the table's own options.
     ++m_gamesStarted;
     Q_EMIT gameStarted();
-    const QString name = m_server->registry().name(slot);
-    return name + QLatin1Char('+') + QString::number(m_options.rounds) + QLatin1Char('+') +
-           QString::number(m_options.time) + QLatin1Char('+');
+    return {m_server->registry().name(slot), QString::number(m_options.rounds),
+            QString::number(m_options.time)};
 }
 
 bool Table::hasHostingPowers(int slot) const
@@ -265,7 +265,7 @@ bool Table::endsQuietly(const host::Registry &registry, qint64 round, qint32 rou
     // silence would otherwise go on for ever.
     if (round <= qint64(roundsToPlay) + 3)
         return false;
-    for (int seat = 1; seat <= host::Registry::Seats; ++seat) {
+    for (int seat = 1; seat <= net::game::Seats; ++seat) {
         if (registry.record(seat)->totalScore != 0)
             return false;
     }

@@ -17,7 +17,7 @@ class Sock;
 namespace vorlith::host {
 class ComputerTable;
 class GameEngine;
-class TServer;
+class HostServer;
 } // namespace vorlith::host
 
 namespace vorlith::server {
@@ -97,7 +97,7 @@ public:
     /// Drives the game's one-second clock by hand (tests).
     void setManual(bool manual);
     host::GameEngine &game() { return *m_game; }
-    host::TServer &engine() { return *m_server; }
+    host::HostServer &engine() { return *m_server; }
     /// The rules the host engine consults (tests ask them directly).
     host::HostRules &rules() { return *this; }
 
@@ -114,7 +114,7 @@ private:
     // host::HostRules
     bool admits(net::Sock &connection) override;
     bool mayStartGame(int slot, bool gameRunning) const override;
-    QString startFields(const QString &fields, int slot) override;
+    net::proto::StartGame startRequest(const net::proto::StartGame &request, int slot) override;
     bool hasHostingPowers(int slot) const override;
     bool endsQuietly(const host::Registry &registry, qint64 round,
                      qint32 roundsToPlay) const override;
@@ -135,7 +135,7 @@ private:
     bool m_closing{false};
     int m_computersExpected{0};
     int m_gamesStarted{0};
-    std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<host::HostServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<host::ComputerTable> m_computers;
 };

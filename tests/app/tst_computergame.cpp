@@ -17,7 +17,7 @@
 #include "client/roundflow.h"
 #include "client/roundroom.h"
 #include "client/seats.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
 #include "host/gameengine.h"
@@ -86,7 +86,7 @@ void TestComputerGame::settle()
 
 void TestComputerGame::second()
 {
-    m_kim->game().timer_breaksTimer();
+    m_kim->game().onSecond();
     m_kim->mainWindow().flow().turntimerTimer();
     m_ann->flow().turntimerTimer();
     for (const auto &p : m_kim->computers().players())

@@ -22,7 +22,7 @@
 #include <memory>
 
 using vorlith::client::Tchat;
-using vorlith::host::TServer;
+using vorlith::host::HostServer;
 
 namespace {
 
@@ -89,7 +89,7 @@ private:
 
 void TestLaunch::hostingListensAndLogsInAsSlotOne()
 {
-    TServer server;
+    HostServer server;
     server.setPortName(QStringLiteral("0"));
     Tchat w;
     w.launcher().setHostStarter([&] { server.startListening(); });
@@ -124,7 +124,7 @@ void TestLaunch::hostingListensAndLogsInAsSlotOne()
 
 void TestLaunch::soloGameHostsAsYouWithoutPresence()
 {
-    TServer server;
+    HostServer server;
     server.setPortName(QStringLiteral("0"));
     FakeHost lobby;
     QWidget offer;
@@ -219,7 +219,7 @@ void TestLaunch::secondHostReportsBindingError()
     QTcpServer first;
     QVERIFY(first.listen(QHostAddress::Any, 0));
     FakeHost lobby;
-    TServer server;
+    HostServer server;
     server.setPortName(QString::number(first.serverPort()));
     Tchat w;
     w.launcher().setHostStarter([&] { server.startListening(); });

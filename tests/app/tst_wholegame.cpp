@@ -12,11 +12,11 @@
 #include "client/gamestartform.h"
 #include "client/launcher.h"
 #include "client/resultspanel.h"
-#include "client/roundflow.h"
 #include "client/roster.h"
+#include "client/roundflow.h"
 #include "client/roundroom.h"
 #include "client/seats.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "net/dispatcher.h"
@@ -51,7 +51,7 @@ struct BoardWords
     QString nonWord;
 };
 
-BoardWords wordsOn(const BoardModel &board, const dict::TDictn &dict)
+BoardWords wordsOn(const BoardModel &board, const dict::Dictionary &dict)
 {
     QString letters;
     for (int c = 1; c <= 6; ++c)
@@ -100,7 +100,7 @@ private:
     RecordingMessageBoxes m_boxes;
     RecordingSoundOutput m_kimSound;
     RecordingSoundOutput m_annSound;
-    dict::TDictn m_dict;
+    dict::Dictionary m_dict;
     std::unique_ptr<app::Program> m_kim;
     std::unique_ptr<Tchat> m_ann;
 };
@@ -252,7 +252,7 @@ void TestWholeGame::aGameFromStartToTally()
         QVERIFY(!w->board().isOpen());
     }
     for (int s = 0; s < 34; ++s)
-        m_kim->game().timer_breaksTimer();
+        m_kim->game().onSecond();
     settle();
     for (Tchat *w : {&kim, m_ann.get()}) {
         client::ResultsPanel *results = w->roundRoom().results();
@@ -268,7 +268,7 @@ void TestWholeGame::aGameFromStartToTally()
 
     // After the break the one round decides the game.
     for (int s = 0; s < 20; ++s)
-        m_kim->game().timer_breaksTimer();
+        m_kim->game().onSecond();
     settle();
     QCOMPARE(kim.roundRoom().winnerLabel()->text(), QStringLiteral("You have Won the Game!"));
     QCOMPARE(m_ann->roundRoom().winnerLabel()->text(), QStringLiteral("Kim has Won the Game!"));

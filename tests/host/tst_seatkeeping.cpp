@@ -56,7 +56,7 @@ private:
     void advance(std::chrono::milliseconds by);
 
     std::chrono::milliseconds m_now{1000000};
-    std::unique_ptr<TServer> m_server;
+    std::unique_ptr<HostServer> m_server;
     FakeGame m_game;
     std::vector<std::unique_ptr<WireClient>> m_clients;
 };
@@ -64,7 +64,7 @@ private:
 void TestSeatKeeping::init()
 {
     m_game = FakeGame();
-    m_server = std::make_unique<TServer>();
+    m_server = std::make_unique<HostServer>();
     m_server->setGame(&m_game);
     m_server->setClock([this] { return m_now; });
     m_server->setPortName(QStringLiteral("0"));

@@ -72,7 +72,7 @@ private Q_SLOTS:
 
 void TestSlowPeer::peerThatStopsReadingIsDroppedAtTheBound()
 {
-    TServer server;
+    HostServer server;
     server.setPortName(QStringLiteral("0"));
     server.startListening();
 
@@ -102,7 +102,7 @@ void TestSlowPeer::peerThatStopsReadingIsDroppedAtTheBound()
     }
     QVERIFY2(!server.registry().isActive(2), "the silent peer is still seated");
     // Not before its unread data passed the bound.
-    QVERIFY(sent > TServer::MaxUnsentBytes);
+    QVERIFY(sent > HostServer::MaxUnsentBytes);
 
     QVERIFY(kim.waitForLine("CMD_playerdisconnected+2+Slow"));
     QVERIFY(server.registry().isActive(1));

@@ -35,6 +35,7 @@ bool WireClient::connectFrom(const QHostAddress &from, quint16 port, int timeout
 void WireClient::sendRaw(const QByteArray &bytes)
 {
     socket.write(bytes);
+    sent += bytes.size();
     socket.flush();
 }
 
