@@ -525,7 +525,7 @@ void HostServer::onSetWatching(const proto::JustWatch &request, const LineOrigin
     }
 }
 
-void HostServer::onStartGame(const proto::StartGame &request, const LineOrigin &)
+void HostServer::onStartGame(const proto::StartGame &request, const LineOrigin &from)
 {
     // Whoever sends it starts the game unless the table's rules say otherwise;
     // a field that is no number gets the engine's own.
