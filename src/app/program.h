@@ -19,9 +19,10 @@ class SoundOutput;
 class Tphrases;
 } // namespace vorlith::chat
 namespace vorlith::client {
-class Tchat;
-class Tgamestart;
-class Tspylist;
+class GameClient;
+class MainWindow;
+class GameOptionsDialog;
+class SpyListWindow;
 } // namespace vorlith::client
 namespace vorlith::host {
 class ComputerTable;
@@ -86,14 +87,16 @@ public:
     /// Shows the main window, which then acts on the launch parameters.
     void start();
 
-    client::Tchat &mainWindow() { return *m_chat; }
+    /// The game as this program's player takes part in it.
+    client::GameClient &client() { return *m_client; }
+    client::MainWindow &mainWindow() { return *m_chat; }
     host::TServer &server() { return *m_server; }
     // The hidden windows, each made when first asked for.
-    client::Tgamestart &gameStart();
+    client::GameOptionsDialog &gameStart();
     ui::Tabout &about();
     ui::Thelp &help();
     Tdownload &download();
-    client::Tspylist &spyList();
+    client::SpyListWindow &spyList();
     chat::Tphrases &phrases();
     tally::Ttallylist &tally();
     /// Makes every hidden window not made yet, in their order.
@@ -135,11 +138,12 @@ private:
 
     /// The one generator of the process, seeded from the clock.
     QRandomGenerator m_random;
-    std::unique_ptr<client::Tchat> m_chat;
+    std::unique_ptr<client::GameClient> m_client;
+    std::unique_ptr<client::MainWindow> m_chat;
     QPixmap m_background;
     std::unique_ptr<ui::Tabout> m_about;
     std::unique_ptr<Tdownload> m_download;
-    std::unique_ptr<client::Tgamestart> m_gameStart;
+    std::unique_ptr<client::GameOptionsDialog> m_gameStart;
     std::unique_ptr<ui::Thelp> m_help;
     std::unique_ptr<chat::Tphrases> m_phrases;
     std::unique_ptr<dict::TDictn> m_dictionary;
@@ -153,7 +157,7 @@ private:
     host::Strength m_strength{host::Strength::Normal};
     /// A start that waits for computer players on their way to the table.
     std::optional<std::pair<int, int>> m_pendingStart;
-    std::unique_ptr<client::Tspylist> m_spyList;
+    std::unique_ptr<client::SpyListWindow> m_spyList;
     std::unique_ptr<tally::Ttallylist> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;
     std::unique_ptr<Settings> m_settings;

@@ -110,7 +110,7 @@ void RoundFlow::roundstart(const QString &fields)
     clearBonuses();
 
     m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
-    m_board.hitclear();
+    m_board.clearWord();
     if (m_roster.ownIsSeat())
         openBoard();
 

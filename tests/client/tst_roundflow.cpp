@@ -175,7 +175,7 @@ void TestRoundFlow::roundStartOpensTheBoardForSeatsOnly()
     for (int own : {2, 7}) {
         Table t(own);
         t.board.makeboard(QStringLiteral("1+3"));
-        t.board.checkforletter('C');
+        t.board.chooseLetter('C');
         QSignalSpy help(&t.flow, &RoundFlow::helpHidden);
         QSignalSpy cleared(&t.flow, &RoundFlow::wordListCleared);
         t.flow.startthegame(QStringLiteral("Kim+3+60+"));
