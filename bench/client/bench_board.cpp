@@ -10,8 +10,6 @@
 // QT_QPA_PLATFORM says otherwise)
 
 #include "chat/sounds.h"
-#include "common/deal.h"
-#include "common/figures.h"
 #include "client/boardmodel.h"
 #include "client/boardroom.h"
 #include "client/boardpanel.h"
@@ -21,7 +19,9 @@
 #include "client/launcher.h"
 #include "client/roundflow.h"
 #include "client/roundroom.h"
-#include "dict/dictn.h"
+#include "common/deal.h"
+#include "common/figures.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/registry.h"
 #include "host/server.h"
@@ -94,10 +94,10 @@ int main(int argc, char **argv)
     QLoggingCategory::setFilterRules(QStringLiteral("vorlith.*.debug=false"));
     const int samples = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 400;
 
-    dict::TDictn spellit;
+    dict::Dictionary spellit;
     if (!spellit.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")))
         return 1;
-    host::TServer server;
+    host::HostServer server;
     GameEngine game(server.registry(), server, spellit, bench::riggedDeal(BoardLetters));
     game.setManual(true); // the round stays open while the figures are taken
     server.setGame(&game);

@@ -2,7 +2,7 @@
 // design (one seek and one 15-byte read per probe), over the same mix of hits
 // and misses, in one run. Prints figures; asserts nothing about time.
 
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/recordsearch.h"
 
 #include <QElapsedTimer>
@@ -50,7 +50,7 @@ int main()
     QLoggingCategory::setFilterRules(QStringLiteral("vorlith.*.debug=false"));
     QElapsedTimer loadTimer;
     loadTimer.start();
-    TDictn dict;
+    Dictionary dict;
     if (!dict.loadwords(QStringLiteral("/nonexistent/English"))) {
         out() << dict.errorText() << Qt::endl;
         return 1;
@@ -58,7 +58,7 @@ int main()
     const qint64 loadNs = loadTimer.nsecsElapsed();
 
     // The on-disk design gets the same records as a file.
-    const QResource resource(TDictn::builtInResource());
+    const QResource resource(Dictionary::builtInResource());
     const QByteArray bytes(reinterpret_cast<const char *>(resource.data()),
                            qsizetype(resource.size()));
     QTemporaryDir dir;
@@ -116,11 +116,11 @@ int main()
           << QString::number(double(loadNs) / 1e6, 'f', 3) << " ms\n";
     out() << "lookup mix: " << words.size() << " words, " << memoryHits << " hits, "
           << words.size() - memoryHits << " misses\n";
-    out() << "TDictn (in memory):              " << QString::number(memoryRate, 'f', 0)
+    out() << "Dictionary (in memory):          " << QString::number(memoryRate, 'f', 0)
           << " lookups/s\n";
     out() << "file, one seek + read per probe: " << QString::number(fileRate, 'f', 0)
           << " lookups/s\n";
-    out() << "ratio TDictn / file:             " << QString::number(memoryRate / fileRate, 'f', 1)
+    out() << "ratio Dictionary / file:         " << QString::number(memoryRate / fileRate, 'f', 1)
           << "x\n";
     out() << "(binary search in memory:        " << QString::number(searchRate, 'f', 0)
           << " lookups/s, " << QString::number(searchRate / fileRate, 'f', 1) << "x)\n";

@@ -3,7 +3,7 @@
 // on boards dealt as the host deals them. Prints figures; asserts nothing
 // about time.
 
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/recordsearch.h"
 #include "dict/wordfinder.h"
 #include "host/gameengine.h"
@@ -48,7 +48,7 @@ bool boardSpells(const Board &board, QByteArrayView word)
     return true;
 }
 
-std::vector<FoundWord> plainScan(const TDictn &dict, const Board &board)
+std::vector<FoundWord> plainScan(const Dictionary &dict, const Board &board)
 {
     std::vector<QByteArray> words;
     dict.readRecords([&](QByteArrayView records) {
@@ -78,7 +78,7 @@ QString ms(qint64 ns)
 int main()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("vorlith.*.debug=false"));
-    TDictn dict;
+    Dictionary dict;
     if (!dict.loadwords(QStringLiteral("/nonexistent/English"))) {
         out() << dict.errorText() << Qt::endl;
         return 1;

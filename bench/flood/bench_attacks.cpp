@@ -10,7 +10,7 @@
 // Attacks: name starve bomb freeze memory scoring settings tally (all when
 // none is named). --seconds sets how long the memory flood lasts (60).
 // BENCH_ATTACKS_VERBOSE=1 shows what the program writes to its error output.
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "tally/codec/lzrw1.h"
 
 #include <QCoreApplication>
@@ -595,7 +595,7 @@ QByteArray wordOnBoard(const QByteArray &board)
     const QList<QByteArray> parts = board.split('+');
     for (int i = 2; i < parts.size(); i += 2)
         letters += char('A' + parts[i].toInt() - 1);
-    static dict::TDictn words;
+    static dict::Dictionary words;
     static const bool loaded = words.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English"));
     if (!loaded || letters.size() != 36)
         return {};

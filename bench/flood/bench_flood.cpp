@@ -51,7 +51,7 @@ bool login(QTcpSocket &s, quint16 port, int slot, const QByteArray &name)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    vorlith::host::TServer server;
+    vorlith::host::HostServer server;
     server.setPortName(QStringLiteral("0"));
     server.startListening();
     const quint16 port = server.listeningPort();

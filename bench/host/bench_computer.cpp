@@ -5,7 +5,7 @@
 //
 //   bench_computer [rounds]      (20 rounds unless given)
 
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
 #include "host/gameengine.h"
@@ -48,7 +48,7 @@ int main(int argc, char **argv)
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 20;
     constexpr int Seconds = 60;
 
-    dict::TDictn dict;
+    dict::Dictionary dict;
     if (!dict.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English"))) {
         out() << "no word list\n";
         return 1;
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
     QRandomGenerator rng(quint32(QDateTime::currentMSecsSinceEpoch()));
     const auto random = [&rng](int n) { return int(rng.bounded(n)); };
 
-    host::TServer server;
+    host::HostServer server;
     host::GameEngine game(server.registry(), server, dict, random);
     game.setManual(true);
     server.setGame(&game);
@@ -105,14 +105,14 @@ int main(int argc, char **argv)
     settle();
     for (int round = 0; round < rounds; ++round) {
         for (int s = 0; s < Seconds + host::GameEngine::RoundGrace; ++s) {
-            game.timer_breaksTimer();
+            game.onSecond();
             for (ComputerPlayer *p : players)
                 p->tick();
             settle();
         }
         if (round + 1 < rounds) {
             for (int s = 0; s < host::GameEngine::BreakSeconds; ++s)
-                game.timer_breaksTimer();
+                game.onSecond();
             settle();
         }
     }

@@ -9,7 +9,7 @@
 
 #include "common/deal.h"
 #include "common/figures.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 
@@ -81,12 +81,12 @@ int main(int argc, char **argv)
     QLoggingCategory::setFilterRules(QStringLiteral("vorlith.*.debug=false"));
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 300;
 
-    dict::TDictn spellit;
+    dict::Dictionary spellit;
     if (!spellit.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English"))) {
         out() << spellit.errorText() << Qt::endl;
         return 1;
     }
-    host::TServer server;
+    host::HostServer server;
     GameEngine game(server.registry(), server, spellit, bench::riggedDeal(BoardLetters));
     game.setManual(true);
     server.setGame(&game);

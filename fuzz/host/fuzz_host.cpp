@@ -7,7 +7,7 @@
 //           (at most 64), so rounds end, breaks pass and games are decided;
 //   "?..."  catches up a participant, as a login during the game does.
 // Everything the game engine sends is checked against the rules of the game.
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "net/framing.h"
@@ -33,9 +33,9 @@ void check(bool ok)
         std::abort();
 }
 
-const dict::TDictn &dictionary()
+const dict::Dictionary &dictionary()
 {
-    static dict::TDictn words;
+    static dict::Dictionary words;
     static const bool loaded = words.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English"));
     check(loaded);
     return words;
@@ -58,7 +58,7 @@ void setUpOnce()
 class CheckingOutbox final : public host::Outbox
 {
 public:
-    explicit CheckingOutbox(host::TServer &server) : m_server(server) {}
+    explicit CheckingOutbox(host::HostServer &server) : m_server(server) {}
     void setGame(const GameEngine *game) { m_game = game; }
 
     void sendTo(int slot, const QByteArray &line) override
@@ -79,16 +79,16 @@ private:
         const QList<QByteArray> parts = line.split('+');
         const QByteArray &word = parts.first();
         if (word == "CMD_makeboard") {
-            check(parts.size() == 1 + 2 * GameEngine::Cells);
-            for (int cell = 1; cell <= GameEngine::Cells; ++cell) {
+            check(parts.size() == 1 + 2 * vorlith::net::game::Cells);
+            for (int cell = 1; cell <= vorlith::net::game::Cells; ++cell) {
                 check(parts[2 * cell - 1] == QByteArray::number(cell));
                 const int code = parts[2 * cell].toInt();
                 check(code >= 1 && code <= 26);
                 check(code == m_game->board()[static_cast<size_t>(cell - 1)]);
             }
         } else if (word == "CMD_roundover") {
-            check(parts.size() == 1 + 4 * GameEngine::Seats);
-            for (int seat = 1; seat <= GameEngine::Seats; ++seat)
+            check(parts.size() == 1 + 4 * vorlith::net::game::Seats);
+            for (int seat = 1; seat <= vorlith::net::game::Seats; ++seat)
                 check(parts[4 * seat - 3] == QByteArray::number(seat));
         } else if (word == "CMD_hisword") {
             // An accepted word is a listed word that the board spells.
@@ -111,7 +111,7 @@ private:
             const qint64 points = parts[3].toLongLong();
             check(points >= 4 && points <= 14 * 14);
         } else if (word == "CMD_gamestats") {
-            check(parts.size() == 6 + 2 * GameEngine::Seats);
+            check(parts.size() == 6 + 2 * vorlith::net::game::Seats);
             check(parts[5] == "t" || parts[5] == "f");
         } else {
             check(word == "CMD_startgame" || word == "CMD_roundstarting" || word == "CMD_notvalid"
@@ -119,7 +119,7 @@ private:
         }
     }
 
-    host::TServer &m_server;
+    host::HostServer &m_server;
     const GameEngine *m_game{nullptr};
 };
 
@@ -137,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     setUpOnce();
 
-    host::TServer server;
+    host::HostServer server;
     server.dispatcher().setManual(true);
     host::Registry &registry = server.registry();
     for (int slot = 1; slot <= 9; ++slot) {
@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const QByteArray &line : lines) {
         if (line.startsWith('!')) {
             for (qsizetype i = 0; i < std::min<qsizetype>(line.size(), 64); ++i)
-                game.timer_breaksTimer();
+                game.onSecond();
         } else if (line.startsWith('?')) {
             if (game.gameInProgress())
                 game.catchUp(1 + static_cast<int>(line.size() % 11));

@@ -30,7 +30,7 @@ QVBoxLayout *frame(QDialog *dialog, const QString &objectName, const QString &ti
     auto *form = new QFormLayout;
     name = new QLineEdit(dialog);
     name->setObjectName(QStringLiteral("edit_name"));
-    name->setMaxLength(host::TServer::MaxNameLength);
+    name->setMaxLength(host::HostServer::MaxNameLength);
     name->setAccessibleName(QStringLiteral("Your name"));
     form->addRow(QStringLiteral("Your &name:"), name);
     layout->addLayout(form);
@@ -61,7 +61,7 @@ QPushButton *addButtons(QDialog *dialog, QVBoxLayout *layout, const QString &cap
 
 QString cleanPlayerName(const QString &typed)
 {
-    return host::TServer::cleanName(typed.trimmed());
+    return host::HostServer::cleanName(typed.trimmed());
 }
 
 // ---- host --------------------------------------------------------------

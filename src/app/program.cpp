@@ -16,7 +16,7 @@
 #include "client/reviewroom.h"
 #include "client/roster.h"
 #include "client/spylistwindow.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
 #include "host/gameengine.h"
@@ -40,10 +40,10 @@ Program::Program(const Options &options)
     : m_random(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()))
 {
     // The host engine, with its dictionary; dormant until hosting starts.
-    m_dictionary = std::make_unique<dict::TDictn>();
+    m_dictionary = std::make_unique<dict::Dictionary>();
     if (!m_dictionary->loadwords())
         ui::messageBoxes().inform(m_dictionary->errorText());
-    m_server = std::make_unique<host::TServer>();
+    m_server = std::make_unique<host::HostServer>();
     m_server->setPortName(options.gamePort);
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, *m_dictionary,
                                                 [this](int n) { return draw(n); });
@@ -55,7 +55,7 @@ Program::Program(const Options &options)
     // launch step tries again and tells the player, as it always has. Slot 1
     // stays for this program's own player, who comes a little later.
     if (client::Launcher::hostsWith(options.params)) {
-        m_server->keepFirstSlotFor(&host::TServer::isThisMachine);
+        m_server->keepFirstSlotFor(&host::HostServer::isThisMachine);
         try {
             m_server->startListening();
         } catch (const net::SockError &) {
@@ -125,8 +125,8 @@ Program::Program(const Options &options)
     m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
         net::LocalGame game;
         game.id = lanId;
-        game.name = host::TServer::cleanName(m_client->launcher().identity().playerName);
-        for (int seat = 1; seat <= host::Registry::Seats; ++seat)
+        game.name = host::HostServer::cleanName(m_client->launcher().identity().playerName);
+        for (int seat = 1; seat <= net::game::Seats; ++seat)
             game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
         game.running = m_game->gameInProgress();
         return game;

@@ -27,13 +27,13 @@ class SpyListWindow;
 namespace vorlith::host {
 class ComputerTable;
 class GameEngine;
-class TServer;
+class HostServer;
 } // namespace vorlith::host
 namespace vorlith::tally {
 class Ttallylist;
 }
 namespace vorlith::dict {
-class TDictn;
+class Dictionary;
 class WordFinder;
 } // namespace vorlith::dict
 namespace vorlith::net {
@@ -90,7 +90,7 @@ public:
     /// The game as this program's player takes part in it.
     client::GameClient &client() { return *m_client; }
     client::MainWindow &mainWindow() { return *m_chat; }
-    host::TServer &server() { return *m_server; }
+    host::HostServer &server() { return *m_server; }
     // The hidden windows, each made when first asked for.
     client::GameOptionsDialog &gameStart();
     ui::Tabout &about();
@@ -146,8 +146,8 @@ private:
     std::unique_ptr<client::GameOptionsDialog> m_gameStart;
     std::unique_ptr<ui::Thelp> m_help;
     std::unique_ptr<chat::Tphrases> m_phrases;
-    std::unique_ptr<dict::TDictn> m_dictionary;
-    std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<dict::Dictionary> m_dictionary;
+    std::unique_ptr<host::HostServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<dict::WordFinder> m_finder;
     std::unique_ptr<host::ComputerTable> m_computers;

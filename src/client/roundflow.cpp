@@ -227,7 +227,7 @@ void RoundFlow::gamestats(const QString &fields)
     }
     // A round already running opens the board without a clock: the countdown
     // is not started for it.
-    if (g.phase == QLatin1String("t") && m_roster.ownIsSeat())
+    if (g.running && m_roster.ownIsSeat())
         openBoard();
     Q_EMIT viewChanged();
 }

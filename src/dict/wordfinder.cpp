@@ -1,7 +1,7 @@
 #include "dict/wordfinder.h"
 
+#include "dict/dictionary.h"
 #include "dict/dictlog.h"
-#include "dict/dictn.h"
 #include "dict/recordsearch.h"
 
 #include <algorithm>
@@ -28,7 +28,7 @@ int lettersOnlyLength(const Key &key)
 
 } // namespace
 
-WordFinder::WordFinder(const TDictn &dict)
+WordFinder::WordFinder(const Dictionary &dict)
 {
     std::vector<Key> words;
     bool sorted = true;

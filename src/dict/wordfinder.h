@@ -8,7 +8,7 @@
 
 namespace vorlith::dict {
 
-class TDictn;
+class Dictionary;
 
 /// A word a board can spell, with what the host would score for it.
 struct FoundWord
@@ -35,7 +35,7 @@ public:
     /// Takes the words of the list \a dict has loaded (built-in or the
     /// player's file). A list that is not in order has its words checked
     /// against the lookup, which finds only some of them.
-    explicit WordFinder(const TDictn &dict);
+    explicit WordFinder(const Dictionary &dict);
 
     /// Every distinct word of the list that the 36 letter codes (1 = a ..
     /// 26 = z; any other value is no letter) can spell, each cell used at most

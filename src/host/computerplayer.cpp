@@ -1,7 +1,6 @@
 #include "host/computerplayer.h"
 
 #include "dict/wordfinder.h"
-#include "host/registry.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 
@@ -12,78 +11,60 @@ Q_LOGGING_CATEGORY(lcComputer, "vorlith.computer")
 namespace vorlith::host {
 
 namespace proto = net::proto;
-using net::LineOrigin;
-
-namespace {
-
-bool isSeat(int slot)
-{
-    return slot >= 1 && slot <= Registry::Seats;
-}
-
-} // namespace
 
 ComputerPlayer::ComputerPlayer(const QString &name, Strength strength, WordSource words,
                                PlanRandom random, QObject *parent)
     : QObject(parent), m_name(name), m_strength(strength), m_words(std::move(words)),
-      m_random(std::move(random)), m_sock(new net::Sock(this)),
-      m_dispatcher(std::chrono::milliseconds(1), this)
+      m_random(std::move(random)), m_connection(std::chrono::milliseconds(1))
 {
-    m_sock->setHostName(QStringLiteral("127.0.0.1"));
-    m_sock->setConnectTimeout(ConnectTimeoutMs);
-    connect(m_sock, &net::Sock::readEvent, this, [this] { sockRead(); });
-    connect(m_sock, &net::Sock::info, this,
-            [this](net::Sock *, net::SocketInfo, const QString &text) { sockInfo(text); });
-    connect(m_sock, &net::Sock::failed, this, [this] { leave(); });
+    m_connection.setConnectTimeout(ConnectTimeoutMs);
+    // The lines still waiting are of no use to a player that has gone.
+    connect(&m_connection, &net::PeerConnection::socketClosed, this, &ComputerPlayer::end);
+    connect(&m_connection, &net::PeerConnection::unreachable, this, &ComputerPlayer::leave);
 
     m_clock.setInterval(TickInterval);
     connect(&m_clock, &QTimer::timeout, this, &ComputerPlayer::tick);
 
-    m_dispatcher.setErrorHandler([this](const QString &text) {
+    m_connection.dispatcher().setErrorHandler([this](const QString &text) {
         qCWarning(lcComputer) << m_name << "could not read a message:" << text;
     });
-    const auto on = [this](const char *word, void (ComputerPlayer::*handler)(const QString &)) {
-        m_dispatcher.addCommand(word, [this, handler](const QString &fields, const LineOrigin &) {
-            (this->*handler)(fields);
-        });
-    };
-    on(proto::cmd::sendlogininfo, &ComputerPlayer::sendloginfo);
-    on(proto::cmd::newplayerinfo, &ComputerPlayer::newplayerinfo);
-    on(proto::cmd::existingplayers, &ComputerPlayer::newplayerinfo);
-    on(proto::cmd::justwatching, &ComputerPlayer::justwatching);
-    on(proto::cmd::makeboard, &ComputerPlayer::makeboard);
-    on(proto::cmd::roundstarting, &ComputerPlayer::roundstart);
-    on(proto::cmd::winner, &ComputerPlayer::winner);
-    m_dispatcher.addCommand(proto::cmd::hisword,
-                            [this](const QString &f, const LineOrigin &) { verdict(f, true); });
-    m_dispatcher.addCommand(proto::cmd::notvalid,
-                            [this](const QString &f, const LineOrigin &) { verdict(f, false); });
-    m_dispatcher.addCommand(proto::cmd::full,
-                            [this](const QString &, const LineOrigin &) { leave(); });
+    net::MessageRouter &router = m_connection.router();
+    router.route(this, &ComputerPlayer::onLoginRequest);
+    router.route<proto::NewPlayerInfo>(
+        [this](const proto::NewPlayerInfo &m) { onPlayersArrived(m.players); });
+    router.route<proto::ExistingPlayers>(
+        [this](const proto::ExistingPlayers &m) { onPlayersArrived(m.players); });
+    router.route(this, &ComputerPlayer::onWatchingChanged);
+    router.route<proto::MakeBoard>([this](const proto::MakeBoard &m) { m_board = m.codes; });
+    router.route(this, &ComputerPlayer::onRoundStarting);
+    router.route(this, &ComputerPlayer::onWinner);
+    router.route<proto::HisWord>([this](const proto::HisWord &m) { onVerdict(m.slot, true); });
+    router.route<proto::NotValid>([this](const proto::NotValid &m) { onVerdict(m.slot, false); });
+    router.route<proto::Full>([this](const proto::Full &) { leave(); });
     // A game start clears every seat's watching; a round over ends the tries.
-    m_dispatcher.addCommand(proto::cmd::startgame,
-                            [this](const QString &, const LineOrigin &) { m_watching = false; });
-    m_dispatcher.addCommand(proto::cmd::roundover,
-                            [this](const QString &, const LineOrigin &) { dropPlan(); });
+    router.route<proto::StartGame>([this](const proto::StartGame &) { m_watching = false; });
+    router.route<proto::RoundOver>([this](const proto::RoundOver &) { dropPlan(); });
     // Joining while a round runs, it waits for the next: the time left is
     // not sent.
-    for (const char *ignored :
-         {proto::cmd::chat, proto::cmd::action, proto::cmd::playasound, proto::cmd::hisscore,
-          proto::cmd::playerdisconnected, proto::cmd::havewrongversion, proto::cmd::wrongversion,
-          proto::cmd::gamestats})
-        m_dispatcher.addCommand(ignored, [](const QString &, const LineOrigin &) {});
+    router.ignore<proto::Chat>();
+    router.ignore<proto::Action>();
+    router.ignore<proto::PlayASound>();
+    router.ignore<proto::HisScore>();
+    router.ignore<proto::PlayerDisconnected>();
+    router.ignore<proto::HaveWrongVersion>();
+    router.ignore<proto::WrongVersion>();
+    router.ignore<proto::GameStats>();
 }
 
 ComputerPlayer::~ComputerPlayer()
 {
-    m_sock->disconnect(this);
+    m_connection.disconnect(this);
 }
 
 void ComputerPlayer::connectTo(const QString &port)
 {
-    m_sock->setPortName(port);
     try {
-        m_sock->open();
+        m_connection.connectTo(QStringLiteral("127.0.0.1"), port);
     } catch (const net::SockError &e) {
         qCWarning(lcComputer) << m_name << "cannot connect:" << e.text();
         end();
@@ -92,8 +73,8 @@ void ComputerPlayer::connectTo(const QString &port)
 
 void ComputerPlayer::leave()
 {
-    if (m_sock->hasSocket())
-        m_sock->close(); // raises "Socket Closed", which ends it
+    if (m_connection.hasSocket())
+        m_connection.close(); // its close ends it
     else
         end();
 }
@@ -112,7 +93,7 @@ void ComputerPlayer::end()
 void ComputerPlayer::setManual(bool manual)
 {
     m_manual = manual;
-    m_dispatcher.setManual(manual);
+    m_connection.dispatcher().setManual(manual);
     if (manual)
         m_clock.stop();
     else if (m_seated)
@@ -121,35 +102,11 @@ void ComputerPlayer::setManual(bool manual)
 
 // ---- the connection ----------------------------------------------------
 
-void ComputerPlayer::sockRead()
-{
-    QList<QByteArray> lines;
-    try {
-        m_framer.feed(m_sock->receive(), lines);
-    } catch (const net::SockError &) {
-        return;
-    }
-    for (QByteArray &line : lines)
-        m_dispatcher.enqueue(std::move(line));
-}
-
-void ComputerPlayer::sockInfo(const QString &text)
-{
-    // The lines still waiting are of no use to a player that has gone.
-    if (text == QLatin1String("Socket Closed") ||
-        (!m_sock->isConnected() && text.startsWith(QLatin1String("Error #"))))
-        end();
-}
-
 void ComputerPlayer::send(const QByteArray &line)
 {
-    if (m_finished || !m_sock->isConnected())
+    if (m_finished || !m_connection.isConnected())
         return;
-    try {
-        m_sock->send(proto::frame(line));
-    } catch (const net::SockError &) {
-        // Its close is reported on its own.
-    }
+    m_connection.send(line);
 }
 
 void ComputerPlayer::dropPlan()
@@ -168,28 +125,29 @@ int ComputerPlayer::pick(int n) const
 void ComputerPlayer::say(const QString &text)
 {
     m_lastChat = m_seconds;
-    send(proto::chat(m_slot, text, ChatColour));
+    send(proto::encode(proto::Chat{QString::number(m_slot), text + QLatin1Char('|') + ChatColour}));
 }
 
 // ---- the host's messages -----------------------------------------------
 
-void ComputerPlayer::sendloginfo(const QString &fields)
+void ComputerPlayer::onLoginRequest(const proto::SendLoginInfo &request)
 {
-    m_slot = proto::toInt(fields);
-    if (!isSeat(m_slot)) {
+    m_slot = request.slot;
+    if (!net::game::isSeat(m_slot)) {
         qCInfo(lcComputer) << m_name << "found no free seat and leaves";
         leave();
         return;
     }
     // The login name carries its own terminator, as every player's program sends it.
-    send(proto::loginInfo(m_slot, proto::Version, proto::bytes(m_name) + net::Terminator));
+    send(proto::encode(
+        proto::LoginInfo{m_slot, proto::Version, m_name + QLatin1Char(net::Terminator)}));
 }
 
-void ComputerPlayer::newplayerinfo(const QString &fields)
+void ComputerPlayer::onPlayersArrived(const QList<proto::PlayerEntry> &players)
 {
     if (m_seated || m_slot == 0)
         return;
-    for (const proto::PlayerEntry &entry : proto::readPlayers(fields)) {
+    for (const proto::PlayerEntry &entry : players) {
         if (entry.slot != m_slot)
             continue;
         m_seated = true;
@@ -206,48 +164,39 @@ void ComputerPlayer::newplayerinfo(const QString &fields)
     }
 }
 
-void ComputerPlayer::justwatching(const QString &fields)
+void ComputerPlayer::onWatchingChanged(const proto::JustWatching &change)
 {
-    const proto::SlotValue v = proto::readSlotValue(fields);
-    if (v.slot != m_slot)
+    if (change.seat != m_slot)
         return;
-    m_watching = v.value == QLatin1String("1");
+    m_watching = change.watching;
     if (m_watching)
         dropPlan();
 }
 
-void ComputerPlayer::makeboard(const QString &fields)
+void ComputerPlayer::onRoundStarting(const proto::RoundStarting &round)
 {
-    m_board = proto::readMakeBoard(fields);
-}
-
-void ComputerPlayer::roundstart(const QString &fields)
-{
-    const proto::RoundStarting round = proto::readRoundStarting(fields);
     dropPlan();
     if (!m_seated || m_watching || !m_words)
         return;
-    m_plan = planRound(m_words(m_board), m_board, round.time, playStyle(m_strength), m_random);
+    m_plan = planRound(m_words(m_board), m_board, int(round.time), playStyle(m_strength), m_random);
     m_next = 0;
     // The round's seconds count from its start, as a player's clock does.
     if (!m_manual)
         m_clock.start();
 }
 
-void ComputerPlayer::winner(const QString &fields)
+void ComputerPlayer::onWinner(const proto::Winner &winner)
 {
-    const QString name = proto::readWinner(fields);
     static const char *const lines[] = {"Good game!", "Good game, everyone. Well played!",
                                         "gg, that was fun."};
-    m_pendingChat = name == m_name ? QStringLiteral("Good game! That one went my way.")
-                                   : QString::fromLatin1(lines[pick(3)]);
+    m_pendingChat = winner.name == m_name ? QStringLiteral("Good game! That one went my way.")
+                                          : QString::fromLatin1(lines[pick(3)]);
     // A moment later, as a person would type it.
     m_chatDue = m_seconds + 1 + pick(4);
 }
 
-void ComputerPlayer::verdict(const QString &fields, bool accepted)
+void ComputerPlayer::onVerdict(int slot, bool accepted)
 {
-    const int slot = accepted ? proto::readHisWord(fields).slot : proto::readNotValid(fields).slot;
     if (slot != m_slot)
         return;
     ++(accepted ? m_accepted : m_refused);
@@ -264,7 +213,7 @@ void ComputerPlayer::tick()
         ++m_roundSecond;
         for (; m_next < m_plan.size() && m_plan[m_next].second <= m_roundSecond; ++m_next) {
             ++m_tries;
-            send(proto::myWord(m_slot, m_plan[m_next].word));
+            send(proto::encode(proto::MyWord{m_slot, m_plan[m_next].word}));
         }
     }
     if (!m_pendingChat.isEmpty() && m_seconds >= m_chatDue) {

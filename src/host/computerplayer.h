@@ -1,8 +1,8 @@
 #pragma once
 
 #include "host/computerplan.h"
-#include "net/dispatcher.h"
-#include "net/framing.h"
+#include "net/game.h"
+#include "net/peerconnection.h"
 
 #include <QObject>
 #include <QTimer>
@@ -14,9 +14,6 @@
 
 namespace vorlith::dict {
 struct FoundWord;
-}
-namespace vorlith::net {
-class Sock;
 }
 
 namespace vorlith::host {
@@ -36,8 +33,7 @@ class ComputerPlayer : public QObject
     Q_OBJECT
 public:
     /// The words the host would accept on a board, longest first.
-    using WordSource =
-        std::function<std::vector<dict::FoundWord>(const std::array<int, 36> &board)>;
+    using WordSource = std::function<std::vector<dict::FoundWord>(const net::game::Board &board)>;
     static constexpr std::chrono::milliseconds TickInterval{1000};
     /// It says nothing sooner than this after its last chat line.
     static constexpr int ChatGapSeconds = 30;
@@ -75,7 +71,8 @@ public:
     size_t triesOut() const { return m_next; }
 
     void setManual(bool manual);
-    net::Dispatcher &dispatcher() { return m_dispatcher; }
+    net::Dispatcher &dispatcher() { return m_connection.dispatcher(); }
+    net::PeerConnection &connection() { return m_connection; }
     /// One second of its clock.
     void tick();
 
@@ -86,8 +83,6 @@ Q_SIGNALS:
     void finished();
 
 private:
-    void sockRead();
-    void sockInfo(const QString &text);
     void send(const QByteArray &line);
     void say(const QString &text);
     /// A number from 0 to n - 1 from its random source.
@@ -95,21 +90,18 @@ private:
     void dropPlan();
     void end();
 
-    void sendloginfo(const QString &fields);
-    void newplayerinfo(const QString &fields);
-    void justwatching(const QString &fields);
-    void makeboard(const QString &fields);
-    void roundstart(const QString &fields);
-    void winner(const QString &fields);
-    void verdict(const QString &fields, bool accepted);
+    void onLoginRequest(const net::proto::SendLoginInfo &request);
+    void onPlayersArrived(const QList<net::proto::PlayerEntry> &players);
+    void onWatchingChanged(const net::proto::JustWatching &change);
+    void onRoundStarting(const net::proto::RoundStarting &round);
+    void onWinner(const net::proto::Winner &winner);
+    void onVerdict(int slot, bool accepted);
 
     QString m_name;
     Strength m_strength;
     WordSource m_words;
     PlanRandom m_random;
-    net::Sock *m_sock{nullptr};
-    net::LineFramer m_framer;
-    net::Dispatcher m_dispatcher;
+    net::PeerConnection m_connection;
     QTimer m_clock;
     bool m_manual{false};
 
@@ -117,7 +109,7 @@ private:
     bool m_seated{false};
     bool m_finished{false};
     bool m_watching{false};
-    std::array<int, 36> m_board{};
+    net::game::Board m_board{};
     std::vector<PlannedWord> m_plan;
     size_t m_next{0};
     int m_roundSecond{0};

@@ -7,8 +7,8 @@
 
 namespace vorlith::host {
 
-ComputerTable::ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random,
-                             QObject *parent)
+ComputerTable::ComputerTable(HostServer &server, ComputerPlayer::WordSource words,
+                             PlanRandom random, QObject *parent)
     : QObject(parent), m_server(server), m_words(std::move(words)), m_random(std::move(random))
 {
 }
@@ -22,7 +22,7 @@ ComputerTable::~ComputerTable()
 int ComputerTable::freeSeats() const
 {
     int free = 0;
-    for (int seat = 1; seat <= Registry::Seats; ++seat) {
+    for (int seat = 1; seat <= net::game::Seats; ++seat) {
         if (!m_server.registry().isActive(seat))
             ++free;
     }

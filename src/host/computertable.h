@@ -12,7 +12,7 @@
 
 namespace vorlith::host {
 
-class TServer;
+class HostServer;
 
 /// The computer players a hosting program seats at its own table. Each is a
 /// ComputerPlayer on its own connection to the host engine; the table adds
@@ -27,7 +27,7 @@ public:
     static constexpr int MaxPlayers = 5;
 
     /// \a server must be listening before players are added.
-    ComputerTable(TServer &server, ComputerPlayer::WordSource words, PlanRandom random,
+    ComputerTable(HostServer &server, ComputerPlayer::WordSource words, PlanRandom random,
                   QObject *parent = nullptr);
     ~ComputerTable() override;
 
@@ -59,7 +59,7 @@ private:
     QString freeName() const;
     void forget(ComputerPlayer *player);
 
-    TServer &m_server;
+    HostServer &m_server;
     ComputerPlayer::WordSource m_words;
     PlanRandom m_random;
     Strength m_strength{Strength::Normal};

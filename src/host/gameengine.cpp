@@ -1,8 +1,7 @@
 #include "host/gameengine.h"
 
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/registry.h"
-#include "net/handlererror.h"
 #include "net/protocol.h"
 
 #include <QLoggingCategory>
@@ -12,24 +11,12 @@ Q_LOGGING_CATEGORY(lcGame, "vorlith.game")
 namespace vorlith::host {
 
 namespace proto = net::proto;
+namespace game = net::game;
 
-namespace {
-
-/// A number field of CMD_startgame, or \a fallback when it is not a number.
-qint32 numberOr(const QString &text, qint32 fallback)
-{
-    try {
-        return proto::toInt(text);
-    } catch (const net::HandlerError &) {
-        return fallback;
-    }
-}
-
-} // namespace
-
-GameEngine::GameEngine(Registry &registry, Outbox &outbox, const dict::TDictn &spellit, RandomSource random,
-                       QObject *parent)
-    : GameEngine(registry, outbox, WordCheck([&spellit](QStringView word) { return spellit.isword(word); }),
+GameEngine::GameEngine(Registry &registry, Outbox &outbox, const dict::Dictionary &spellit,
+                       RandomSource random, QObject *parent)
+    : GameEngine(registry, outbox,
+                 WordCheck([&spellit](QStringView word) { return spellit.isword(word); }),
                  std::move(random), parent)
 {
 }
@@ -39,7 +26,7 @@ GameEngine::GameEngine(Registry &registry, Outbox &outbox, WordCheck isword, Ran
 {
     m_timer.setInterval(TickInterval);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &GameEngine::timer_breaksTimer);
+    connect(&m_timer, &QTimer::timeout, this, &GameEngine::onSecond);
 }
 
 GameEngine::~GameEngine() = default;
@@ -66,7 +53,7 @@ void GameEngine::setManual(bool manual)
         m_timer.start();
 }
 
-void GameEngine::timer_breaksTimer()
+void GameEngine::onSecond()
 {
     if (!m_timerEnabled)
         return;
@@ -75,48 +62,49 @@ void GameEngine::timer_breaksTimer()
         return;
     setTimerEnabled(false);
     if (m_phase == Phase::Round)
-        endround();
+        endRound();
     else if (m_phase == Phase::Break)
-        startround();
+        startRound();
 }
 
 // ---- the game ----------------------------------------------------------
 
-void GameEngine::startgame(const QString &fields, int senderSlot)
+void GameEngine::startGame(const QString &starter, std::optional<qint32> rounds,
+                           std::optional<qint32> time)
 {
     // Whoever sends it starts the game, and a running game starts afresh.
-    Q_UNUSED(senderSlot);
     setTimerEnabled(false);
     m_inProgress = true;
 
-    const proto::StartGame request = proto::readStartGame(fields);
-    m_roundsToPlay = numberOr(request.rounds, DefaultRounds);
-    m_creationTime = numberOr(request.time, DefaultTime);
-    qCDebug(lcGame) << "game of" << m_roundsToPlay << "rounds of" << m_creationTime << "s started by" << request.name;
-    m_outbox.sendToAll(proto::startGame(request.name, m_roundsToPlay, m_creationTime));
+    m_roundsToPlay = rounds.value_or(DefaultRounds);
+    m_creationTime = time.value_or(DefaultTime);
+    qCDebug(lcGame) << "game of" << m_roundsToPlay << "rounds of" << m_creationTime
+                    << "s started by" << starter;
+    m_outbox.sendToAll(proto::encode(proto::StartGame{starter, QString::number(m_roundsToPlay),
+                                                      QString::number(m_creationTime)}));
 
-    for (int seat = 1; seat <= Seats; ++seat) {
+    for (int seat = 1; seat <= game::Seats; ++seat) {
         PlayerRecord *r = m_registry.record(seat);
         r->totalScore = 0;
         r->watching = false;
     }
     m_round = 0;
-    startround();
+    startRound();
 }
 
-void GameEngine::startround()
+void GameEngine::startRound()
 {
     ++m_round;
-    if (checkforwin())
+    if (checkForWinner())
         return; // the game is over: no board, and the timer stays off
 
-    createboard();
-    for (int seat = 1; seat <= Seats; ++seat) {
+    dealBoard();
+    for (int seat = 1; seat <= game::Seats; ++seat) {
         PlayerRecord *r = m_registry.record(seat);
         r->roundScore = 0;
         r->roundWords.clear();
     }
-    m_outbox.sendToAll(proto::roundStarting(m_round, m_creationTime));
+    m_outbox.sendToAll(proto::encode(proto::RoundStarting{m_round, m_creationTime}));
 
     setTimerEnabled(false);
     m_phase = Phase::Round;
@@ -132,9 +120,9 @@ int GameEngine::draw(int n)
     return ((value % n) + n) % n; // a source that strays still picks a real cell
 }
 
-std::array<int, GameEngine::Cells> GameEngine::deal(const std::function<int(int n)> &draw)
+game::Board GameEngine::deal(const std::function<int(int n)> &draw)
 {
-    std::array<int, Cells> board{};
+    game::Board board{};
     for (int &code : board) {
         const int column = draw(6);
         const int row = draw(10);
@@ -143,7 +131,7 @@ std::array<int, GameEngine::Cells> GameEngine::deal(const std::function<int(int 
     return board;
 }
 
-void GameEngine::createboard()
+void GameEngine::dealBoard()
 {
     m_board = deal([this](int n) { return draw(n); });
     m_outbox.sendToAll(boardLine());
@@ -151,17 +139,17 @@ void GameEngine::createboard()
 
 QByteArray GameEngine::boardLine() const
 {
-    return proto::makeBoard(m_board);
+    return proto::encode(proto::MakeBoard{m_board});
 }
 
-void GameEngine::endround()
+void GameEngine::endRound()
 {
-    QList<proto::SeatResult> seats;
-    for (int seat = 1; seat <= Seats; ++seat) {
+    proto::RoundOver over;
+    for (int seat = 1; seat <= game::Seats; ++seat) {
         const PlayerRecord *r = m_registry.record(seat);
-        seats.append({seat, r->totalScore, r->roundScore, r->roundWords});
+        over.seats.append({seat, r->totalScore, r->roundScore, r->roundWords});
     }
-    m_outbox.sendToAll(proto::roundOver(seats));
+    m_outbox.sendToAll(proto::encode(over));
 
     setTimerEnabled(false);
     m_phase = Phase::Break;
@@ -169,24 +157,24 @@ void GameEngine::endround()
     setTimerEnabled(true);
 }
 
-bool GameEngine::checkforwin()
+bool GameEngine::checkForWinner()
 {
     if (m_round < qint64(m_roundsToPlay) + 1) // 64 bits: the largest rounds value plus one still fits
         return false;
 
     const auto total = [this](int seat) { return m_registry.record(seat)->totalScore; };
     int leader = 1;
-    for (int seat = 2; seat <= Seats; ++seat) {
+    for (int seat = 2; seat <= game::Seats; ++seat) {
         if (total(seat) > total(leader))
             leader = seat;
     }
-    for (int seat = 1; seat <= Seats; ++seat) {
+    for (int seat = 1; seat <= game::Seats; ++seat) {
         if (seat != leader && total(seat) == total(leader))
             return false; // a tie: another round decides
     }
 
     qCDebug(lcGame) << "seat" << leader << "wins after round" << m_round - 1;
-    m_outbox.sendToAll(proto::winner(m_registry.name(leader)));
+    m_outbox.sendToAll(proto::encode(proto::Winner{m_registry.name(leader)}));
     m_inProgress = false;
     return true;
 }
@@ -198,13 +186,12 @@ void GameEngine::catchUp(int slot)
     if (m_registry.isActive(slot))
         m_outbox.sendTo(slot, boardLine());
 
-    QList<proto::SeatTotal> totals;
-    for (int seat = 1; seat <= Seats; ++seat)
-        totals.append({seat, m_registry.record(seat)->totalScore});
-    if (m_registry.isActive(slot)) {
-        m_outbox.sendTo(slot, proto::gameStats(slot, m_creationTime, m_roundsToPlay, m_round,
-                                               m_phase == Phase::Round, totals));
-    }
+    proto::GameStats stats{slot,    m_creationTime,          m_roundsToPlay,
+                           m_round, m_phase == Phase::Round, {}};
+    for (int seat = 1; seat <= game::Seats; ++seat)
+        stats.totals.append({seat, m_registry.record(seat)->totalScore});
+    if (m_registry.isActive(slot))
+        m_outbox.sendTo(slot, proto::encode(stats));
 }
 
 // ---- word judging ------------------------------------------------------
@@ -219,9 +206,9 @@ int GameEngine::letterCode(QChar c)
     return 0;
 }
 
-bool GameEngine::checkaword(QStringView word) const
+bool GameEngine::isOnBoard(QStringView word) const
 {
-    std::array<bool, Cells> taken{};
+    std::array<bool, game::Cells> taken{};
     for (QChar c : word) {
         const int code = letterCode(c);
         if (code == 0)
@@ -236,22 +223,19 @@ bool GameEngine::checkaword(QStringView word) const
     return true;
 }
 
-void GameEngine::myword(const QString &fields, int senderSlot)
+void GameEngine::playWord(int slot, const QString &word)
 {
-    Q_UNUSED(senderSlot); // the connection side has checked it against the slot field
-    const proto::WordLine line = proto::readMyWord(fields);
-    const int slot = line.slot;
-    if (slot > Seats || slot < 1)
+    if (!game::isSeat(slot))
         return;
     // Words count only while a round runs: one sent in a break, or after the
     // game was decided, would change totals that were already announced.
     if (!m_inProgress || m_phase != Phase::Round)
         return;
-    const QString &word = line.word;
 
     // The dictionary first: the board is not looked at for a non-word.
-    if (!m_isword || !m_isword(word) || !checkaword(word)) {
-        m_outbox.sendTo(slot, proto::notValid(1, slot, word));
+    if (!m_isword || !m_isword(word) || !isOnBoard(word)) {
+        m_outbox.sendTo(slot,
+                        proto::encode(proto::NotValid{proto::NotValid::NotAWord, slot, word}));
         return;
     }
 
@@ -263,15 +247,16 @@ void GameEngine::myword(const QString &fields, int senderSlot)
     // (the same points make it the same length), in whatever letter case it
     // was sent.
     if (r->roundWords.contains(entry, Qt::CaseInsensitive)) {
-        m_outbox.sendTo(slot, proto::notValid(2, slot, word));
+        m_outbox.sendTo(slot,
+                        proto::encode(proto::NotValid{proto::NotValid::AlreadyFound, slot, word}));
         return;
     }
 
     r->roundWords += entry;
     r->roundScore += points;
     r->totalScore += points;
-    m_outbox.sendTo(slot, proto::hisWord(slot, points, word));
-    m_outbox.sendToAll(proto::hisScore(slot, r->totalScore, points));
+    m_outbox.sendTo(slot, proto::encode(proto::HisWord{slot, points, word}));
+    m_outbox.sendToAll(proto::encode(proto::HisScore{slot, r->totalScore, points}));
 }
 
 } // namespace vorlith::host

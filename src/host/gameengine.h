@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/outbox.h"
+#include "net/game.h"
 
 #include <QObject>
 #include <QString>
@@ -10,9 +11,10 @@
 #include <array>
 #include <chrono>
 #include <functional>
+#include <optional>
 
 namespace vorlith::dict {
-class TDictn;
+class Dictionary;
 }
 
 namespace vorlith::host {
@@ -20,23 +22,23 @@ namespace vorlith::host {
 class Registry;
 
 /// The host engine's game side: starts games, deals a board for every round,
-/// times rounds and breaks with the one-second timer timer_breaks, reports
+/// times rounds and breaks with the one-second timer, reports
 /// the results, names the winner or plays on at a tie, judges and scores
 /// words, and catches up participants who log in during a game.
 ///
-/// Wiring: the connection side (TServer) calls it through GameHooks; it sends
-/// through an Outbox (normally the same TServer) and keeps the scores in the
+/// Wiring: the connection side (HostServer) calls it through GameHooks; it sends
+/// through an Outbox (normally the same HostServer) and keeps the scores in the
 /// shared Registry.
 /// \code
-///     dict::TDictn spellit;
+///     dict::Dictionary spellit;
 ///     if (!spellit.loadwords())
 ///         ui::messageBoxes().inform(spellit.errorText());
-///     TServer server;
+///     HostServer server;
 ///     GameEngine game(server.registry(), server, spellit, random);
 ///     server.setGame(&game);
 /// \endcode
 ///
-/// All numbers that arrive in a CMD_startgame are kept as 32-bit values, as
+/// All numbers that arrive to start a game are kept as 32-bit values, as
 /// the messages carry them, but every sum made from them is done in 64 bits,
 /// so that no value a peer can send overflows.
 class GameEngine : public QObject, public GameHooks
@@ -50,8 +52,6 @@ public:
     /// Is this string a word? Asked with the word exactly as received.
     using WordCheck = std::function<bool(QStringView word)>;
 
-    static constexpr int Seats = 6;
-    static constexpr int Cells = 36;
     static constexpr int BreakSeconds = 20;
     /// A round closes this many seconds after its creation time.
     static constexpr int RoundGrace = 4;
@@ -75,7 +75,7 @@ public:
     }};
     /// A board dealt from the letter table, cell after cell, with \a draw
     /// answering 0 to n - 1: letter codes 1 (a) to 26 (z).
-    static std::array<int, Cells> deal(const std::function<int(int n)> &draw);
+    static net::game::Board deal(const std::function<int(int n)> &draw);
 
     enum class Phase
     {
@@ -85,8 +85,8 @@ public:
     };
 
     /// Judges words with \a spellit, which must outlive the engine.
-    GameEngine(Registry &registry, Outbox &outbox, const dict::TDictn &spellit, RandomSource random,
-               QObject *parent = nullptr);
+    GameEngine(Registry &registry, Outbox &outbox, const dict::Dictionary &spellit,
+               RandomSource random, QObject *parent = nullptr);
     /// Judges words with \a isword (tests, a word list of their own).
     GameEngine(Registry &registry, Outbox &outbox, WordCheck isword, RandomSource random,
                QObject *parent = nullptr);
@@ -96,35 +96,38 @@ public:
     bool gameInProgress() const override { return m_inProgress; }
     /// Late-joiner catch-up: the current board and CMD_gamestats to \a slot.
     void catchUp(int slot) override;
-    /// CMD_startgame: starts (or restarts) a game for whoever sent it.
-    void startgame(const QString &fields, int senderSlot) override;
-    /// CMD_myword: judges and scores one word while a round runs; at other
-    /// times it answers nothing. A word already accepted for the seat this
-    /// round, in any letter case, gets verdict 2. Raises net::HandlerError
-    /// when the slot field is not a number.
-    void myword(const QString &fields, int senderSlot) override;
+    /// Starts (or restarts) a game: \a rounds and \a time fall back to
+    /// DefaultRounds and DefaultTime when they came as no number.
+    void startGame(const QString &starter, std::optional<qint32> rounds,
+                   std::optional<qint32> time) override;
+    /// Judges and scores one word while a round runs; at other times it
+    /// answers nothing. A word already accepted for the seat this round, in
+    /// any letter case, is refused as found already.
+    void playWord(int slot, const QString &word) override;
 
     // ---- the game's steps -----------------------------------------------
-    void startround();
-    void createboard();
-    void endround();
-    /// True when the game has been decided (and CMD_winner sent).
-    bool checkforwin();
-    /// The one-second tick of timer_breaks. Does nothing while the timer is
-    /// off, exactly as a stopped timer never fires.
-    void timer_breaksTimer();
+    void startRound();
+    /// Deals the round's board and sends it to all.
+    void dealBoard();
+    void endRound();
+    /// True when the game has been decided (and the winner announced); false
+    /// while rounds remain or the leaders are tied.
+    bool checkForWinner();
+    /// One second of the round or break countdown. Does nothing while the
+    /// countdown is off, exactly as a stopped timer never fires.
+    void onSecond();
     /// True when every letter of \a word can take a board cell of its own.
-    bool checkaword(QStringView word) const;
+    bool isOnBoard(QStringView word) const;
 
-    /// With manual timing timer_breaks never runs by itself; whoever drives
-    /// the engine calls timer_breaksTimer() for each second that passes.
+    /// With manual timing the countdown never runs by itself; whoever drives
+    /// the engine calls onSecond() for each second that passes.
     void setManual(bool manual);
     bool isManual() const { return m_manual; }
-    /// True while timer_breaks is switched on (whether or not it runs by itself).
+    /// True while the countdown is switched on (whether or not it runs by itself).
     bool isTimerEnabled() const { return m_timerEnabled; }
 
     // ---- state, for the owner and tests ---------------------------------
-    const std::array<int, Cells> &board() const { return m_board; }
+    const net::game::Board &board() const { return m_board; }
     qint32 roundsToPlay() const { return m_roundsToPlay; }
     qint32 creationTime() const { return m_creationTime; }
     qint64 roundCounter() const { return m_round; }
@@ -151,7 +154,7 @@ private:
     qint32 m_roundsToPlay{0};
     qint32 m_creationTime{0};
     qint64 m_round{0};
-    std::array<int, Cells> m_board{};
+    net::game::Board m_board{};
     qint64 m_countdown{0};
     Phase m_phase{Phase::None};
 };

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 namespace vorlith::host {
 
@@ -23,10 +26,12 @@ public:
     virtual bool gameInProgress() const = 0;
     /// Brings a participant who logged in during a game up to date.
     virtual void catchUp(int slot) = 0;
-    /// CMD_startgame, with the slot of the connection it came on.
-    virtual void startgame(const QString &fields, int senderSlot) = 0;
-    /// CMD_myword, already checked to name the sender's own slot.
-    virtual void myword(const QString &fields, int senderSlot) = 0;
+    /// Starts (or restarts) a game for \a starter; a number that did not
+    /// arrive as one is left to the engine's fallback.
+    virtual void startGame(const QString &starter, std::optional<qint32> rounds,
+                           std::optional<qint32> time) = 0;
+    /// A word from the seat \a slot, already checked to be the sender's own.
+    virtual void playWord(int slot, const QString &word) = 0;
 };
 
 } // namespace vorlith::host

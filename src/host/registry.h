@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/game.h"
+
 #include <QList>
 #include <QString>
 
@@ -35,8 +37,6 @@ class Registry
 {
 public:
     static constexpr int Records = 11;
-    static constexpr int MaxSlots = 9;
-    static constexpr int Seats = 6;
 
     /// The record of \a slot, or nullptr when the slot is outside 1..11:
     /// numbers from the wire never reach outside the records.

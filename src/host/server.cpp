@@ -15,16 +15,16 @@ using net::LineOrigin;
 using net::Sock;
 namespace proto = net::proto;
 
-const QString &TServer::version()
+const QString &HostServer::version()
 {
     return proto::Version;
 }
 
-TServer::TServer(QObject *parent)
+HostServer::HostServer(QObject *parent)
     : QObject(parent), m_listener(new Sock(this)), m_dispatcher(std::chrono::milliseconds(10), this)
 {
     m_listener->setPortName(QStringLiteral("7772"));
-    connect(m_listener, &Sock::acceptEvent, this, &TServer::Sock1Accept);
+    connect(m_listener, &Sock::acceptEvent, this, &HostServer::Sock1Accept);
 
     m_dispatcher.setErrorHandler([this](const QString &text) {
         // A peer's malformed message must never put boxes on the hosting
@@ -33,26 +33,22 @@ TServer::TServer(QObject *parent)
         Q_EMIT handlerFailed(text);
     });
 
-    m_dispatcher.addCommand(proto::cmd::logininfo, [this](const QString &fields, const LineOrigin &from) {
-        if (isCurrent(from))
-            receivedlogininfo(fields, from);
+    // Nothing but a login is taken from a connection that has not logged in,
+    // and nothing at all from one whose slot has gone to a newer connection.
+    m_router.setGuard([this](const char *word, const LineOrigin &from) {
+        return qstrcmp(word, proto::LoginInfo::Word) == 0 ? isCurrent(from) : isLoggedIn(from);
     });
-    const auto bind = [this](const char *word, void (TServer::*handler)(const QString &, const LineOrigin &)) {
-        m_dispatcher.addCommand(word, [this, handler](const QString &fields, const LineOrigin &from) {
-            if (isCurrent(from) && isLoggedIn(from))
-                (this->*handler)(fields, from);
-        });
-    };
-    bind(proto::cmd::kickhim, &TServer::kickhim);
-    bind(proto::cmd::chat, &TServer::chat);
-    bind(proto::cmd::action, &TServer::action);
-    bind(proto::cmd::playasound, &TServer::playasound);
-    bind(proto::cmd::startgame, &TServer::startgame);
-    bind(proto::cmd::justwatch, &TServer::justwatch);
-    bind(proto::cmd::myword, &TServer::myword);
+    m_router.route(this, &HostServer::onLogin);
+    m_router.route(this, &HostServer::onRemovePlayer);
+    m_router.route(this, &HostServer::onChat);
+    m_router.route(this, &HostServer::onAction);
+    m_router.route(this, &HostServer::onPlaySound);
+    m_router.route(this, &HostServer::onStartGame);
+    m_router.route(this, &HostServer::onSetWatching);
+    m_router.route(this, &HostServer::onWord);
 }
 
-TServer::~TServer()
+HostServer::~HostServer()
 {
     // Connections are children of the listener and go with it; nobody is
     // told, since the whole process is ending.
@@ -60,39 +56,39 @@ TServer::~TServer()
         sock->disconnect(this);
 }
 
-void TServer::setPortName(const QString &port)
+void HostServer::setPortName(const QString &port)
 {
     m_listener->setPortName(port);
 }
 
-bool TServer::isThisMachine(const QString &peer)
+bool HostServer::isThisMachine(const QString &peer)
 {
     const QHostAddress address(peer);
     return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
 }
 
-void TServer::startListening()
+void HostServer::startListening()
 {
     m_listener->setListen(true);
 }
 
-bool TServer::isListening() const
+bool HostServer::isListening() const
 {
     return m_listener->isListening();
 }
 
-quint16 TServer::listeningPort() const
+quint16 HostServer::listeningPort() const
 {
     return m_listener->localPort();
 }
 
-bool TServer::isCurrent(const LineOrigin &origin) const
+bool HostServer::isCurrent(const LineOrigin &origin) const
 {
     const PlayerRecord *r = m_registry.record(origin.slot);
     return r && r->connectionSerial == origin.connection;
 }
 
-bool TServer::isLoggedIn(const LineOrigin &origin) const
+bool HostServer::isLoggedIn(const LineOrigin &origin) const
 {
     const PlayerRecord *r = m_registry.record(origin.slot);
     return r && r->connectionSerial == origin.connection && r->loggedIn;
@@ -100,7 +96,7 @@ bool TServer::isLoggedIn(const LineOrigin &origin) const
 
 // ---- sending -----------------------------------------------------------
 
-void TServer::sendTo(int slot, const QByteArray &line)
+void HostServer::sendTo(int slot, const QByteArray &line)
 {
     PlayerRecord *r = m_registry.record(slot);
     if (!r || !r->active || !r->connection)
@@ -117,7 +113,7 @@ void TServer::sendTo(int slot, const QByteArray &line)
     }
 }
 
-void TServer::sendToAll(const QByteArray &line)
+void HostServer::sendToAll(const QByteArray &line)
 {
     for (int slot : m_registry.activeSlots())
         sendTo(slot, line);
@@ -125,7 +121,7 @@ void TServer::sendToAll(const QByteArray &line)
 
 // ---- connections -------------------------------------------------------
 
-void TServer::Sock1Accept()
+void HostServer::Sock1Accept()
 {
     Sock *sock = nullptr;
     try {
@@ -151,7 +147,7 @@ void TServer::Sock1Accept()
             ++i;
         if (!m_registry.isActive(i))
             slot = i;
-        else if (count >= Registry::MaxSlots)
+        else if (count >= net::game::LastSlot)
             full = true;
         else
             slot = ++count;
@@ -162,7 +158,7 @@ void TServer::Sock1Accept()
     if (full) {
         // Refused in record slot count + 1: told, then closed at once.
         try {
-            sock->send(proto::frame(proto::full()));
+            sock->send(proto::frame(proto::Full{}));
         } catch (const net::SockError &) {
         }
         sock->disconnect(this);
@@ -189,14 +185,14 @@ void TServer::Sock1Accept()
     r->loginName.clear();
     sock->setTag(slot);
     connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { Sock1Read(s); });
-    connect(sock, &Sock::disconnectEvent, this, &TServer::tempsockDisconnect);
-    connect(sock, &Sock::info, this, [this](Sock *s, net::SocketInfo, const QString &text) { tempsockInfo(s, text); });
+    connect(sock, &Sock::disconnectEvent, this, &HostServer::tempsockDisconnect);
+    connect(sock, &Sock::closed, this, &HostServer::tempsockInfo);
 
     qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
-    sendTo(slot, proto::sendLoginInfo(slot));
+    sendTo(slot, proto::encode(proto::SendLoginInfo{slot}));
 }
 
-void TServer::Sock1Read(Sock *sock)
+void HostServer::Sock1Read(Sock *sock)
 {
     auto it = m_connections.find(sock);
     if (it == m_connections.end())
@@ -221,7 +217,7 @@ void TServer::Sock1Read(Sock *sock)
     holdQueueBound();
 }
 
-void TServer::holdQueueBound()
+void HostServer::holdQueueBound()
 {
     while (m_dispatcher.pendingBytes() > MaxQueuedBytes) {
         const std::optional<quint64> largest = m_dispatcher.largestBacklog();
@@ -235,7 +231,7 @@ void TServer::holdQueueBound()
     }
 }
 
-Sock *TServer::connectionOf(quint64 serial) const
+Sock *HostServer::connectionOf(quint64 serial) const
 {
     for (const auto &[sock, conn] : m_connections) {
         if (conn.serial == serial)
@@ -244,7 +240,7 @@ Sock *TServer::connectionOf(quint64 serial) const
     return nullptr;
 }
 
-void TServer::dropConnection(Sock *sock)
+void HostServer::dropConnection(Sock *sock)
 {
     auto it = m_connections.find(sock);
     if (it != m_connections.end())
@@ -252,16 +248,14 @@ void TServer::dropConnection(Sock *sock)
     sock->close(); // raises "Socket Closed": announced like any departure
 }
 
-void TServer::forgetConnection(Sock *sock)
+void HostServer::forgetConnection(Sock *sock)
 {
     m_connections.erase(sock);
     sock->disconnect(this);
 }
 
-void TServer::tempsockInfo(Sock *sock, const QString &text)
+void HostServer::tempsockInfo(Sock *sock)
 {
-    if (text != QLatin1String("Socket Closed"))
-        return;
     if (const auto it = m_connections.find(sock); it != m_connections.end())
         m_dispatcher.keepNextFrom(it->second.serial, LinesAfterClose);
     const int n = sock->tag();
@@ -270,7 +264,7 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
         return;
     if (r->active) {
         qCDebug(lcHost) << "slot" << n << r->name << "left";
-        const QByteArray line = proto::playerDisconnected(n, r->name);
+        const QByteArray line = proto::encode(proto::PlayerDisconnected{n, r->name});
         for (int slot : m_registry.activeSlots()) {
             if (slot != n)
                 sendTo(slot, line);
@@ -281,14 +275,14 @@ void TServer::tempsockInfo(Sock *sock, const QString &text)
     r->watching = false;
 }
 
-void TServer::tempsockDisconnect(Sock *sock)
+void HostServer::tempsockDisconnect(Sock *sock)
 {
     const PlayerRecord *r = m_registry.record(sock->tag());
     if (r && r->active && r->connection == sock)
         disconnectsock(sock->tag());
 }
 
-void TServer::disconnectsock(int slot)
+void HostServer::disconnectsock(int slot)
 {
     PlayerRecord *r = m_registry.record(slot);
     if (r && r->active && r->connection)
@@ -297,7 +291,7 @@ void TServer::disconnectsock(int slot)
 
 // ---- handlers ----------------------------------------------------------
 
-QString TServer::cleanName(const QString &name)
+QString HostServer::cleanName(const QString &name)
 {
     QString clean;
     clean.reserve(std::min<qsizetype>(name.size(), MaxNameLength));
@@ -314,9 +308,8 @@ QString TServer::cleanName(const QString &name)
     return clean;
 }
 
-void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
+void HostServer::onLogin(const proto::LoginInfo &login, const LineOrigin &from)
 {
-    const proto::LoginInfo login = proto::readLoginInfo(fields);
     const int n = login.slot;
     PlayerRecord *r = m_registry.record(n);
     if (n != from.slot || !r)
@@ -330,92 +323,91 @@ void TServer::receivedlogininfo(const QString &fields, const LineOrigin &from)
     r->active = true;
     r->loggedIn = true;
     r->loginName = r->name;
-    sendToAll(proto::newPlayerInfo(n, r->name));
+    sendToAll(proto::encode(proto::NewPlayerInfo{{{n, r->name, false}}}));
 
-    QList<proto::PlayerEntry> others;
+    proto::ExistingPlayers others;
     for (int i : m_registry.activeSlots()) {
         if (i != n)
-            others.append({i, m_registry.name(i), m_registry.record(i)->watching ? QStringLiteral("1") : QStringLiteral("0")});
+            others.players.append({i, m_registry.name(i), m_registry.record(i)->watching});
     }
-    if (!others.isEmpty())
-        sendTo(n, proto::existingPlayers(others));
+    if (!others.players.isEmpty())
+        sendTo(n, proto::encode(others));
 
     if (login.version != version()) {
-        sendTo(1, proto::haveWrongVersion(r->name));
-        sendTo(n, proto::wrongVersion());
+        sendTo(1, proto::encode(proto::HaveWrongVersion{r->name}));
+        sendTo(n, proto::encode(proto::WrongVersion{}));
     }
 
     if (m_game && m_game->gameInProgress())
         m_game->catchUp(n);
 }
 
-void TServer::kickhim(const QString &fields, const LineOrigin &from)
+void HostServer::onRemovePlayer(const proto::KickHim &request, const LineOrigin &from)
 {
-    const proto::SlotValue v = proto::readSlotValue(fields);
-    if (v.slot != 1 || from.slot != 1)
+    if (request.slot != 1 || from.slot != 1)
         return;
-    disconnectsock(proto::toInt(v.value));
+    disconnectsock(request.target);
 }
 
-void TServer::chat(const QString &fields, const LineOrigin &from)
+void HostServer::onChat(const proto::Chat &chat, const LineOrigin &from)
 {
-    const proto::ChatLine c = proto::readChatLine(fields);
-    if (proto::toInt(c.slotText) != from.slot)
+    if (proto::toInt(chat.slot) != from.slot)
         return;
-    sendToAll(proto::chatRelay(c.slotText, m_registry.record(from.slot)->loginName, c.rest));
+    // The slot goes back as it came, the text after the sender's name.
+    const QString &name = m_registry.record(from.slot)->loginName;
+    sendToAll(proto::encode(proto::Chat{chat.slot, name + QLatin1String(" chats: ") + chat.body}));
 }
 
-void TServer::action(const QString &fields, const LineOrigin &from)
+void HostServer::onAction(const proto::Action &action, const LineOrigin &from)
 {
-    const proto::ChatLine c = proto::readChatLine(fields);
-    if (proto::toInt(c.slotText) != from.slot)
+    if (proto::toInt(action.slot) != from.slot)
         return;
-    sendToAll(proto::actionRelay(c.slotText, m_registry.record(from.slot)->loginName, c.rest));
+    const QString &name = m_registry.record(from.slot)->loginName;
+    sendToAll(proto::encode(proto::Action{action.slot, name + QLatin1Char(' ') + action.body}));
 }
 
-void TServer::playasound(const QString &fields, const LineOrigin &from)
+void HostServer::onPlaySound(const proto::PlayASound &sound, const LineOrigin &from)
 {
-    const proto::ChatLine c = proto::readChatLine(fields);
-    const int s = proto::toInt(c.slotText);
-    if (s != from.slot)
+    if (sound.slot != from.slot)
         return;
-    sendToAll(proto::playASoundRelay(s, c.rest));
+    sendToAll(proto::encode(sound));
 }
 
-void TServer::justwatch(const QString &fields, const LineOrigin &from)
+void HostServer::onSetWatching(const proto::JustWatch &request, const LineOrigin &from)
 {
-    const proto::SlotValue v = proto::readSlotValue(fields);
-    const int n = v.slot;
-    if (n > Registry::Seats || n < 1)
+    const int n = request.seat;
+    if (!net::game::isSeat(n))
         return;
     // A player switches his own seat; the hosting player (slot 1) any seat.
     if (n != from.slot && from.slot != 1)
         return;
     PlayerRecord *r = m_registry.record(n);
-    if (v.value == QLatin1String("2")) {
+    if (request.mode == proto::WatchMode::Play) {
         r->watching = false;
-        sendToAll(proto::justWatching(n, QStringLiteral("2")));
-    } else if (v.value == QLatin1String("1")) {
+        sendToAll(proto::encode(proto::JustWatching{n, false}));
+    } else if (request.mode == proto::WatchMode::Watch) {
         if (!m_game || !m_game->gameInProgress())
             return;
         r->watching = true;
-        sendToAll(proto::justWatching(n, QStringLiteral("1")));
+        sendToAll(proto::encode(proto::JustWatching{n, true}));
     }
 }
 
-void TServer::startgame(const QString &fields, const LineOrigin &from)
+void HostServer::onStartGame(const proto::StartGame &request, const LineOrigin &)
 {
+    // Whoever sends it starts the game; a field that is no number gets the
+    // engine's own.
     if (m_game)
-        m_game->startgame(fields, from.slot);
+        m_game->startGame(request.name, proto::toNumber(request.rounds),
+                          proto::toNumber(request.time));
 }
 
-void TServer::myword(const QString &fields, const LineOrigin &from)
+void HostServer::onWord(const proto::MyWord &word, const LineOrigin &from)
 {
-    const int slot = proto::toInt(proto::FieldReader(fields).next());
-    if (slot != from.slot)
+    if (word.slot != from.slot)
         return;
     if (m_game)
-        m_game->myword(fields, from.slot);
+        m_game->playWord(word.slot, word.word);
 }
 
 } // namespace vorlith::host

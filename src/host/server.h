@@ -4,6 +4,7 @@
 #include "host/registry.h"
 #include "net/dispatcher.h"
 #include "net/framing.h"
+#include "net/router.h"
 
 #include <QObject>
 
@@ -25,7 +26,7 @@ namespace vorlith::host {
 /// sender's own, and nothing but a login is honoured from a connection that
 /// has not logged in. Connections take turns in the received-line queue, and
 /// the lines waiting are bounded per connection and in all.
-class TServer : public QObject, public Outbox
+class HostServer : public QObject, public Outbox
 {
     Q_OBJECT
 public:
@@ -45,8 +46,8 @@ public:
     /// A peer that leaves this much of our data unread is closed.
     static constexpr qint64 MaxUnsentBytes = 8 * 1024 * 1024;
 
-    explicit TServer(QObject *parent = nullptr);
-    ~TServer() override;
+    explicit HostServer(QObject *parent = nullptr);
+    ~HostServer() override;
 
     /// The port to listen on, as text ("7772"; "0" picks a free port).
     void setPortName(const QString &port);
@@ -91,7 +92,7 @@ private:
 
     void Sock1Accept();
     void Sock1Read(net::Sock *sock);
-    void tempsockInfo(net::Sock *sock, const QString &text);
+    void tempsockInfo(net::Sock *sock);
     void tempsockDisconnect(net::Sock *sock);
     void disconnectsock(int slot);
     void dropConnection(net::Sock *sock);
@@ -101,14 +102,14 @@ private:
     void holdQueueBound();
     net::Sock *connectionOf(quint64 serial) const;
 
-    void receivedlogininfo(const QString &fields, const net::LineOrigin &from);
-    void kickhim(const QString &fields, const net::LineOrigin &from);
-    void chat(const QString &fields, const net::LineOrigin &from);
-    void action(const QString &fields, const net::LineOrigin &from);
-    void playasound(const QString &fields, const net::LineOrigin &from);
-    void justwatch(const QString &fields, const net::LineOrigin &from);
-    void startgame(const QString &fields, const net::LineOrigin &from);
-    void myword(const QString &fields, const net::LineOrigin &from);
+    void onLogin(const net::proto::LoginInfo &login, const net::LineOrigin &from);
+    void onRemovePlayer(const net::proto::KickHim &request, const net::LineOrigin &from);
+    void onChat(const net::proto::Chat &chat, const net::LineOrigin &from);
+    void onAction(const net::proto::Action &action, const net::LineOrigin &from);
+    void onPlaySound(const net::proto::PlayASound &sound, const net::LineOrigin &from);
+    void onSetWatching(const net::proto::JustWatch &request, const net::LineOrigin &from);
+    void onStartGame(const net::proto::StartGame &request, const net::LineOrigin &from);
+    void onWord(const net::proto::MyWord &word, const net::LineOrigin &from);
 
     /// True when \a origin's connection still holds its slot (its lines are
     /// dropped once the slot has gone to a newer connection).
@@ -120,6 +121,7 @@ private:
     Registry m_registry;
     ThisMachine m_firstSlotFor;
     net::Dispatcher m_dispatcher;
+    net::MessageRouter m_router{m_dispatcher};
     std::unordered_map<net::Sock *, Connection> m_connections;
     quint64 m_nextSerial{1};
     GameHooks *m_game{nullptr};

@@ -34,70 +34,67 @@ QByteArray frame(const QByteArray &l)
 
 QByteArray sendLoginInfo(int slot)
 {
-    return line(cmd::sendlogininfo) + num(slot);
+    return SendLoginInfo{slot}.encode();
 }
 
 QByteArray full()
 {
-    return line(cmd::full);
+    return Full{}.encode();
 }
 
 QByteArray loginInfo(int slot, const QString &version, const QByteArray &loginName)
 {
-    return line(cmd::logininfo) + num(slot) + '+' + bytes(version) + '+' + loginName;
+    return LoginInfo{slot, version, QString::fromLatin1(loginName)}.encode();
 }
 
 QByteArray newPlayerInfo(int slot, const QString &name)
 {
-    return line(cmd::newplayerinfo) + num(slot) + '+' + bytes(name) + "+0";
+    return NewPlayerInfo{{{slot, name, false}}}.encode();
 }
 
 QByteArray existingPlayers(const QList<PlayerEntry> &others)
 {
-    QByteArray l(cmd::existingplayers);
-    for (const PlayerEntry &p : others)
-        l += '+' + num(p.slot) + '+' + bytes(p.name) + '+' + bytes(p.flag);
-    return l;
+    return ExistingPlayers{others}.encode();
 }
 
 QByteArray haveWrongVersion(const QString &name)
 {
-    return line(cmd::havewrongversion) + bytes(name);
+    return HaveWrongVersion{name}.encode();
 }
 
 QByteArray wrongVersion()
 {
-    return line(cmd::wrongversion);
+    return WrongVersion{}.encode();
 }
 
 QByteArray playerDisconnected(int slot, const QString &name)
 {
-    return line(cmd::playerdisconnected) + num(slot) + '+' + bytes(name);
+    return PlayerDisconnected{slot, name}.encode();
 }
 
 QByteArray chat(int slot, const QString &text, const QString &colour)
 {
-    return line(cmd::chat) + num(slot) + '+' + bytes(text) + '|' + bytes(colour);
+    return Chat{QString::number(slot), text + QLatin1Char('|') + colour}.encode();
 }
 
 QByteArray action(int slot, const QString &text, const QString &colour)
 {
-    return line(cmd::action) + num(slot) + '+' + bytes(text) + '|' + bytes(colour);
+    return Action{QString::number(slot), text + QLatin1Char('|') + colour}.encode();
 }
 
 QByteArray chatRelay(const QString &slotText, const QString &name, const QString &rest)
 {
-    return line(cmd::chat) + bytes(slotText) + '+' + bytes(name) + " chats: " + bytes(rest);
+    return Chat{slotText, name + QLatin1String(" chats: ") + rest}.encode();
 }
 
 QByteArray actionRelay(const QString &slotText, const QString &name, const QString &rest)
 {
-    return line(cmd::action) + bytes(slotText) + '+' + bytes(name) + ' ' + bytes(rest);
+    return Action{slotText, name + QLatin1Char(' ') + rest}.encode();
 }
 
 QByteArray playASound(int slot, const QString &sound)
 {
-    return line(cmd::playasound) + num(slot) + '+' + bytes(sound) + '+';
+    return PlayASound{slot, sound}.encode();
 }
 
 QByteArray playASoundRelay(int slot, const QString &rest)
@@ -117,78 +114,67 @@ QByteArray justWatching(int seat, const QString &mode)
 
 QByteArray kickHim(int slot, int target)
 {
-    return line(cmd::kickhim) + num(slot) + '+' + num(target) + '+';
+    return KickHim{slot, target}.encode();
 }
 
 QByteArray startGame(const QString &name, qint64 rounds, qint64 time)
 {
-    return line(cmd::startgame) + bytes(name) + '+' + num(rounds) + '+' + num(time) + '+';
+    return StartGame{name, QString::number(rounds), QString::number(time)}.encode();
 }
 
 QByteArray makeBoard(const std::array<int, 36> &codes)
 {
-    QByteArray l(cmd::makeboard);
-    for (int cell = 1; cell <= 36; ++cell)
-        l += '+' + num(cell) + '+' + num(codes[static_cast<size_t>(cell - 1)]);
-    return l;
+    return MakeBoard{codes}.encode();
 }
 
 QByteArray roundStarting(qint64 round, qint64 time)
 {
-    return line(cmd::roundstarting) + num(round) + '+' + num(time) + '+';
+    return RoundStarting{round, time}.encode();
 }
 
 QByteArray myWord(int slot, const QString &word)
 {
-    return line(cmd::myword) + num(slot) + '+' + bytes(word) + '+';
+    return MyWord{slot, word}.encode();
 }
 
 QByteArray hisWord(int slot, qint64 points, const QString &word)
 {
-    return line(cmd::hisword) + num(slot) + '+' + num(points) + '+' + bytes(word) + '+';
+    return HisWord{slot, points, word}.encode();
 }
 
 QByteArray hisScore(int slot, qint64 total, qint64 points)
 {
-    return line(cmd::hisscore) + num(slot) + '+' + num(total) + '+' + num(points) + '+';
+    return HisScore{slot, total, points}.encode();
 }
 
 QByteArray notValid(int verdict, int slot, const QString &word)
 {
-    return line(cmd::notvalid) + num(verdict) + '+' + num(slot) + '+' + bytes(word) + '+';
+    return NotValid{verdict, slot, word}.encode();
 }
 
 QByteArray roundOver(const QList<SeatResult> &seats)
 {
-    QByteArray l(cmd::roundover);
-    for (const SeatResult &s : seats)
-        l += '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundScore) + '+' + bytes(s.words);
-    return l;
+    return RoundOver{seats}.encode();
 }
 
 QByteArray winner(const QString &name)
 {
-    return line(cmd::winner) + bytes(name) + '+';
+    return Winner{name}.encode();
 }
 
 QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool running,
                      const QList<SeatTotal> &totals)
 {
-    QByteArray l = line(cmd::gamestats) + num(slot) + '+' + num(time) + '+' + num(rounds) + '+'
-                   + num(round) + '+' + (running ? "t" : "f");
-    for (const SeatTotal &t : totals)
-        l += '+' + num(t.seat) + '+' + num(t.total);
-    return l;
+    return GameStats{slot, time, rounds, round, running, totals}.encode();
 }
 
 // ---- reading -----------------------------------------------------------
 
-int toInt(const QString &text)
+std::optional<qint32> toNumber(const QString &text)
 {
     QStringView rest(text);
     while (rest.startsWith(QLatin1Char(' ')))
         rest = rest.mid(1);
-    std::optional<qint32> value;
     const bool negative = rest.startsWith(QLatin1Char('-'));
     QStringView unsignedPart = (negative || rest.startsWith(QLatin1Char('+'))) ? rest.mid(1) : rest;
     QStringView hex;
@@ -196,16 +182,19 @@ int toInt(const QString &text)
         hex = unsignedPart.mid(1);
     else if (unsignedPart.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
         hex = unsignedPart.mid(2);
-    if (hex.data()) {
-        // Hexadecimal fills the 32 bits and wraps, like the classic reader.
-        if (const auto bits = parseHex32(hex))
-            value = qint32(negative ? 0u - *bits : *bits);
-    } else {
-        value = parseDecimal32(rest);
-    }
-    if (!value)
-        throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-    return *value;
+    if (!hex.data())
+        return parseDecimal32(rest);
+    // Hexadecimal fills the 32 bits and wraps, like the classic reader.
+    if (const auto bits = parseHex32(hex))
+        return qint32(negative ? 0u - *bits : *bits);
+    return std::nullopt;
+}
+
+int toInt(const QString &text)
+{
+    if (const std::optional<qint32> value = toNumber(text))
+        return *value;
+    throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
 }
 
 QString FieldReader::next()
@@ -218,7 +207,61 @@ QString FieldReader::next()
     return field;
 }
 
-LoginInfo readLoginInfo(const QString &fields)
+namespace {
+
+QList<PlayerEntry> readPlayerGroups(const QString &fields)
+{
+    QList<PlayerEntry> players;
+    GroupReader r(fields);
+    while (r.hasMore()) {
+        PlayerEntry p;
+        p.slot = r.nextInt();
+        p.name = r.next();
+        p.watching = r.next() == QLatin1String("1");
+        players.append(p);
+    }
+    return players;
+}
+
+QByteArray playerGroups(const char *word, const QList<PlayerEntry> &players)
+{
+    QByteArray l(word);
+    for (const PlayerEntry &p : players)
+        l += '+' + num(p.slot) + '+' + bytes(p.name) + '+' + (p.watching ? '1' : '0');
+    return l;
+}
+
+} // namespace
+
+// ---- the messages ------------------------------------------------------
+
+QByteArray SendLoginInfo::encode() const
+{
+    return line(Word) + num(slot);
+}
+
+SendLoginInfo SendLoginInfo::decode(const QString &fields)
+{
+    // The whole rest is the number: there is nothing after it.
+    return {toInt(fields)};
+}
+
+QByteArray Full::encode() const
+{
+    return line(Word);
+}
+
+Full Full::decode(const QString &)
+{
+    return {};
+}
+
+QByteArray LoginInfo::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(version) + '+' + bytes(name);
+}
+
+LoginInfo LoginInfo::decode(const QString &fields)
 {
     FieldReader r(fields);
     LoginInfo info;
@@ -228,18 +271,335 @@ LoginInfo readLoginInfo(const QString &fields)
     return info;
 }
 
-QList<PlayerEntry> readPlayers(const QString &fields)
+QByteArray NewPlayerInfo::encode() const
 {
-    QList<PlayerEntry> players;
+    return playerGroups(Word, players);
+}
+
+NewPlayerInfo NewPlayerInfo::decode(const QString &fields)
+{
+    return {readPlayerGroups(fields)};
+}
+
+QByteArray ExistingPlayers::encode() const
+{
+    return playerGroups(Word, players);
+}
+
+ExistingPlayers ExistingPlayers::decode(const QString &fields)
+{
+    return {readPlayerGroups(fields)};
+}
+
+QByteArray HaveWrongVersion::encode() const
+{
+    return line(Word) + bytes(name);
+}
+
+HaveWrongVersion HaveWrongVersion::decode(const QString &fields)
+{
+    return {fields};
+}
+
+QByteArray WrongVersion::encode() const
+{
+    return line(Word);
+}
+
+WrongVersion WrongVersion::decode(const QString &)
+{
+    return {};
+}
+
+QByteArray PlayerDisconnected::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(name);
+}
+
+PlayerDisconnected PlayerDisconnected::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    PlayerDisconnected p;
+    p.slot = r.nextInt();
+    p.name = r.rest();
+    return p;
+}
+
+QByteArray Chat::encode() const
+{
+    return line(Word) + bytes(slot) + '+' + bytes(body);
+}
+
+Chat Chat::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    Chat c;
+    c.slot = r.next();
+    c.body = r.rest();
+    return c;
+}
+
+QByteArray Action::encode() const
+{
+    return line(Word) + bytes(slot) + '+' + bytes(body);
+}
+
+Action Action::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    Action a;
+    a.slot = r.next();
+    a.body = r.rest();
+    return a;
+}
+
+QByteArray PlayASound::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(sound) + '+';
+}
+
+PlayASound PlayASound::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    PlayASound s;
+    s.slot = r.nextInt();
+    s.sound = r.next();
+    return s;
+}
+
+QByteArray JustWatch::encode() const
+{
+    return line(Word) + num(seat) + '+' + num(int(mode));
+}
+
+JustWatch JustWatch::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    JustWatch w;
+    w.seat = r.nextInt();
+    // Compared as text: " 1" or "01" asks for nothing.
+    const QString mode = r.next();
+    if (mode == QLatin1String("1"))
+        w.mode = WatchMode::Watch;
+    else if (mode == QLatin1String("2"))
+        w.mode = WatchMode::Play;
+    return w;
+}
+
+QByteArray JustWatching::encode() const
+{
+    return line(Word) + num(seat) + '+' + (watching ? '1' : '2');
+}
+
+JustWatching JustWatching::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    JustWatching w;
+    w.seat = r.nextInt();
+    w.watching = r.next() == QLatin1String("1");
+    return w;
+}
+
+QByteArray KickHim::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(target) + '+';
+}
+
+KickHim KickHim::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    KickHim k;
+    k.slot = r.nextInt();
+    k.target = r.nextInt();
+    return k;
+}
+
+QByteArray StartGame::encode() const
+{
+    return line(Word) + bytes(name) + '+' + bytes(rounds) + '+' + bytes(time) + '+';
+}
+
+StartGame StartGame::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    StartGame s;
+    s.name = r.next();
+    s.rounds = r.next();
+    s.time = r.next();
+    return s;
+}
+
+QByteArray MakeBoard::encode() const
+{
+    QByteArray l(Word);
+    for (int cell = 1; cell <= game::Cells; ++cell)
+        l += '+' + num(cell) + '+' + num(codes[static_cast<size_t>(cell - 1)]);
+    return l;
+}
+
+MakeBoard MakeBoard::decode(const QString &fields)
+{
+    MakeBoard b;
     GroupReader r(fields);
     while (r.hasMore()) {
-        PlayerEntry p;
-        p.slot = r.nextInt();
-        p.name = r.next();
-        p.flag = r.next();
-        players.append(p);
+        const int cell = r.nextInt();
+        const int code = r.nextInt();
+        if (cell >= 1 && cell <= game::Cells)
+            b.codes[static_cast<size_t>(cell - 1)] = code;
     }
-    return players;
+    return b;
+}
+
+QByteArray RoundStarting::encode() const
+{
+    return line(Word) + num(round) + '+' + num(time) + '+';
+}
+
+RoundStarting RoundStarting::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    RoundStarting s;
+    s.round = r.nextInt();
+    s.time = r.nextInt();
+    return s;
+}
+
+QByteArray MyWord::encode() const
+{
+    return line(Word) + num(slot) + '+' + bytes(word) + '+';
+}
+
+MyWord MyWord::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    MyWord w;
+    w.slot = r.nextInt();
+    w.word = r.next();
+    return w;
+}
+
+QByteArray HisWord::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(points) + '+' + bytes(word) + '+';
+}
+
+HisWord HisWord::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    HisWord h;
+    h.slot = r.nextInt();
+    h.points = r.nextInt();
+    h.word = r.next();
+    return h;
+}
+
+QByteArray HisScore::encode() const
+{
+    return line(Word) + num(slot) + '+' + num(total) + '+' + num(points) + '+';
+}
+
+HisScore HisScore::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    HisScore h;
+    h.slot = r.nextInt();
+    h.total = r.nextInt();
+    h.points = r.nextInt();
+    return h;
+}
+
+QByteArray NotValid::encode() const
+{
+    return line(Word) + num(verdict) + '+' + num(slot) + '+' + bytes(word) + '+';
+}
+
+NotValid NotValid::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    NotValid v;
+    v.verdict = r.nextInt();
+    v.slot = r.nextInt();
+    v.word = r.next();
+    return v;
+}
+
+QByteArray RoundOver::encode() const
+{
+    QByteArray l(Word);
+    for (const SeatResult &s : seats)
+        l +=
+            '+' + num(s.seat) + '+' + num(s.total) + '+' + num(s.roundScore) + '+' + bytes(s.words);
+    return l;
+}
+
+RoundOver RoundOver::decode(const QString &fields)
+{
+    RoundOver o;
+    GroupReader r(fields);
+    while (r.hasMore()) {
+        SeatResult s;
+        s.seat = r.nextInt();
+        s.total = r.nextInt();
+        s.roundScore = r.nextInt();
+        s.words = r.next();
+        o.seats.append(s);
+    }
+    return o;
+}
+
+QByteArray Winner::encode() const
+{
+    return line(Word) + bytes(name) + '+';
+}
+
+Winner Winner::decode(const QString &fields)
+{
+    return {FieldReader(fields).next()};
+}
+
+QByteArray GameStats::encode() const
+{
+    QByteArray l = line(Word) + num(slot) + '+' + num(time) + '+' + num(rounds) + '+' + num(round) +
+                   '+' + (running ? 't' : 'f');
+    for (const SeatTotal &t : totals)
+        l += '+' + num(t.seat) + '+' + num(t.total);
+    return l;
+}
+
+GameStats GameStats::decode(const QString &fields)
+{
+    FieldReader r(fields);
+    GameStats g;
+    g.slot = r.nextInt();
+    g.time = r.nextInt();
+    g.rounds = r.nextInt();
+    g.round = r.nextInt();
+    const QString tail = r.rest();
+    // The phase is followed by the totals group.
+    const qsizetype plus = tail.indexOf(QLatin1Char('+'));
+    g.running = (plus < 0 ? tail : tail.left(plus)) == QLatin1String("t");
+    if (plus >= 0) {
+        GroupReader totals(tail.mid(plus + 1));
+        while (totals.hasMore()) {
+            SeatTotal t;
+            t.seat = totals.nextInt();
+            t.total = totals.nextInt();
+            g.totals.append(t);
+        }
+    }
+    return g;
+}
+
+// ---- old readers -------------------------------------------------------
+
+LoginInfo readLoginInfo(const QString &fields)
+{
+    return LoginInfo::decode(fields);
+}
+
+QList<PlayerEntry> readPlayers(const QString &fields)
+{
+    return readPlayerGroups(fields);
 }
 
 ChatLine readChatLine(const QString &fields)
@@ -251,27 +611,10 @@ ChatLine readChatLine(const QString &fields)
     return c;
 }
 
-ChatParts splitChatColour(const QString &fields)
-{
-    ChatParts parts;
-    const qsizetype bar = fields.indexOf(QLatin1Char('|'));
-    if (bar < 0) {
-        parts.line = fields;
-        return parts;
-    }
-    parts.line = fields.left(bar);
-    parts.colour = fields.mid(bar + 1);
-    parts.hasColour = true;
-    return parts;
-}
-
 SoundLine readPlayASound(const QString &fields)
 {
-    FieldReader r(fields);
-    SoundLine s;
-    s.slot = r.nextInt();
-    s.sound = r.next();
-    return s;
+    const PlayASound s = PlayASound::decode(fields);
+    return {s.slot, s.sound};
 }
 
 SlotValue readSlotValue(const QString &fields)
@@ -285,117 +628,53 @@ SlotValue readSlotValue(const QString &fields)
 
 StartGame readStartGame(const QString &fields)
 {
-    FieldReader r(fields);
-    StartGame s;
-    s.name = r.next();
-    s.rounds = r.next();
-    s.time = r.next();
-    return s;
+    return StartGame::decode(fields);
 }
 
 std::array<int, 36> readMakeBoard(const QString &fields)
 {
-    std::array<int, 36> codes{};
-    GroupReader r(fields);
-    while (r.hasMore()) {
-        const int cell = r.nextInt();
-        const int code = r.nextInt();
-        if (cell >= 1 && cell <= 36)
-            codes[static_cast<size_t>(cell - 1)] = code;
-    }
-    return codes;
+    return MakeBoard::decode(fields).codes;
 }
 
 RoundStarting readRoundStarting(const QString &fields)
 {
-    FieldReader r(fields);
-    RoundStarting s;
-    s.round = r.nextInt();
-    s.time = r.nextInt();
-    return s;
+    return RoundStarting::decode(fields);
 }
 
 WordLine readMyWord(const QString &fields)
 {
-    FieldReader r(fields);
-    WordLine w;
-    w.slot = r.nextInt();
-    w.word = r.next();
-    return w;
+    const MyWord w = MyWord::decode(fields);
+    return {w.slot, w.word};
 }
 
 HisWord readHisWord(const QString &fields)
 {
-    FieldReader r(fields);
-    HisWord h;
-    h.slot = r.nextInt();
-    h.points = r.nextInt();
-    h.word = r.next();
-    return h;
+    return HisWord::decode(fields);
 }
 
 HisScore readHisScore(const QString &fields)
 {
-    FieldReader r(fields);
-    HisScore h;
-    h.slot = r.nextInt();
-    h.total = r.nextInt();
-    h.points = r.nextInt();
-    return h;
+    return HisScore::decode(fields);
 }
 
 NotValid readNotValid(const QString &fields)
 {
-    FieldReader r(fields);
-    NotValid v;
-    v.verdict = r.nextInt();
-    v.slot = r.nextInt();
-    v.word = r.next();
-    return v;
+    return NotValid::decode(fields);
 }
 
 QList<SeatResult> readRoundOver(const QString &fields)
 {
-    QList<SeatResult> seats;
-    GroupReader r(fields);
-    while (r.hasMore()) {
-        SeatResult s;
-        s.seat = r.nextInt();
-        s.total = r.nextInt();
-        s.roundScore = r.nextInt();
-        s.words = r.next();
-        seats.append(s);
-    }
-    return seats;
+    return RoundOver::decode(fields).seats;
 }
 
 QString readWinner(const QString &fields)
 {
-    return FieldReader(fields).next();
+    return Winner::decode(fields).name;
 }
 
 GameStats readGameStats(const QString &fields)
 {
-    FieldReader r(fields);
-    GameStats g;
-    g.slot = r.nextInt();
-    g.time = r.nextInt();
-    g.rounds = r.nextInt();
-    g.round = r.nextInt();
-    QString tail = r.rest();
-    // The phase is followed by the totals group.
-    const qsizetype plus = tail.indexOf(QLatin1Char('+'));
-    g.phase = plus < 0 ? tail : tail.left(plus);
-    GroupReader totals(plus < 0 ? QString() : tail.mid(plus + 1));
-    if (plus >= 0) {
-        while (totals.hasMore()) {
-            SeatTotal t;
-            t.seat = totals.nextInt();
-            t.total = totals.nextInt();
-            g.totals.append(t);
-        }
-    }
-    return g;
+    return GameStats::decode(fields);
 }
 
 } // namespace vorlith::net::proto

@@ -84,6 +84,10 @@ quint16 Sock::localPort() const
 void Sock::raise(SocketInfo kind, const QString &text)
 {
     Q_EMIT info(this, kind, text);
+    if (kind == SocketInfo::Close)
+        Q_EMIT closed(this);
+    else if (kind == SocketInfo::Error)
+        Q_EMIT errorRaised(this, text);
 }
 
 void Sock::setListen(bool listen)
@@ -196,6 +200,7 @@ bool Sock::send(const QByteArray &bytes)
     // QTcpSocket keeps what the system does not take and sends it, in order,
     // as soon as it can: the same guarantee the classic send buffer gave.
     m_socket->write(bytes);
+    m_bytesSent += bytes.size();
     return true;
 }
 
@@ -280,6 +285,7 @@ void Sock::onReadyRead()
         if (chunk.isEmpty())
             break;
         m_received += chunk;
+        m_bytesReceived += chunk.size();
         raise(SocketInfo::Receive, QStringLiteral("Non-Blocking Incoming Data"));
         Q_EMIT readEvent(this, m_received.size());
     }

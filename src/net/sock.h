@@ -35,7 +35,8 @@ private:
 ///
 /// The informational texts and error texts are the component's fixed ones
 /// ("Socket Closed", "Listen - Error Binding Socket", "Error #10061
-/// (WSAECONNREFUSED)", ...); the program reacts to some of them by text.
+/// (WSAECONNREFUSED)", ...), shown as they are; closes and errors are also
+/// raised as signals of their own, which is what the program reacts to.
 class Sock : public QObject
 {
     Q_OBJECT
@@ -82,6 +83,9 @@ public:
 
     /// Bytes handed to send() that the system has not yet taken.
     qint64 pendingSendBytes() const;
+    /// Bytes handed to send(), and bytes received, since it was made.
+    qint64 bytesSent() const { return m_bytesSent; }
+    qint64 bytesReceived() const { return m_bytesReceived; }
 
     /// Closes the socket; raises "Socket Closed" (except for a listener).
     /// Returns true when an open socket was closed.
@@ -98,6 +102,11 @@ Q_SIGNALS:
     void writeEvent(vorlith::net::Sock *sock);
     void acceptEvent(vorlith::net::Sock *sock);
     void info(vorlith::net::Sock *sock, vorlith::net::SocketInfo kind, const QString &text);
+    /// The socket closed (the "Socket Closed" notice): by either side, or a
+    /// listener stopped. A closing peer may raise it twice.
+    void closed(vorlith::net::Sock *sock);
+    /// A socket error (the "Error #..." notices) with its text.
+    void errorRaised(vorlith::net::Sock *sock, const QString &text);
     /// An error found after the call that caused it returned (a host name
     /// that cannot be resolved), with the same text the call would have thrown.
     void failed(vorlith::net::Sock *sock, const QString &text);
@@ -120,6 +129,8 @@ private:
     bool m_listening{false};
     int m_connectTimeoutMs{20000};
     QByteArray m_received;
+    qint64 m_bytesSent{0};
+    qint64 m_bytesReceived{0};
     QTcpSocket *m_socket{nullptr};
     QTcpServer *m_server{nullptr};
     QTimer *m_connectTimer{nullptr};

@@ -18,7 +18,7 @@
 #include "client/roundflow.h"
 #include "client/roundroom.h"
 #include "client/seats.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
 #include "host/gameengine.h"
@@ -69,7 +69,7 @@ private:
 
 void TestComputerGame::second()
 {
-    m_kim->game().timer_breaksTimer();
+    m_kim->game().onSecond();
     m_kim->client().flow().turntimerTimer();
     m_ann->client.flow().turntimerTimer();
     for (const auto &p : m_kim->computers().players())

@@ -24,7 +24,7 @@
 
 using vorlith::client::MainWindow;
 using vorlith::client::WindowBounds;
-using vorlith::host::TServer;
+using vorlith::host::HostServer;
 
 namespace {
 
@@ -80,7 +80,7 @@ private:
 
 void TestLaunch::hostingListensAndLogsInAsSlotOne()
 {
-    TServer server;
+    HostServer server;
     server.setPortName(QStringLiteral("0"));
     Player p;
     MainWindow &w = p.window;
@@ -116,7 +116,7 @@ void TestLaunch::hostingListensAndLogsInAsSlotOne()
 
 void TestLaunch::soloGameHostsAsYouWithoutPresence()
 {
-    TServer server;
+    HostServer server;
     server.setPortName(QStringLiteral("0"));
     FakeHost lobby;
     QWidget offer;
@@ -213,7 +213,7 @@ void TestLaunch::secondHostReportsBindingError()
     QTcpServer first;
     QVERIFY(first.listen(QHostAddress::Any, 0));
     FakeHost lobby;
-    TServer server;
+    HostServer server;
     server.setPortName(QString::number(first.serverPort()));
     Player p;
     MainWindow &w = p.window;

@@ -13,11 +13,11 @@
 #include "client/launcher.h"
 #include "client/mainwindow.h"
 #include "client/resultspanel.h"
-#include "client/roundflow.h"
 #include "client/roster.h"
+#include "client/roundflow.h"
 #include "client/roundroom.h"
 #include "client/seats.h"
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "net/dispatcher.h"
@@ -53,7 +53,7 @@ struct BoardWords
     QString nonWord;
 };
 
-BoardWords wordsOn(const BoardModel &board, const dict::TDictn &dict)
+BoardWords wordsOn(const BoardModel &board, const dict::Dictionary &dict)
 {
     QString letters;
     for (int c = 1; c <= 6; ++c)
@@ -100,7 +100,7 @@ private:
     RecordingMessageBoxes m_boxes;
     RecordingSoundOutput m_kimSound;
     RecordingSoundOutput m_annSound;
-    dict::TDictn m_dict;
+    dict::Dictionary m_dict;
     Pump m_pump;
     std::unique_ptr<app::Program> m_kim;
     std::unique_ptr<Player> m_ann;
@@ -229,7 +229,7 @@ void TestWholeGame::aGameFromStartToTally()
         QVERIFY(!w->client().board().isOpen());
     }
     for (int s = 0; s < 34; ++s)
-        m_kim->game().timer_breaksTimer();
+        m_kim->game().onSecond();
     QVERIFY(m_pump.until([&] { return kimGame.flow().view().resultsShown && annGame.flow().view().resultsShown; }));
     for (MainWindow *w : {&kim, &ann}) {
         client::ResultsPanel *results = w->panel().roundRoom().results();
@@ -245,7 +245,7 @@ void TestWholeGame::aGameFromStartToTally()
 
     // After the break the one round decides the game.
     for (int s = 0; s < 20; ++s)
-        m_kim->game().timer_breaksTimer();
+        m_kim->game().onSecond();
     QVERIFY(m_pump.until([&] {
         return kimGame.flow().view().status == QLatin1String("Game Over!") &&
                annGame.flow().view().status == QLatin1String("Game Over!");

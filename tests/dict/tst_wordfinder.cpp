@@ -1,4 +1,4 @@
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/gameengine.h"
 
@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <set>
 
+using vorlith::dict::Dictionary;
 using vorlith::dict::FoundWord;
-using vorlith::dict::TDictn;
 using vorlith::dict::WordFinder;
 using Board = std::array<int, 36>;
 
@@ -57,7 +57,7 @@ bool boardSpells(const Board &board, const QByteArray &word)
 class PlainScan
 {
 public:
-    PlainScan(const QByteArray &list, const TDictn &dict)
+    PlainScan(const QByteArray &list, const Dictionary &dict)
     {
         std::set<QByteArray> accepted;
         for (qsizetype i = 0; i + 15 <= list.size(); i += 15) {
@@ -87,7 +87,7 @@ private:
 QByteArray builtInList()
 {
     vorlith::dict::initBuiltInWordList();
-    const QResource res(TDictn::builtInResource());
+    const QResource res(Dictionary::builtInResource());
     return QByteArray(reinterpret_cast<const char *>(res.data()), qsizetype(res.size()));
 }
 
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void noListFindsNothing();
 
 private:
-    TDictn m_dict;
+    Dictionary m_dict;
     QByteArray m_list;
     std::unique_ptr<WordFinder> m_finder;
     std::unique_ptr<PlainScan> m_scan;
@@ -255,7 +255,7 @@ void TestWordFinder::playerListsMatchAPlainScan()
     const QString path = m_dir.filePath(QStringLiteral("English"));
     QVERIFY(writeFile(path, list));
 
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(path));
     Board board{};
     for (std::size_t i = 0; i < 7; ++i)
@@ -275,10 +275,10 @@ void TestWordFinder::listOnDiskGivesTheSameWords()
     const QString path = m_dir.filePath(QStringLiteral("large.rec"));
     QVERIFY(writeFile(path, m_list));
 
-    TDictn onDisk;
+    Dictionary onDisk;
     onDisk.setMemoryLimit(0);
     QVERIFY(onDisk.loadwords(path));
-    QCOMPARE(onDisk.source(), TDictn::Source::PlayerFileOnDisk);
+    QCOMPARE(onDisk.source(), Dictionary::Source::PlayerFileOnDisk);
     const WordFinder finder(onDisk);
     QCOMPARE(finder.wordCount(), m_finder->wordCount());
     QRandomGenerator rng(5);
@@ -290,7 +290,7 @@ void TestWordFinder::listOnDiskGivesTheSameWords()
 
 void TestWordFinder::noListFindsNothing()
 {
-    TDictn none(QStringLiteral(":/dict/NO_SUCH_LIST"));
+    Dictionary none(QStringLiteral(":/dict/NO_SUCH_LIST"));
     QVERIFY(!none.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     const WordFinder finder(none);
     QCOMPARE(finder.wordCount(), 0);

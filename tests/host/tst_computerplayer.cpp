@@ -1,7 +1,7 @@
 // Computer players: how a strength plans a round on boards dealt as the host
 // deals them, and computer players at a real host over loopback, their clocks
 // driven by hand, beside a bare participant who holds slot 1.
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computerplan.h"
 #include "host/computerplayer.h"
@@ -9,12 +9,15 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "net/protocol.h"
+#include "net/sock.h"
 #include "wireclient.h"
 
+#include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,16 +59,19 @@ private Q_SLOTS:
 private:
     void startHost();
     WireClient *joinAsKim();
-    /// Runs the event loop and every queue until nothing moves.
+    /// Runs the event loop and every queue until every byte sent on every
+    /// connection has arrived and been handled.
     void settle();
+    void pump();
+    bool delivered() const;
     /// One second of game time for the host and every computer player.
     void second(int count = 1);
     QList<QByteArray> chatsFrom(int slot) const;
 
-    dict::TDictn m_dict;
+    dict::Dictionary m_dict;
     std::unique_ptr<dict::WordFinder> m_finder;
     QRandomGenerator m_rng{20240917};
-    std::unique_ptr<host::TServer> m_server;
+    std::unique_ptr<host::HostServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<ComputerTable> m_table;
     std::vector<ComputerPlayer *> m_extra;
@@ -162,7 +168,7 @@ void TestComputerPlayer::aRoundPlansAsItsStrengthPlays()
 
 void TestComputerPlayer::startHost()
 {
-    m_server = std::make_unique<host::TServer>();
+    m_server = std::make_unique<host::HostServer>();
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server, m_dict,
                                                 [this](int n) { return int(m_rng.bounded(n)); });
     m_game->setManual(true);
@@ -184,29 +190,75 @@ WireClient *TestComputerPlayer::joinAsKim()
     return m_kim->waitForLine("CMD_newplayerinfo+1+Kim+0") ? m_kim.get() : nullptr;
 }
 
+void TestComputerPlayer::pump()
+{
+    QCoreApplication::processEvents();
+    if (m_server)
+        m_server->dispatcher().drain();
+    for (const auto &p : m_table->players())
+        p->dispatcher().drain();
+    for (ComputerPlayer *p : m_extra)
+        p->dispatcher().drain();
+}
+
+bool TestComputerPlayer::delivered() const
+{
+    if (!m_server)
+        return true;
+    if (m_server->dispatcher().pending() > 0)
+        return false;
+    std::vector<ComputerPlayer *> players(m_extra);
+    for (const auto &p : m_table->players())
+        players.push_back(p.get());
+    for (int slot : m_server->registry().activeSlots()) {
+        const net::Sock *hostEnd = m_server->registry().record(slot)->connection;
+        if (!hostEnd || !hostEnd->isConnected())
+            continue;
+        // Each end has received what the other end wrote.
+        qint64 peerSent = -1;
+        qint64 peerReceived = -1;
+        if (slot == 1 && m_kim) {
+            peerSent = m_kim->sent;
+            peerReceived = m_kim->raw.size();
+        }
+        for (ComputerPlayer *p : players) {
+            if (p->slot() == slot && p->connection().hasSocket()) {
+                if (p->dispatcher().pending() > 0)
+                    return false;
+                peerSent = p->connection().sock().bytesSent();
+                peerReceived = p->connection().sock().bytesReceived();
+            }
+        }
+        if (peerSent < 0)
+            continue; // its peer has gone; the host hears of it in its time
+        if (peerSent != hostEnd->bytesReceived() || peerReceived != hostEnd->bytesSent())
+            return false;
+    }
+    return true;
+}
+
 void TestComputerPlayer::settle()
 {
-    int quiet = 0;
-    while (quiet < 10) {
-        QCoreApplication::processEvents();
-        int handled = m_server ? m_server->dispatcher().drain() : 0;
-        for (const auto &p : m_table->players())
-            handled += p->dispatcher().drain();
-        for (ComputerPlayer *p : m_extra)
-            handled += p->dispatcher().drain();
-        if (handled) {
-            quiet = 0;
-        } else {
-            ++quiet;
-            QTest::qWait(2); // loopback bytes, not game time
+    // Loopback bytes take their time, but only until every one has arrived:
+    // each wait ends at the next event (bytes arriving, most often). The
+    // timer only wakes a wait that nothing else would.
+    QDeadlineTimer deadline(10000);
+    QTimer giveUp;
+    giveUp.setSingleShot(true);
+    giveUp.start(10000);
+    for (pump(); !delivered(); pump()) {
+        if (deadline.hasExpired()) {
+            qWarning("bytes still travel after ten seconds");
+            return;
         }
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
 void TestComputerPlayer::second(int count)
 {
     for (int i = 0; i < count; ++i) {
-        m_game->timer_breaksTimer();
+        m_game->onSecond();
         for (const auto &p : m_table->players())
             p->tick();
         settle();
@@ -265,7 +317,7 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     });
     QVERIFY(over != kim->lines.end());
     const QList<net::proto::SeatResult> results =
-        net::proto::readRoundOver(QString::fromLatin1(over->mid(14)));
+        net::proto::decode<net::proto::RoundOver>(QString::fromLatin1(over->mid(14))).seats;
     const Board board = m_game->board();
     QSet<QString> onBoard;
     for (const dict::FoundWord &f : m_finder->find(board))
@@ -288,8 +340,8 @@ void TestComputerPlayer::computerPlayersPlayAGameAtARealHost()
     const QByteArray boardLine =
         *std::find_if(kim->lines.rbegin(), kim->lines.rend(),
                       [](const QByteArray &l) { return l.startsWith("CMD_makeboard"); });
-    const std::vector<dict::FoundWord> kimWords =
-        m_finder->find(net::proto::readMakeBoard(QString::fromLatin1(boardLine.mid(14))));
+    const std::vector<dict::FoundWord> kimWords = m_finder->find(
+        net::proto::decode<net::proto::MakeBoard>(QString::fromLatin1(boardLine.mid(14))).codes);
     QVERIFY(!kimWords.empty());
     kim->sendLine("CMD_myword+1+" + kimWords.front().word.toLatin1() + "+");
     QTRY_VERIFY((settle(), kim->lines.last().startsWith("CMD_hisscore+1+")));

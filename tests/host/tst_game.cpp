@@ -1,7 +1,7 @@
 // Whole games over the real protocol: a host with its game engine on a free
 // port and raw participants on loopback. The dispatch timer runs as in the
 // program; the game timer is driven by hand, one call per second of game time.
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "wireclient.h"
@@ -13,7 +13,7 @@
 
 using namespace vorlith;
 using host::GameEngine;
-using host::TServer;
+using host::HostServer;
 
 namespace {
 
@@ -65,8 +65,8 @@ private:
     /// What \a c received since the last call, without the sync lines.
     QList<QByteArray> got(WireClient *c);
 
-    dict::TDictn m_dict;
-    std::unique_ptr<TServer> m_server;
+    dict::Dictionary m_dict;
+    std::unique_ptr<HostServer> m_server;
     std::unique_ptr<GameEngine> m_game;
     std::vector<std::unique_ptr<WireClient>> m_clients;
     QHash<WireClient *, qsizetype> m_seen;
@@ -80,7 +80,7 @@ void TestGame::initTestCase()
 
 void TestGame::init()
 {
-    m_server = std::make_unique<TServer>();
+    m_server = std::make_unique<HostServer>();
     m_game = std::make_unique<GameEngine>(m_server->registry(), *m_server, m_dict, riggedDeal(Board));
     m_game->setManual(true);
     m_server->setGame(m_game.get());
@@ -112,7 +112,7 @@ WireClient *TestGame::join(int slot, const QByteArray &name)
 void TestGame::tick(int seconds)
 {
     for (int i = 0; i < seconds; ++i)
-        m_game->timer_breaksTimer();
+        m_game->onSecond();
 }
 
 void TestGame::sync(WireClient *from, int slot)

@@ -1,10 +1,10 @@
 // The game engine on its own: the deal, the round clock, the winner, word
 // judging and the late-joiner catch-up, with the messages recorded as they
 // would leave the host ("all:" line, or slot ":" line).
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/registry.h"
-#include "net/handlererror.h"
+#include "net/protocol.h"
 
 #include <QTest>
 
@@ -12,6 +12,7 @@
 
 using namespace vorlith;
 using host::GameEngine;
+namespace proto = net::proto;
 
 namespace {
 
@@ -70,20 +71,19 @@ private Q_SLOTS:
     void dealDrawsColumnThenRow_data();
     void dealDrawsColumnThenRow();
     void dealWeighsLettersInSixtieths();
-    void checkawordGivesEachLetterItsOwnCell_data();
-    void checkawordGivesEachLetterItsOwnCell();
+    void wordNeedsACellForEachLetter_data();
+    void wordNeedsACellForEachLetter();
 
     void wordsAreJudged_data();
     void wordsAreJudged();
-    void slotThatIsNotANumberFailsTheHandler();
     void withoutADictionaryEveryWordIsRefused();
     void watchingSeatIsJudgedLikeAnyOther();
     void wordsCountOnlyWhileARoundRuns_data();
     void wordsCountOnlyWhileARoundRuns();
     void wordsBeforeAnyGameGetNoAnswer();
 
-    void startgameNumbersAndFallbacks_data();
-    void startgameNumbersAndFallbacks();
+    void startNumbersAndFallbacks_data();
+    void startNumbersAndFallbacks();
     void roundClosesAfterCreationTimePlusFour_data();
     void roundClosesAfterCreationTimePlusFour();
     void largestCreationTimeKeepsCounting();
@@ -103,9 +103,12 @@ private:
     void start(const QByteArray &rounds, const QByteArray &time);
     /// Lets \a seconds pass on the game timer.
     void tick(int seconds);
-    void word(int slot, const QByteArray &word) { m_game->myword(QString::fromLatin1(QByteArray::number(slot) + '+' + word + '+'), slot); }
+    void word(int slot, const QByteArray &word)
+    {
+        m_game->playWord(slot, QString::fromLatin1(word));
+    }
 
-    dict::TDictn m_dict;
+    dict::Dictionary m_dict;
     host::Registry m_registry;
     RecordingOutbox m_out;
     std::unique_ptr<GameEngine> m_game;
@@ -141,13 +144,14 @@ void TestGameEngine::makeEngine(const QByteArray &letters)
 
 void TestGameEngine::start(const QByteArray &rounds, const QByteArray &time)
 {
-    m_game->startgame(QString::fromLatin1("Kim+" + rounds + '+' + time + '+'), 1);
+    m_game->startGame(QStringLiteral("Kim"), proto::toNumber(QString::fromLatin1(rounds)),
+                      proto::toNumber(QString::fromLatin1(time)));
 }
 
 void TestGameEngine::tick(int seconds)
 {
     for (int i = 0; i < seconds; ++i)
-        m_game->timer_breaksTimer();
+        m_game->onSecond();
 }
 
 // ---- the deal ----------------------------------------------------------
@@ -178,7 +182,7 @@ void TestGameEngine::dealDrawsColumnThenRow()
         return n == 6 ? column : row;
     });
     game.setManual(true);
-    game.startgame(QStringLiteral("Kim+1+60+"), 1);
+    game.startGame(QStringLiteral("Kim"), 1, 60);
     QCOMPARE(asked.size(), 72);
     for (int i = 0; i < 72; i += 2)
         QCOMPARE((QList<int>{asked[i], asked[i + 1]}), (QList<int>{6, 10}));
@@ -201,7 +205,7 @@ void TestGameEngine::dealWeighsLettersInSixtieths()
     game.setManual(true);
     std::array<qint64, 27> counts{};
     const int boards = 5000;
-    game.startgame(QStringLiteral("Kim+0+0+"), 1); // nobody scores: the game never ends
+    game.startGame(QStringLiteral("Kim"), 0, 0); // nobody scores: the game never ends
     for (int b = 0; b < boards; ++b) {
         const QByteArray line = m_out.take().value(1);
         QVERIFY(line.startsWith("all:CMD_makeboard+1+"));
@@ -215,7 +219,7 @@ void TestGameEngine::dealWeighsLettersInSixtieths()
             ++counts[size_t(code)];
         }
         for (int i = 0; i < 4 + 20; ++i) // the round, the break, and the next round's deal
-            game.timer_breaksTimer();
+            game.onSecond();
     }
     const double draws = 36.0 * boards;
     for (int code = 1; code <= 26; ++code) {
@@ -226,7 +230,7 @@ void TestGameEngine::dealWeighsLettersInSixtieths()
     }
 }
 
-void TestGameEngine::checkawordGivesEachLetterItsOwnCell_data()
+void TestGameEngine::wordNeedsACellForEachLetter_data()
 {
     QTest::addColumn<QByteArray>("board");
     QTest::addColumn<QString>("word");
@@ -250,14 +254,14 @@ void TestGameEngine::checkawordGivesEachLetterItsOwnCell_data()
     QTest::newRow("byte 0xFF") << Board << QStringLiteral("TEA\u00ff") << false;
 }
 
-void TestGameEngine::checkawordGivesEachLetterItsOwnCell()
+void TestGameEngine::wordNeedsACellForEachLetter()
 {
     QFETCH(QByteArray, board);
     QFETCH(QString, word);
     QFETCH(bool, fits);
     makeEngine(board);
     start("3", "60");
-    QCOMPARE(m_game->checkaword(word), fits);
+    QCOMPARE(m_game->isOnBoard(word), fits);
 }
 
 // ---- word judging ------------------------------------------------------
@@ -305,30 +309,23 @@ void TestGameEngine::wordsAreJudged()
     QFETCH(QList<QByteArray>, replies);
     start("3", "60");
     m_out.take();
-    for (const QByteArray &w : words)
-        m_game->myword(QString::fromLatin1(w + '+'), w.left(w.indexOf('+')).toInt());
+    for (const QByteArray &w : words) {
+        const auto line = proto::decode<proto::MyWord>(QString::fromLatin1(w));
+        m_game->playWord(line.slot, line.word);
+    }
     QCOMPARE(m_out.take(), replies);
-}
-
-void TestGameEngine::slotThatIsNotANumberFailsTheHandler()
-{
-    start("3", "60");
-    m_out.take();
-    QVERIFY_THROWS_EXCEPTION(net::HandlerError, m_game->myword(QStringLiteral("two+TEAR+"), 2));
-    QVERIFY(m_out.sent.isEmpty());
-    QCOMPARE(m_registry.record(2)->totalScore, 0);
 }
 
 void TestGameEngine::withoutADictionaryEveryWordIsRefused()
 {
-    dict::TDictn missing(QStringLiteral(":/no-such-word-list"));
+    dict::Dictionary missing(QStringLiteral(":/no-such-word-list"));
     QVERIFY(!missing.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")));
     QCOMPARE(missing.errorText(), QStringLiteral("English.dic dictionary not found!"));
     GameEngine game(m_registry, m_out, missing, riggedDeal(Board));
     game.setManual(true);
-    game.startgame(QStringLiteral("Kim+3+60+"), 1);
+    game.startGame(QStringLiteral("Kim"), 3, 60);
     m_out.take();
-    game.myword(QStringLiteral("2+TEAR+"), 2);
+    game.playWord(2, QStringLiteral("TEAR"));
     QCOMPARE(m_out.take(), QList<QByteArray>{"2:CMD_notvalid+1+2+TEAR+"});
 }
 
@@ -386,7 +383,7 @@ void TestGameEngine::wordsBeforeAnyGameGetNoAnswer()
 
 // ---- the clock and the numbers of a game ---------------------------------
 
-void TestGameEngine::startgameNumbersAndFallbacks_data()
+void TestGameEngine::startNumbersAndFallbacks_data()
 {
     QTest::addColumn<QByteArray>("rounds");
     QTest::addColumn<QByteArray>("time");
@@ -409,7 +406,7 @@ void TestGameEngine::startgameNumbersAndFallbacks_data()
                                              << qint64(94);
 }
 
-void TestGameEngine::startgameNumbersAndFallbacks()
+void TestGameEngine::startNumbersAndFallbacks()
 {
     QFETCH(QByteArray, rounds);
     QFETCH(QByteArray, time);
@@ -588,7 +585,7 @@ void TestGameEngine::newStartgameRestartsFromScratch()
     tick(64 + 20 + 10);
     m_registry.record(2)->watching = true;
     m_out.take();
-    m_game->startgame(QStringLiteral("Ann+2+30+"), 2);
+    m_game->startGame(QStringLiteral("Ann"), 2, 30);
     QCOMPARE(m_out.take(), (QList<QByteArray>{"all:CMD_startgame+Ann+2+30+", "all:" + makeboardOf(Board),
                                                "all:CMD_roundstarting+1+30+"}));
     QCOMPARE(m_game->roundCounter(), 1);

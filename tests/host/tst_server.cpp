@@ -2,6 +2,7 @@
 #include "net/framing.h"
 #include "wireclient.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -18,8 +19,18 @@ class FakeGame final : public GameHooks
 public:
     bool gameInProgress() const override { return running; }
     void catchUp(int slot) override { caughtUp.append(slot); }
-    void startgame(const QString &fields, int sender) override { starts.append(QString::number(sender) + ":" + fields); }
-    void myword(const QString &fields, int sender) override { words.append(QString::number(sender) + ":" + fields); }
+    void startGame(const QString &starter, std::optional<qint32> rounds,
+                   std::optional<qint32> time) override
+    {
+        const auto text = [](std::optional<qint32> n) {
+            return n ? QString::number(*n) : QStringLiteral("none");
+        };
+        starts.append(starter + " " + text(rounds) + " " + text(time));
+    }
+    void playWord(int slot, const QString &word) override
+    {
+        words.append(QString::number(slot) + ":" + word);
+    }
 
     bool running{false};
     QList<int> caughtUp;
@@ -64,7 +75,7 @@ private:
     WireClient *connectClient(int expectedSlot);
     WireClient *join(int expectedSlot, const QByteArray &name, const QByteArray &version = "1.0.3");
 
-    std::unique_ptr<TServer> m_server;
+    std::unique_ptr<HostServer> m_server;
     FakeGame m_game;
     std::vector<std::unique_ptr<WireClient>> m_clients;
 };
@@ -72,7 +83,7 @@ private:
 void TestServer::init()
 {
     m_game = FakeGame();
-    m_server = std::make_unique<TServer>();
+    m_server = std::make_unique<HostServer>();
     m_server->setGame(&m_game);
     m_server->setPortName(QStringLiteral("0"));
     m_server->startListening();
@@ -224,8 +235,8 @@ void TestServer::slotOneWaitsForThisMachine()
     m_clients[3]->socket.disconnectFromHost();
     QTRY_VERIFY(!m_server->registry().isActive(1));
     QVERIFY(join(1, "Dan"));
-    QVERIFY(TServer::isThisMachine(QStringLiteral("127.0.0.1")));
-    QVERIFY(!TServer::isThisMachine(QStringLiteral("192.0.2.7")));
+    QVERIFY(HostServer::isThisMachine(QStringLiteral("127.0.0.1")));
+    QVERIFY(!HostServer::isThisMachine(QStringLiteral("192.0.2.7")));
 }
 
 void TestServer::tenthConnectionIsRefused()
@@ -330,7 +341,7 @@ void TestServer::namesThatBreakTheProtocolAreCleaned_data()
     QTest::newRow("control") << QByteArray("A\tB\x01") << QByteArray("A_B_");
     QTest::newRow("empty") << QByteArray("") << QByteArray("Player");
     QTest::newRow("blank") << QByteArray("   ") << QByteArray("Player");
-    QTest::newRow("long") << QByteArray(200, 'x') << QByteArray(TServer::MaxNameLength, 'x');
+    QTest::newRow("long") << QByteArray(200, 'x') << QByteArray(HostServer::MaxNameLength, 'x');
     QTest::newRow("latin-1 kept") << QByteArray("Zo\xeb") << QByteArray("Zo\xeb");
 }
 
@@ -394,7 +405,7 @@ void TestServer::linesOfAClosedConnectionAreStillHandled()
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
     // Only the next lines of a closed connection are kept, and they still
     // count as the logged-in player's, though the seat is free by now.
-    QCOMPARE(m_server->dispatcher().pending(), TServer::LinesAfterClose);
+    QCOMPARE(m_server->dispatcher().pending(), HostServer::LinesAfterClose);
     m_server->dispatcher().drain();
     QVERIFY(kim->waitForLine("CMD_chat+2+Ann chats: bye 16|clRed"));
     kim->settle(100);
@@ -403,20 +414,26 @@ void TestServer::linesOfAClosedConnectionAreStillHandled()
         if (line.startsWith("CMD_chat+2+"))
             relayed.append(line);
     }
-    QCOMPARE(relayed.size(), TServer::LinesAfterClose);
+    QCOMPARE(relayed.size(), HostServer::LinesAfterClose);
     QCOMPARE(relayed.first(), QByteArray("CMD_chat+2+Ann chats: bye 1|clRed"));
 }
 
 void TestServer::gameMessagesReachTheEngineFromTheirSender()
 {
+    QSignalSpy failed(m_server.get(), &HostServer::handlerFailed);
     WireClient *kim = join(1, "Kim");
     WireClient *ann = join(2, "Ann");
     QVERIFY(kim && ann);
     ann->sendLine("CMD_startgame+Ann+3+60+");
+    ann->sendLine("CMD_startgame+<b>+lots+$1E+");
+    // A slot that is no number fails the line: the engine never sees it.
+    ann->sendLine("CMD_myword+two+TEAR+");
     ann->sendLine("CMD_myword+2+tea+");
     QTRY_COMPARE(m_game.words.size(), 1);
-    QCOMPARE(m_game.starts, QStringList{"2:Ann+3+60+"});
-    QCOMPARE(m_game.words, QStringList{"2:2+tea+"});
+    QCOMPARE(m_game.starts, (QStringList{"Ann 3 60", "<b> none 30"}));
+    QCOMPARE(m_game.words, QStringList{"2:tea"});
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed[0][0].toString(), QStringLiteral("'two' is not a valid integer value"));
 }
 
 void TestServer::onlyALoginIsHonouredBeforeLoggingIn_data()
@@ -519,7 +536,7 @@ void TestServer::fullQueueClosesTheLargestBacklogFirst()
         }
     }
     QVERIFY(flooders[1]->waitForClose());
-    QTRY_VERIFY(m_server->dispatcher().pendingBytes() <= TServer::MaxQueuedBytes);
+    QTRY_VERIFY(m_server->dispatcher().pendingBytes() <= HostServer::MaxQueuedBytes);
     kim->settle(100);
     QVERIFY(!flooders[0]->closed);
     QVERIFY(!flooders[2]->closed);

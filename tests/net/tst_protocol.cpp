@@ -1,6 +1,9 @@
+#include "net/dispatcher.h"
 #include "net/handlererror.h"
 #include "net/protocol.h"
+#include "net/router.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace vorlith::net;
@@ -13,138 +16,240 @@ private Q_SLOTS:
     void buildsEveryMessage_data();
     void buildsEveryMessage();
     void loginGoesOutWithTwoTerminators();
-    void readsPlayerGroups();
-    void readsChatLines();
-    void readsBoardResultsAndStats();
+    void readsFieldsAsTheyCome();
     void roundTripsRepeatedGroups();
+    void malformedLinesFailWithTheNumberText_data();
+    void malformedLinesFailWithTheNumberText();
+    void routesEachLineToItsHandler();
     void convertsNumbers_data();
     void convertsNumbers();
     void malformedGroupsEndInsteadOfLooping();
 };
 
+namespace {
+
+/// \a line read as an M and written again: equal to \a line only when every
+/// field was read into the struct.
+template <proto::Message M> QByteArray reread(const QByteArray &line)
+{
+    const QByteArray word = QByteArray(M::Word) + '+';
+    if (!line.startsWith(word))
+        return "wrong command word";
+    return proto::encode(proto::decode<M>(QString::fromLatin1(line.mid(word.size()))));
+}
+
+} // namespace
+
 void TestProtocol::buildsEveryMessage_data()
 {
     QTest::addColumn<QByteArray>("built");
     QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<QByteArray>("reread");
 
-    std::array<int, 36> board{};
+    proto::MakeBoard board;
     QByteArray boardLine = "CMD_makeboard";
     for (int i = 0; i < 36; ++i) {
-        board[static_cast<size_t>(i)] = i % 26 + 1;
+        board.codes[static_cast<size_t>(i)] = i % 26 + 1;
         boardLine += "+" + QByteArray::number(i + 1) + "+" + QByteArray::number(i % 26 + 1);
     }
+    const auto row = [](const char *name, const auto &message, const QByteArray &expected) {
+        using M = std::decay_t<decltype(message)>;
+        QTest::newRow(name) << proto::encode(message) << expected << reread<M>(expected);
+    };
 
-    QTest::newRow("sendlogininfo") << proto::sendLoginInfo(1) << QByteArray("CMD_sendlogininfo+1");
-    QTest::newRow("full") << proto::full() << QByteArray("CMD_full+");
-    QTest::newRow("newplayerinfo") << proto::newPlayerInfo(2, "Ann") << QByteArray("CMD_newplayerinfo+2+Ann+0");
-    QTest::newRow("existingplayers")
-        << proto::existingPlayers({{1, "Kim", "0"}, {3, "Bob", "1"}})
-        << QByteArray("CMD_existingplayers+1+Kim+0+3+Bob+1");
-    QTest::newRow("havewrongversion") << proto::haveWrongVersion("Ann") << QByteArray("CMD_havewrongversion+Ann");
-    QTest::newRow("wrongversion") << proto::wrongVersion() << QByteArray("CMD_wrongversion+");
-    QTest::newRow("playerdisconnected") << proto::playerDisconnected(4, "Bob") << QByteArray("CMD_playerdisconnected+4+Bob");
-    QTest::newRow("chat") << proto::chat(3, "a+b", "clBlack") << QByteArray("CMD_chat+3+a+b|clBlack");
-    QTest::newRow("chat relay") << proto::chatRelay("3", "Bob", "a+b|clBlack")
-                                << QByteArray("CMD_chat+3+Bob chats: a+b|clBlack");
-    QTest::newRow("action") << proto::action(3, "waves", "$00FF0000") << QByteArray("CMD_action+3+waves|$00FF0000");
-    QTest::newRow("action relay") << proto::actionRelay("3", "Bob", "waves|clRed") << QByteArray("CMD_action+3+Bob waves|clRed");
-    QTest::newRow("playasound") << proto::playASound(2, "wave1") << QByteArray("CMD_playasound+2+wave1+");
-    QTest::newRow("playasound relay") << proto::playASoundRelay(2, "wave1+") << QByteArray("CMD_playasound+2+wave1+");
-    QTest::newRow("justwatch") << proto::justWatch(2, 1) << QByteArray("CMD_justwatch+2+1");
-    QTest::newRow("justwatching") << proto::justWatching(2, "2") << QByteArray("CMD_justwatching+2+2");
-    QTest::newRow("kickhim") << proto::kickHim(1, 4) << QByteArray("CMD_kickhim+1+4+");
-    QTest::newRow("startgame") << proto::startGame("Kim", 3, 60) << QByteArray("CMD_startgame+Kim+3+60+");
-    QTest::newRow("makeboard") << proto::makeBoard(board) << boardLine;
-    QTest::newRow("roundstarting") << proto::roundStarting(2, 60) << QByteArray("CMD_roundstarting+2+60+");
-    QTest::newRow("myword") << proto::myWord(1, "tea") << QByteArray("CMD_myword+1+tea+");
-    QTest::newRow("hisword") << proto::hisWord(1, 9, "tea") << QByteArray("CMD_hisword+1+9+tea+");
-    QTest::newRow("hisscore") << proto::hisScore(1, 25, 9) << QByteArray("CMD_hisscore+1+25+9+");
-    QTest::newRow("notvalid") << proto::notValid(2, 1, "tea") << QByteArray("CMD_notvalid+2+1+tea+");
-    QTest::newRow("roundover") << proto::roundOver({{1, 25, 9, "tea:9,"}, {2, 0, 0, ""}})
-                               << QByteArray("CMD_roundover+1+25+9+tea:9,+2+0+0+");
-    QTest::newRow("winner") << proto::winner("Kim") << QByteArray("CMD_winner+Kim+");
-    QTest::newRow("gamestats running") << proto::gameStats(7, 60, 3, 2, true, {{1, 25}, {2, 4}})
-                                       << QByteArray("CMD_gamestats+7+60+3+2+t+1+25+2+4");
-    QTest::newRow("gamestats between rounds") << proto::gameStats(3, 30, 1, 1, false, {})
-                                              << QByteArray("CMD_gamestats+3+30+1+1+f");
+    row("sendlogininfo", proto::SendLoginInfo{1}, "CMD_sendlogininfo+1");
+    row("full", proto::Full{}, "CMD_full+");
+    row("logininfo", proto::LoginInfo{4, "1.0.3", "Kim the+Great"},
+        "CMD_logininfo+4+1.0.3+Kim the+Great");
+    row("newplayerinfo", proto::NewPlayerInfo{{{2, "Ann", false}}}, "CMD_newplayerinfo+2+Ann+0");
+    row("existingplayers", proto::ExistingPlayers{{{1, "Kim", false}, {3, "Bob", true}}},
+        "CMD_existingplayers+1+Kim+0+3+Bob+1");
+    row("havewrongversion", proto::HaveWrongVersion{"Ann"}, "CMD_havewrongversion+Ann");
+    row("wrongversion", proto::WrongVersion{}, "CMD_wrongversion+");
+    row("playerdisconnected", proto::PlayerDisconnected{4, "Bob"}, "CMD_playerdisconnected+4+Bob");
+    row("chat", proto::Chat{"3", "a+b|clBlack"}, "CMD_chat+3+a+b|clBlack");
+    row("chat relay", proto::Chat{"03", "Bob chats: a+b|clBlack"},
+        "CMD_chat+03+Bob chats: a+b|clBlack");
+    row("action", proto::Action{"3", "waves|$00FF0000"}, "CMD_action+3+waves|$00FF0000");
+    row("playasound", proto::PlayASound{2, "wave1"}, "CMD_playasound+2+wave1+");
+    row("justwatch watch", proto::JustWatch{2, proto::WatchMode::Watch}, "CMD_justwatch+2+1");
+    row("justwatch play", proto::JustWatch{2, proto::WatchMode::Play}, "CMD_justwatch+2+2");
+    row("justwatching", proto::JustWatching{2, true}, "CMD_justwatching+2+1");
+    row("playing again", proto::JustWatching{5, false}, "CMD_justwatching+5+2");
+    row("kickhim", proto::KickHim{1, 4}, "CMD_kickhim+1+4+");
+    row("startgame", proto::StartGame{"Kim", "3", "60"}, "CMD_startgame+Kim+3+60+");
+    row("makeboard", board, boardLine);
+    row("roundstarting", proto::RoundStarting{2, 60}, "CMD_roundstarting+2+60+");
+    row("myword", proto::MyWord{1, "tea"}, "CMD_myword+1+tea+");
+    row("hisword", proto::HisWord{1, 9, "tea"}, "CMD_hisword+1+9+tea+");
+    row("hisscore", proto::HisScore{1, 25, 9}, "CMD_hisscore+1+25+9+");
+    row("notvalid", proto::NotValid{proto::NotValid::AlreadyFound, 1, "tea"},
+        "CMD_notvalid+2+1+tea+");
+    row("roundover", proto::RoundOver{{{1, 25, 9, "tea:9,"}, {2, 0, 0, ""}}},
+        "CMD_roundover+1+25+9+tea:9,+2+0+0+");
+    row("winner", proto::Winner{"Kim"}, "CMD_winner+Kim+");
+    row("gamestats running", proto::GameStats{7, 60, 3, 2, true, {{1, 25}, {2, 4}}},
+        "CMD_gamestats+7+60+3+2+t+1+25+2+4");
+    row("gamestats between rounds", proto::GameStats{3, 30, 1, 1, false, {}},
+        "CMD_gamestats+3+30+1+1+f");
+
+    // The host's relays are made of what it received.
+    QTest::newRow("playasound relay")
+        << proto::playASoundRelay(2, "wave1+") << QByteArray("CMD_playasound+2+wave1+")
+        << QByteArray("CMD_playasound+2+wave1+");
+    QTest::newRow("chat relay builder") << proto::chatRelay("3", "Bob", "a+b|clBlack")
+                                        << QByteArray("CMD_chat+3+Bob chats: a+b|clBlack")
+                                        << QByteArray("CMD_chat+3+Bob chats: a+b|clBlack");
+    QTest::newRow("action relay builder")
+        << proto::actionRelay("3", "Bob", "waves|clRed")
+        << QByteArray("CMD_action+3+Bob waves|clRed") << QByteArray("CMD_action+3+Bob waves|clRed");
 }
 
 void TestProtocol::buildsEveryMessage()
 {
     QFETCH(QByteArray, built);
     QFETCH(QByteArray, expected);
+    QFETCH(QByteArray, reread);
     QCOMPARE(built, expected);
     QCOMPARE(proto::frame(built), expected + '\xff');
+    QCOMPARE(reread, expected);
 }
 
 void TestProtocol::loginGoesOutWithTwoTerminators()
 {
-    const QByteArray wire = proto::frame(proto::loginInfo(4, proto::Version, QByteArray("Kim\xff")));
+    const QByteArray wire =
+        proto::frame(proto::loginInfo(4, proto::Version, QByteArray("Kim\xff")));
     QCOMPARE(wire, QByteArray("CMD_logininfo+4+1.0.3+Kim\xff\xff"));
-    const proto::LoginInfo login = proto::readLoginInfo(QStringLiteral("4+1.0.3+Kim the+Great"));
-    QCOMPARE(login.slot, 4);
-    QCOMPARE(login.version, QStringLiteral("1.0.3"));
-    QCOMPARE(login.name, QStringLiteral("Kim the+Great"));
+    QCOMPARE(proto::frame(proto::LoginInfo{4, proto::Version, QStringLiteral("Kim\u00ff")}), wire);
 }
 
-void TestProtocol::readsPlayerGroups()
+void TestProtocol::readsFieldsAsTheyCome()
 {
-    const auto one = proto::readPlayers(QStringLiteral("2+Ann+0"));
-    QCOMPARE(one, (QList<proto::PlayerEntry>{{2, "Ann", "0"}}));
-    const auto many = proto::readPlayers(QStringLiteral("1+Kim+0+3+Bob+1+7+Eve+0"));
-    QCOMPARE(many.size(), 3);
-    QCOMPARE(many[1], (proto::PlayerEntry{3, "Bob", "1"}));
-    QCOMPARE(many[2].slot, 7);
-}
+    // What a peer may send besides the lines we write ourselves.
+    const auto players =
+        proto::decode<proto::ExistingPlayers>(QStringLiteral("1+Kim+7+3+Bob+1+8+Eve"));
+    QCOMPARE(players.players,
+             (QList<proto::PlayerEntry>{{1, "Kim", false}, {3, "Bob", true}, {8, "Eve", false}}));
 
-void TestProtocol::readsChatLines()
-{
-    const auto c = proto::readChatLine(QStringLiteral("3+a+b|clRed"));
-    QCOMPARE(c.slotText, QStringLiteral("3"));
-    QCOMPARE(c.rest, QStringLiteral("a+b|clRed"));
+    QCOMPARE(proto::decode<proto::JustWatch>(QStringLiteral("2+ 1")).mode, proto::WatchMode::Other);
+    QCOMPARE(proto::decode<proto::JustWatch>(QStringLiteral("2+3")).mode, proto::WatchMode::Other);
+    QCOMPARE(proto::decode<proto::JustWatch>(QStringLiteral("$2+2+x")),
+             (proto::JustWatch{2, proto::WatchMode::Play}));
+    QVERIFY(!proto::decode<proto::JustWatching>(QStringLiteral("2+01")).watching);
 
-    const auto parts = proto::splitChatColour(QStringLiteral("3+Bob chats: x|y|clBlue"));
-    QCOMPARE(parts.line, QStringLiteral("3+Bob chats: x"));
-    QCOMPARE(parts.colour, QStringLiteral("y|clBlue"));
-    QVERIFY(parts.hasColour);
-    QVERIFY(!proto::splitChatColour(QStringLiteral("3+no colour")).hasColour);
+    QCOMPARE(proto::decode<proto::PlayerDisconnected>(QStringLiteral("4+Bob+Al")).name,
+             QStringLiteral("Bob+Al"));
+    QCOMPARE(proto::decode<proto::HaveWrongVersion>(QStringLiteral("Ann+x")).name,
+             QStringLiteral("Ann+x"));
+    QCOMPARE(proto::decode<proto::Chat>(QStringLiteral("x7")), (proto::Chat{"x7", ""}));
+    QCOMPARE(proto::decode<proto::PlayASound>(QStringLiteral("2+wave7")).sound,
+             QStringLiteral("wave7"));
+    QCOMPARE(proto::decode<proto::StartGame>(QStringLiteral("Kim+<i>3</i>")),
+             (proto::StartGame{"Kim", "<i>3</i>", ""}));
+    QCOMPARE(proto::decode<proto::Winner>(QStringLiteral("Kim")).name, QStringLiteral("Kim"));
+    QVERIFY(!proto::decode<proto::GameStats>(QStringLiteral("7+60+3+2+x+1+25")).running);
 
-    const auto s = proto::readPlayASound(QStringLiteral("2+wave7+"));
-    QCOMPARE(s.slot, 2);
-    QCOMPARE(s.sound, QStringLiteral("wave7"));
-}
+    // Cells outside the board are passed over; cells not named stay 0.
+    const auto board = proto::decode<proto::MakeBoard>(QStringLiteral("40+3+2+5+0+9"));
+    game::Board expected{};
+    expected[1] = 5;
+    QCOMPARE(board.codes, expected);
 
-void TestProtocol::readsBoardResultsAndStats()
-{
-    std::array<int, 36> board{};
-    for (size_t i = 0; i < 36; ++i)
-        board[i] = static_cast<int>(26 - i % 26);
-    const QString boardFields = QString::fromLatin1(proto::makeBoard(board).mid(14));
-    QCOMPARE(proto::readMakeBoard(boardFields), board);
-
-    const auto stats = proto::readGameStats(QStringLiteral("7+60+3+2+t+1+25+2+4+3+0+4+0+5+0+6+0"));
-    QCOMPARE(stats.slot, 7);
-    QCOMPARE(stats.time, 60);
-    QCOMPARE(stats.rounds, 3);
-    QCOMPARE(stats.round, 2);
-    QCOMPARE(stats.phase, QStringLiteral("t"));
+    const auto stats =
+        proto::decode<proto::GameStats>(QStringLiteral("7+60+3+2+t+1+25+2+4+3+0+4+0+5+0+6+0"));
+    QVERIFY(stats.running);
     QCOMPARE(stats.totals.size(), 6);
     QCOMPARE(stats.totals[1], (proto::SeatTotal{2, 4}));
-
-    QCOMPARE(proto::readWinner(QStringLiteral("Kim+")), QStringLiteral("Kim"));
-    const auto nv = proto::readNotValid(QStringLiteral("1+3+qqq+"));
-    QCOMPARE(nv.verdict, 1);
-    QCOMPARE(nv.slot, 3);
-    QCOMPARE(nv.word, QStringLiteral("qqq"));
 }
 
 void TestProtocol::roundTripsRepeatedGroups()
 {
-    QList<proto::SeatResult> seats;
+    proto::RoundOver over;
     for (int s = 1; s <= 6; ++s)
-        seats.append({s, s * 10, s, s % 2 ? QStringLiteral("tea:9,oat:9,") : QString()});
-    const QString fields = QString::fromLatin1(proto::roundOver(seats).mid(14));
-    QCOMPARE(proto::readRoundOver(fields), seats);
+        over.seats.append({s, s * 10, s, s % 2 ? QStringLiteral("tea:9,oat:9,") : QString()});
+    const QString fields = QString::fromLatin1(proto::encode(over).mid(14));
+    QCOMPARE(proto::decode<proto::RoundOver>(fields), over);
+}
+
+void TestProtocol::malformedLinesFailWithTheNumberText_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("slot") << QByteArray("CMD_hisword+x+9+tea+")
+                          << "'x' is not a valid integer value";
+    QTest::newRow("points") << QByteArray("CMD_hisword+1++tea+")
+                            << "'' is not a valid integer value";
+    QTest::newRow("login slot") << QByteArray("CMD_sendlogininfo+3+x")
+                                << "'3+x' is not a valid integer value";
+    QTest::newRow("kick target") << QByteArray("CMD_kickhim+1+four+")
+                                 << "'four' is not a valid integer value";
+    QTest::newRow("board cell") << QByteArray("CMD_makeboard+1+2+b+3")
+                                << "'b' is not a valid integer value";
+    QTest::newRow("results") << QByteArray("CMD_roundover+x+1+2+")
+                             << "'x' is not a valid integer value";
+    QTest::newRow("stats total") << QByteArray("CMD_gamestats+7+60+3+2+t+1+lots")
+                                 << "'lots' is not a valid integer value";
+}
+
+void TestProtocol::malformedLinesFailWithTheNumberText()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, error);
+    Dispatcher dispatcher(std::chrono::milliseconds(1));
+    dispatcher.setManual(true);
+    MessageRouter router(dispatcher);
+    int handled = 0;
+    router.route<proto::HisWord>([&](const proto::HisWord &) { ++handled; });
+    router.route<proto::SendLoginInfo>([&](const proto::SendLoginInfo &) { ++handled; });
+    router.route<proto::KickHim>([&](const proto::KickHim &) { ++handled; });
+    router.route<proto::MakeBoard>([&](const proto::MakeBoard &) { ++handled; });
+    router.route<proto::RoundOver>([&](const proto::RoundOver &) { ++handled; });
+    router.route<proto::GameStats>([&](const proto::GameStats &) { ++handled; });
+    QStringList errors;
+    dispatcher.setErrorHandler([&](const QString &text) { errors.append(text); });
+
+    dispatcher.enqueue(line);
+    QCOMPARE(dispatcher.drain(), 1);
+    QCOMPARE(handled, 0);
+    QCOMPARE(errors, QStringList{error});
+}
+
+void TestProtocol::routesEachLineToItsHandler()
+{
+    Dispatcher dispatcher(std::chrono::milliseconds(1));
+    dispatcher.setManual(true);
+    QSignalSpy dropped(&dispatcher, &Dispatcher::lineDropped);
+    // A word the table had before keeps its handler's place and gets the new one.
+    dispatcher.addCommand(proto::cmd::winner, {});
+    MessageRouter router(dispatcher);
+    QList<proto::HisWord> words;
+    QList<int> wordSenders;
+    QStringList winners;
+    router.route<proto::HisWord>([&](const proto::HisWord &w, const LineOrigin &from) {
+        words.append(w);
+        wordSenders.append(from.slot);
+    });
+    router.route<proto::Winner>([&](const proto::Winner &w) { winners.append(w.name); });
+    router.ignore<proto::Chat>();
+    // Only slot 2's lines are taken, and a line not taken is not even read.
+    router.setGuard([](const char *, const LineOrigin &from) { return from.slot == 2; });
+    QStringList errors;
+    dispatcher.setErrorHandler([&](const QString &text) { errors.append(text); });
+
+    dispatcher.enqueue("CMD_hisword+2+16+TEAS+", {2, 7});
+    dispatcher.enqueue("CMD_hisword+x+y+", {3, 8});
+    dispatcher.enqueue("CMD_winner+Kim+", {2, 7});
+    dispatcher.enqueue("CMD_chat+x+anything", {2, 7});
+    dispatcher.enqueue("CMD_myword+2+tea+", {2, 7});
+    dispatcher.drain();
+
+    QCOMPARE(words, (QList<proto::HisWord>{{2, 16, "TEAS"}}));
+    QCOMPARE(wordSenders, QList<int>{2});
+    QCOMPARE(winners, QStringList{"Kim"});
+    QVERIFY(errors.isEmpty());
+    // Only the word nobody routed is dropped as unknown.
+    QCOMPARE(dropped.size(), 1);
+    QCOMPARE(dropped[0][0].toByteArray(), QByteArray("CMD_myword+2+tea+"));
 }
 
 void TestProtocol::convertsNumbers_data()
@@ -188,10 +293,10 @@ void TestProtocol::convertsNumbers()
 void TestProtocol::malformedGroupsEndInsteadOfLooping()
 {
     // A group cut short must end the reading, not spin forever.
-    const auto players = proto::readPlayers(QStringLiteral("2+Ann"));
-    QCOMPARE(players.size(), 1);
-    QCOMPARE(players[0].name, QStringLiteral("Ann"));
-    QVERIFY_THROWS_EXCEPTION(HandlerError, proto::readRoundOver(QStringLiteral("x+1+2+")));
+    const auto players = proto::decode<proto::NewPlayerInfo>(QStringLiteral("2+Ann")).players;
+    QCOMPARE(players, (QList<proto::PlayerEntry>{{2, "Ann", false}}));
+    QVERIFY_THROWS_EXCEPTION(HandlerError,
+                             proto::decode<proto::RoundOver>(QStringLiteral("x+1+2+")));
 }
 
 QTEST_GUILESS_MAIN(TestProtocol)

@@ -27,6 +27,7 @@ bool WireClient::connectTo(quint16 port, int timeoutMs)
 void WireClient::sendRaw(const QByteArray &bytes)
 {
     socket.write(bytes);
+    sent += bytes.size();
     socket.flush();
 }
 

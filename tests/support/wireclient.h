@@ -36,6 +36,7 @@ public:
 
     QList<QByteArray> lines;
     QByteArray raw;
+    qint64 sent{0}; ///< bytes handed to sendRaw()
     bool closed{false};
     QTcpSocket socket;
 

@@ -1,4 +1,4 @@
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 
 #include "dict/dictlog.h"
 
@@ -27,26 +27,26 @@ void initBuiltInWordList()
     }
 }
 
-QString TDictn::defaultFileName()
+QString Dictionary::defaultFileName()
 {
     return QStringLiteral("English");
 }
 
-QString TDictn::builtInResource()
+QString Dictionary::builtInResource()
 {
     return QStringLiteral(":/dict/TEXT_DEMO");
 }
 
-QString TDictn::notFoundText()
+QString Dictionary::notFoundText()
 {
     return QStringLiteral("English.dic dictionary not found!");
 }
 
-TDictn::TDictn(QString builtInResource) : m_builtInResource(std::move(builtInResource)) {}
+Dictionary::Dictionary(QString builtInResource) : m_builtInResource(std::move(builtInResource)) {}
 
-TDictn::~TDictn() = default;
+Dictionary::~Dictionary() = default;
 
-void TDictn::unload()
+void Dictionary::unload()
 {
     m_memory.clear();
     m_file.reset();
@@ -54,7 +54,7 @@ void TDictn::unload()
     m_errorText.clear();
 }
 
-bool TDictn::loadwords(const QString &fileName)
+bool Dictionary::loadwords(const QString &fileName)
 {
     unload();
     const bool loaded = QFileInfo::exists(fileName) ? loadPlayerFile(fileName) : loadBuiltIn();
@@ -68,7 +68,7 @@ bool TDictn::loadwords(const QString &fileName)
     return true;
 }
 
-bool TDictn::loadPlayerFile(const QString &fileName)
+bool Dictionary::loadPlayerFile(const QString &fileName)
 {
     const QFileInfo info(fileName);
     if (!info.isFile()) {
@@ -120,12 +120,12 @@ QByteArray resourceBytes(const QString &path)
 
 } // namespace
 
-QString TDictn::builtInIndexResource(const QString &listResource)
+QString Dictionary::builtInIndexResource(const QString &listResource)
 {
     return listResource + QStringLiteral(".index");
 }
 
-bool TDictn::loadBuiltIn()
+bool Dictionary::loadBuiltIn()
 {
     initBuiltInWordList();
     QByteArray bytes = resourceBytes(m_builtInResource);
@@ -150,12 +150,12 @@ bool TDictn::loadBuiltIn()
     return true;
 }
 
-bool TDictn::usesCompiledIndex() const
+bool Dictionary::usesCompiledIndex() const
 {
     return m_source == Source::BuiltIn && m_memory.isIndexAdopted();
 }
 
-bool TDictn::readRecords(const std::function<void(QByteArrayView)> &visit) const
+bool Dictionary::readRecords(const std::function<void(QByteArrayView)> &visit) const
 {
     switch (m_source) {
     case Source::None:
@@ -170,7 +170,7 @@ bool TDictn::readRecords(const std::function<void(QByteArrayView)> &visit) const
     return true;
 }
 
-qint64 TDictn::recordCount() const
+qint64 Dictionary::recordCount() const
 {
     switch (m_source) {
     case Source::None:
@@ -184,7 +184,7 @@ qint64 TDictn::recordCount() const
     return m_memory.recordCount();
 }
 
-bool TDictn::isword(QByteArrayView word) const
+bool Dictionary::isword(QByteArrayView word) const
 {
     switch (m_source) {
     case Source::None:
@@ -198,7 +198,7 @@ bool TDictn::isword(QByteArrayView word) const
     return m_memory.contains(makeSearchKey(word));
 }
 
-bool TDictn::isword(QStringView word) const
+bool Dictionary::isword(QStringView word) const
 {
     return isword(QByteArrayView(word.left(MaxWordLength).toLatin1()));
 }

@@ -1,4 +1,4 @@
-#include "dict/dictn.h"
+#include "dict/dictionary.h"
 #include "dict/memoryrecords.h"
 #include "dict/wordindex.h"
 
@@ -15,8 +15,8 @@
 
 #include <algorithm>
 
+using vorlith::dict::Dictionary;
 using vorlith::dict::MemoryRecords;
-using vorlith::dict::TDictn;
 using vorlith::dict::WordIndex;
 
 namespace {
@@ -117,7 +117,7 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 QByteArray builtInBytes()
 {
     vorlith::dict::initBuiltInWordList();
-    const QResource res(TDictn::builtInResource());
+    const QResource res(Dictionary::builtInResource());
     return QByteArray(reinterpret_cast<const char *>(res.data()),
                       static_cast<qsizetype>(res.size()));
 }
@@ -125,7 +125,7 @@ QByteArray builtInBytes()
 QByteArray builtInIndexBytes()
 {
     vorlith::dict::initBuiltInWordList();
-    const QResource res(TDictn::builtInIndexResource());
+    const QResource res(Dictionary::builtInIndexResource());
     return QByteArray::fromRawData(reinterpret_cast<const char *>(res.data()),
                                    static_cast<qsizetype>(res.size()));
 }
@@ -134,7 +134,7 @@ QByteArray builtInIndexBytes()
 // a complaint when one answer is rare (then the comparison proves little);
 // empty when all is well.
 template <typename Expected>
-QString firstDifference(const TDictn &dict, const QList<QByteArray> &words, Expected &&expected)
+QString firstDifference(const Dictionary &dict, const QList<QByteArray> &words, Expected &&expected)
 {
     int hits = 0;
     for (const QByteArray &w : words) {
@@ -158,7 +158,7 @@ QByteArray randomCase(QByteArray s, QRandomGenerator &rng)
 
 } // namespace
 
-class TestDictn : public QObject
+class TestDictionary : public QObject
 {
     Q_OBJECT
 
@@ -192,20 +192,20 @@ private:
     QString m_builtInCopy;
 };
 
-void TestDictn::initTestCase()
+void TestDictionary::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     m_builtInCopy = m_dir.filePath(QStringLiteral("builtin.rec"));
     QVERIFY(writeFile(m_builtInCopy, builtInBytes()));
 }
 
-void TestDictn::builtInListIsCompiledInSortedAndWellFormed()
+void TestDictionary::builtInListIsCompiledInSortedAndWellFormed()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
-    QCOMPARE(dict.source(), TDictn::Source::BuiltIn);
+    QCOMPARE(dict.source(), Dictionary::Source::BuiltIn);
 
-    const QResource res(TDictn::builtInResource());
+    const QResource res(Dictionary::builtInResource());
     QVERIFY(res.isValid());
     // Stored uncompressed, so the records are read straight from the executable.
     QCOMPARE(res.compressionAlgorithm(), QResource::NoCompression);
@@ -240,9 +240,9 @@ void TestDictn::builtInListIsCompiledInSortedAndWellFormed()
     QVERIFY(equalToPrevious > 0);
 }
 
-void TestDictn::everyBuiltInRecordIsFound()
+void TestDictionary::everyBuiltInRecordIsFound()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     const QByteArray bytes = builtInBytes();
     for (qsizetype i = 0; i < bytes.size(); i += 15) {
@@ -252,7 +252,7 @@ void TestDictn::everyBuiltInRecordIsFound()
     }
 }
 
-void TestDictn::lookupAnswers_data()
+void TestDictionary::lookupAnswers_data()
 {
     QTest::addColumn<QByteArray>("word");
     QTest::addColumn<bool>("found");
@@ -288,19 +288,19 @@ void TestDictn::lookupAnswers_data()
     QTest::newRow("only 255 bytes count: leading") << QByteArray(spaces300 + "cat") << false;
 }
 
-void TestDictn::lookupAnswers()
+void TestDictionary::lookupAnswers()
 {
     QFETCH(QByteArray, word);
     QFETCH(bool, found);
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     QCOMPARE(dict.isword(word), found);
     QCOMPARE(ProbingReference(m_builtInCopy).isword(word), found);
 }
 
-void TestDictn::answersMatchFileProbingOverBuiltInList()
+void TestDictionary::answersMatchFileProbingOverBuiltInList()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     ProbingReference reference(m_builtInCopy);
     const QByteArray bytes = builtInBytes();
@@ -319,19 +319,19 @@ void TestDictn::answersMatchFileProbingOverBuiltInList()
             w += rng.bounded(12) ? char('a' + rng.bounded(26)) : ' ';
         words << w;
     }
-    const QString difference =
-        firstDifference(dict, words, [&reference](const QByteArray &w) { return reference.isword(w); });
+    const QString difference = firstDifference(
+        dict, words, [&reference](const QByteArray &w) { return reference.isword(w); });
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-void TestDictn::builtInListIsServedWithTheIndexMadeAtBuildTime()
+void TestDictionary::builtInListIsServedWithTheIndexMadeAtBuildTime()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     QVERIFY(dict.usesCompiledIndex());
 
-    const QResource list(TDictn::builtInResource());
-    const QResource index(TDictn::builtInIndexResource());
+    const QResource list(Dictionary::builtInResource());
+    const QResource index(Dictionary::builtInIndexResource());
     QVERIFY(index.isValid());
     QCOMPARE(index.compressionAlgorithm(), QResource::NoCompression);
     // Used where they lie in the executable: neither is copied.
@@ -358,9 +358,9 @@ void TestDictn::builtInListIsServedWithTheIndexMadeAtBuildTime()
     QVERIFY(!dict.usesCompiledIndex());
 }
 
-void TestDictn::compiledIndexAnswersLikeAPlainSearch()
+void TestDictionary::compiledIndexAnswersLikeAPlainSearch()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     QVERIFY(dict.usesCompiledIndex());
 
@@ -402,7 +402,7 @@ void TestDictn::compiledIndexAnswersLikeAPlainSearch()
     QVERIFY2(difference.isEmpty(), qPrintable(difference));
 }
 
-void TestDictn::indexThatDoesNotFitIsRefused_data()
+void TestDictionary::indexThatDoesNotFitIsRefused_data()
 {
     QTest::addColumn<int>("offset");
     QTest::addColumn<QByteArray>("patch");
@@ -424,7 +424,7 @@ void TestDictn::indexThatDoesNotFitIsRefused_data()
     QTest::newRow("run longer than the table") << 28 << le32(1000) << 3 << 0;
 }
 
-void TestDictn::indexThatDoesNotFitIsRefused()
+void TestDictionary::indexThatDoesNotFitIsRefused()
 {
     QFETCH(int, offset);
     QFETCH(QByteArray, patch);
@@ -443,7 +443,7 @@ void TestDictn::indexThatDoesNotFitIsRefused()
     QVERIFY(!memory.contains(vorlith::dict::makeSearchKey("cow")));
 }
 
-void TestDictn::damagedIndexStaysInsideTheList()
+void TestDictionary::damagedIndexStaysInsideTheList()
 {
     const QByteArray list = records({"AA", "CAT", "DOG"});
     const QByteArray good = WordIndex::build(list.constData(), 3, 7);
@@ -461,7 +461,7 @@ void TestDictn::damagedIndexStaysInsideTheList()
         QVERIFY2(!memory.contains(vorlith::dict::makeSearchKey(w)), w);
 }
 
-void TestDictn::indexToolRefusesListsItCannotServe_data()
+void TestDictionary::indexToolRefusesListsItCannotServe_data()
 {
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<bool>("accepted");
@@ -474,7 +474,7 @@ void TestDictn::indexToolRefusesListsItCannotServe_data()
     QTest::newRow("partial record") << QByteArray(records({"AA"}) + "B") << false;
 }
 
-void TestDictn::indexToolRefusesListsItCannotServe()
+void TestDictionary::indexToolRefusesListsItCannotServe()
 {
     QFETCH(QByteArray, list);
     QFETCH(bool, accepted);
@@ -500,7 +500,7 @@ void TestDictn::indexToolRefusesListsItCannotServe()
     QVERIFY(!memory.contains(vorlith::dict::makeSearchKey("cow")));
 }
 
-void TestDictn::answersMatchFileProbingOverHandMadeLists_data()
+void TestDictionary::answersMatchFileProbingOverHandMadeLists_data()
 {
     QTest::addColumn<QByteArray>("list");
     QTest::addColumn<QList<QByteArray>>("found");
@@ -532,16 +532,16 @@ void TestDictn::answersMatchFileProbingOverHandMadeLists_data()
         << QByteArray(records({"AA", "BB"}) + char(0x1E) + "DOG") << L{"aa", "bb"} << L{"dog"};
 }
 
-void TestDictn::answersMatchFileProbingOverHandMadeLists()
+void TestDictionary::answersMatchFileProbingOverHandMadeLists()
 {
     QFETCH(QByteArray, list);
     QFETCH(QList<QByteArray>, found);
     QFETCH(QList<QByteArray>, notFound);
     const QString path = m_dir.filePath(QStringLiteral("English"));
     QVERIFY(writeFile(path, list));
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(path));
-    QCOMPARE(dict.source(), TDictn::Source::PlayerFile);
+    QCOMPARE(dict.source(), Dictionary::Source::PlayerFile);
     ProbingReference reference(path);
     for (const QByteArray &w : std::as_const(found)) {
         QVERIFY2(dict.isword(w), w.constData());
@@ -553,7 +553,7 @@ void TestDictn::answersMatchFileProbingOverHandMadeLists()
     }
 }
 
-void TestDictn::answersMatchFileProbingOverRandomLists()
+void TestDictionary::answersMatchFileProbingOverRandomLists()
 {
     // Odd lists made of the bytes that matter: blanks, NULs, both cases, a
     // byte above 0x7F, odd length bytes; sorted or not, with a partial tail.
@@ -583,12 +583,12 @@ void TestDictn::answersMatchFileProbingOverRandomLists()
         list += randomText(rng.bounded(15));
         QVERIFY(writeFile(path, list));
 
-        TDictn inMemory;
-        TDictn onDisk;
+        Dictionary inMemory;
+        Dictionary onDisk;
         onDisk.setMemoryLimit(0);
         QVERIFY(inMemory.loadwords(path));
         QVERIFY(onDisk.loadwords(path));
-        QCOMPARE(onDisk.source(), TDictn::Source::PlayerFileOnDisk);
+        QCOMPARE(onDisk.source(), Dictionary::Source::PlayerFileOnDisk);
         MemoryRecords memory;
         memory.assign(list);
         if (sorted)
@@ -611,7 +611,7 @@ void TestDictn::answersMatchFileProbingOverRandomLists()
     QVERIFY(outOfOrder > 40); // the plain binary search got its share too
 }
 
-void TestDictn::playerFileInWorkingDirectoryIsUsedAsItIs()
+void TestDictionary::playerFileInWorkingDirectoryIsUsedAsItIs()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -620,12 +620,12 @@ void TestDictn::playerFileInWorkingDirectoryIsUsedAsItIs()
 
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    TDictn dict;
+    Dictionary dict;
     const bool loaded = dict.loadwords(); // "English" in the working directory
     QDir::setCurrent(before);
 
     QVERIFY(loaded);
-    QCOMPARE(dict.source(), TDictn::Source::PlayerFile);
+    QCOMPARE(dict.source(), Dictionary::Source::PlayerFile);
     QCOMPARE(dict.recordCount(), 2);
     QVERIFY(dict.isword("zebraxx"));
     QVERIFY(!dict.isword("cat")); // the built-in list is not mixed in
@@ -634,7 +634,7 @@ void TestDictn::playerFileInWorkingDirectoryIsUsedAsItIs()
     QCOMPARE(f.readAll(), own);
 }
 
-void TestDictn::builtInListIsServedWithoutWritingAnything()
+void TestDictionary::builtInListIsServedWithoutWritingAnything()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -642,12 +642,12 @@ void TestDictn::builtInListIsServedWithoutWritingAnything()
 
     const QString before = QDir::currentPath();
     QVERIFY(QDir::setCurrent(dir.path()));
-    TDictn dict;
+    Dictionary dict;
     const bool loaded = dict.loadwords();
     QDir::setCurrent(before);
 
     QVERIFY(loaded);
-    QCOMPARE(dict.source(), TDictn::Source::BuiltIn);
+    QCOMPARE(dict.source(), Dictionary::Source::BuiltIn);
     QVERIFY(dict.errorText().isEmpty());
     QVERIFY(dict.isword("cat"));
     QVERIFY(QDir(dir.path())
@@ -657,15 +657,15 @@ void TestDictn::builtInListIsServedWithoutWritingAnything()
                                                   QFileDevice::ExeOwner));
 }
 
-void TestDictn::missingListReportsNotFound_data()
+void TestDictionary::missingListReportsNotFound_data()
 {
     QTest::addColumn<QString>("resource");
     QTest::addColumn<bool>("englishIsFolder");
     QTest::newRow("no file, no built-in list") << QStringLiteral(":/dict/NO_SUCH_LIST") << false;
-    QTest::newRow("English is a folder") << TDictn::builtInResource() << true;
+    QTest::newRow("English is a folder") << Dictionary::builtInResource() << true;
 }
 
-void TestDictn::missingListReportsNotFound()
+void TestDictionary::missingListReportsNotFound()
 {
     QFETCH(QString, resource);
     QFETCH(bool, englishIsFolder);
@@ -675,7 +675,7 @@ void TestDictn::missingListReportsNotFound()
     if (englishIsFolder)
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("English")));
 
-    TDictn dict(resource);
+    Dictionary dict(resource);
     QVERIFY(!dict.loadwords(path));
     QCOMPARE(dict.errorText(), QStringLiteral("English.dic dictionary not found!"));
     QVERIFY(!dict.isOpen());
@@ -689,27 +689,27 @@ void TestDictn::missingListReportsNotFound()
     QVERIFY(dict.isword("cat"));
 }
 
-void TestDictn::emptyPlayerFileGivesAnEmptyList()
+void TestDictionary::emptyPlayerFileGivesAnEmptyList()
 {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("English"));
     QVERIFY(writeFile(path, record(0x1E, "CAT").left(14))); // less than one record
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(path));
     QVERIFY(dict.errorText().isEmpty());
     QCOMPARE(dict.recordCount(), 0);
     QVERIFY(!dict.isword("cat"));
 }
 
-void TestDictn::largePlayerFileIsSearchedOnDiskAndSurvivesShrinking()
+void TestDictionary::largePlayerFileIsSearchedOnDiskAndSurvivesShrinking()
 {
     const QString path = m_dir.filePath(QStringLiteral("large.rec"));
     QVERIFY(QFile::copy(m_builtInCopy, path));
-    TDictn dict;
+    Dictionary dict;
     dict.setMemoryLimit(1024);
     QVERIFY(dict.loadwords(path));
-    QCOMPARE(dict.source(), TDictn::Source::PlayerFileOnDisk);
+    QCOMPARE(dict.source(), Dictionary::Source::PlayerFileOnDisk);
     QVERIFY(dict.isword("aa"));
     QVERIFY(dict.isword("zzzs"));
     QVERIFY(dict.isword("internationali"));
@@ -721,9 +721,9 @@ void TestDictn::largePlayerFileIsSearchedOnDiskAndSurvivesShrinking()
     QVERIFY(!dict.isword("aa")); // the first probe is far past the new end
 }
 
-void TestDictn::qstringWordsAreTakenAsLatin1()
+void TestDictionary::qstringWordsAreTakenAsLatin1()
 {
-    TDictn dict;
+    Dictionary dict;
     QVERIFY(dict.loadwords(m_dir.filePath(QStringLiteral("no-such-file"))));
     QVERIFY(dict.isword(QStringLiteral(" Cat ")));
     QVERIFY(!dict.isword(QStringLiteral("c\u0101t")));
@@ -737,5 +737,5 @@ void TestDictn::qstringWordsAreTakenAsLatin1()
     QVERIFY(!dict.isword(QStringLiteral("caf\u00e9")));
 }
 
-QTEST_GUILESS_MAIN(TestDictn)
-#include "tst_dictn.moc"
+QTEST_GUILESS_MAIN(TestDictionary)
+#include "tst_dictionary.moc"

@@ -31,7 +31,7 @@ namespace vorlith::dict {
 /// \endcode
 /// A list that could not be loaded leaves the dictionary usable: every
 /// lookup answers false.
-class TDictn
+class Dictionary
 {
 public:
     /// Where the loaded records come from.
@@ -58,10 +58,10 @@ public:
 
     /// \a builtInResource is the resource holding the compiled-in list; tests
     /// name a missing one to see the dictionary without it.
-    explicit TDictn(QString builtInResource = TDictn::builtInResource());
-    ~TDictn();
-    TDictn(const TDictn &) = delete;
-    TDictn &operator=(const TDictn &) = delete;
+    explicit Dictionary(QString builtInResource = Dictionary::builtInResource());
+    ~Dictionary();
+    Dictionary(const Dictionary &) = delete;
+    Dictionary &operator=(const Dictionary &) = delete;
 
     /// Loads the word list, replacing whatever was loaded before. When a file
     /// \a fileName exists it is the list, whatever it holds (an empty or
@@ -69,7 +69,7 @@ public:
     /// built-in list is used. Returns false when neither can be had; then
     /// errorText() is notFoundText() and every lookup answers false. The
     /// caller shows that text to the player.
-    bool loadwords(const QString &fileName = TDictn::defaultFileName());
+    bool loadwords(const QString &fileName = Dictionary::defaultFileName());
 
     /// True when the trimmed word, compared without regard to the case of
     /// a-z, equals a record of the list. Only the first 255 bytes count; a
