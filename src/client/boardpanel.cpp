@@ -29,8 +29,7 @@ BoardPanel::BoardPanel(GameClient &client, QWidget *parent) : QWidget(parent)
     logo->setObjectName(QStringLiteral("image_logo"));
     const QPixmap logoPicture = ui::picture(QStringLiteral("logo.png"));
     if (!logoPicture.isNull())
-        logo->setPixmap(
-            logoPicture.scaled(330, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+        logo->setPixmap(logoPicture.scaled(330, 44, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     else
         logo->setText(QStringLiteral(
             "<span style='font-size:26px;font-weight:bold;color:#f5b446'>VORLITH</span>"));
@@ -39,8 +38,8 @@ BoardPanel::BoardPanel(GameClient &client, QWidget *parent) : QWidget(parent)
     logo->setCursor(Qt::PointingHandCursor);
     connect(logo, &ui::ClickLabel::clicked, this, [] { ui::openUrl(ui::makerSiteUrl()); });
 
-    auto *start = new ui::ImageButton(QStringLiteral("START"),
-                                      QStringLiteral("button_start.png"), this);
+    auto *start =
+        new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
     start->setObjectName(QStringLiteral("button_start"));
     start->setAccessibleName(QStringLiteral("Start Game"));
     start->move(164, 432);
@@ -66,8 +65,8 @@ BoardPanel::BoardPanel(GameClient &client, QWidget *parent) : QWidget(parent)
     m_roundRoom = new RoundRoom(this, client.flow(), this);
     m_roundRoom->setChatWidgets({m_chat->mainchat(), m_chat->mychat()});
     m_roundRoom->showPage(RoundRoom::Page::Chat);
-    m_reviewRoom = new ReviewRoom(this, client.board(), client.flow(),
-                                  *m_roundRoom->results(), this);
+    m_reviewRoom =
+        new ReviewRoom(this, client.board(), client.flow(), *m_roundRoom->results(), this);
     m_reviewRoom->setHostCheck([&client] { return client.isHost(); });
 
     m_quickHelp = new QuickHelp(this);

@@ -60,7 +60,8 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
 
     connect(m_flow, &RoundFlow::soundRequested, this, &GameClient::soundRequested);
     connect(m_flow, &RoundFlow::chatLine, this, &GameClient::systemLine);
-    connect(m_flow, &RoundFlow::justWatchUnchecked, this, [this] { Q_EMIT ownWatchingChanged(false); });
+    connect(m_flow, &RoundFlow::justWatchUnchecked, this,
+            [this] { Q_EMIT ownWatchingChanged(false); });
     connect(m_flow, &RoundFlow::gameRecorded, this, &GameClient::gameRecorded);
     connect(m_flow, &RoundFlow::wordRecorded, this, &GameClient::wordRecorded);
 }
@@ -71,13 +72,15 @@ void GameClient::wireHostMessages()
 {
     ClientSession &s = *m_session;
     const auto on = [&s](const char *word, auto handler) {
-        s.setHandler(word, [handler](const QString &fields, const LineOrigin &) { handler(fields); });
+        s.setHandler(word,
+                     [handler](const QString &fields, const LineOrigin &) { handler(fields); });
     };
     on(proto::cmd::chat, [this](const QString &f) { Q_EMIT chatReceived(f); });
     on(proto::cmd::action, [this](const QString &f) { Q_EMIT chatReceived(f); });
     on(proto::cmd::newplayerinfo, [this](const QString &f) { m_roster->newplayerinfo(f); });
     on(proto::cmd::existingplayers, [this](const QString &f) { m_roster->newplayerinfo(f); });
-    on(proto::cmd::playerdisconnected, [this](const QString &f) { m_roster->playerdisconnected(f); });
+    on(proto::cmd::playerdisconnected,
+       [this](const QString &f) { m_roster->playerdisconnected(f); });
     on(proto::cmd::justwatching, [this](const QString &f) { m_roster->justwatching(f); });
     on(proto::cmd::playasound, [this](const QString &f) { onPlayASound(f); });
     on(proto::cmd::startgame, [this](const QString &f) { m_flow->startthegame(f); });

@@ -142,7 +142,8 @@ void MainWindow::connectClient()
     connect(&c, &GameClient::chatReceived, &chat, &chat::ChatRoom::chatrecieved);
     connect(&c, &GameClient::chatterReceived, this, &MainWindow::showChatter);
     connect(&c, &GameClient::soundRequested, m_sounds, &chat::Sounds::playsounds);
-    connect(&c, &GameClient::errorRaised, this, [](const QString &text) { ui::showGeneralError(text); });
+    connect(&c, &GameClient::errorRaised, this,
+            [](const QString &text) { ui::showGeneralError(text); });
     connect(&c, &GameClient::loggedIn, this, [&chat] { chat.setConnected(true); });
     connect(&c, &GameClient::closed, this, &QWidget::close);
     connect(&c, &GameClient::gameFull, this, [this] {
@@ -171,8 +172,9 @@ void MainWindow::connectClient()
     });
 
     RoundFlow &flow = c.flow();
-    connect(&flow, &RoundFlow::viewChanged, this,
-            [this] { m_panel->boardRoom().setControlsShown(m_client.flow().view().controlsShown); });
+    connect(&flow, &RoundFlow::viewChanged, this, [this] {
+        m_panel->boardRoom().setControlsShown(m_client.flow().view().controlsShown);
+    });
     connect(&flow, &RoundFlow::helpHidden, &m_panel->quickHelp(), &QWidget::hide);
     connect(&flow, &RoundFlow::startButtonShown, m_panel->startButton(), &QWidget::setVisible);
     connect(&flow, &RoundFlow::scorePlaced, &m_panel->seats(), &Seats::placeAfterName);
