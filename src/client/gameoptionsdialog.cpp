@@ -79,16 +79,19 @@ GameOptionsDialog::GameOptionsDialog(const QPixmap &background, QWidget *parent)
     m_strength = new QComboBox(this);
     m_strength->setObjectName(QStringLiteral("combo_strength"));
     m_strength->setGeometry(136, 110, 80, 21);
-    m_strength->addItems({QStringLiteral("Easy"), QStringLiteral("Normal"), QStringLiteral("Hard")});
+    m_strength->addItems(
+        {QStringLiteral("Easy"), QStringLiteral("Normal"), QStringLiteral("Hard")});
     m_strength->setCurrentIndex(1);
     m_strength->setAccessibleName(QStringLiteral("Computer players' strength"));
     strengthLabel->setBuddy(m_strength);
 
-    auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
+    auto *start =
+        new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
     start->setObjectName(QStringLiteral("button_start"));
     start->setAccessibleName(QStringLiteral("Start Game"));
     start->move(77, 147);
-    connect(start, &ui::ImageButton::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
+    connect(start, &ui::ImageButton::clicked, this,
+            [this] { Q_EMIT startRequested(rounds(), creationTime()); });
 }
 
 void GameOptionsDialog::showEvent(QShowEvent *event)

@@ -27,7 +27,8 @@ SpyListWindow::SpyListWindow(const QPixmap &background, QWidget *parent) : QDial
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setGeometry(5, 5, 154, 130);
     m_list->setFont(ui::arial(11));
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 13px; }"));
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 13px; }"));
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -63,7 +64,8 @@ void SpyListWindow::observe(const Roster &roster)
 {
     m_list->clear();
     m_list->addItems(roster.spies());
-    connect(&roster, &Roster::spyAdded, m_list, [this](const QString &entry) { m_list->addItem(entry); });
+    connect(&roster, &Roster::spyAdded, m_list,
+            [this](const QString &entry) { m_list->addItem(entry); });
     connect(&roster, &Roster::spyRemoved, m_list, [this](int index) {
         if (index >= 0 && index < m_list->count())
             delete m_list->takeItem(index);

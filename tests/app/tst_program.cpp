@@ -41,7 +41,8 @@ struct ProgramCopy
         env.insert(QStringLiteral("VORLITH_PRESENCE_PORT"), QString::number(presencePort));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         // The program says when its launch step is over.
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("vorlith.client.launch.info=true"));
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("vorlith.client.launch.info=true"));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
         p->setProcessEnvironment(env);
@@ -151,7 +152,8 @@ void TestProgram::oneParameterConnectsNowhere()
     QVERIFY(p->waitForStarted());
     // Once the launch step is over, no connection of it is still to come.
     QByteArray errors;
-    QTRY_VERIFY_WITH_TIMEOUT((errors += p->readAllStandardError()).contains("launch step done"), 15000);
+    QTRY_VERIFY_WITH_TIMEOUT((errors += p->readAllStandardError()).contains("launch step done"),
+                             15000);
     QVERIFY(!host.hasPendingConnections());
     QVERIFY(!lobby.hasPendingConnections());
     QCOMPARE(p->state(), QProcess::Running);

@@ -16,10 +16,10 @@
 #include "client/quickhelp.h"
 #include "client/windowbounds.h"
 #include "harness.h"
-#include "wireclient.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/paths.h"
+#include "wireclient.h"
 
 #include <QAction>
 #include <QFile>

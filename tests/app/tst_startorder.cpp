@@ -3,10 +3,10 @@
 // reports what went wrong as it always has, and windows made after that
 // step show everything that happened before they existed.
 #include "app/program.h"
-#include "client/gameclient.h"
-#include "client/mainwindow.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/roster.h"
 #include "client/spylistwindow.h"
 #include "host/server.h"

@@ -3,10 +3,10 @@
 // widgets, as plain text and to screen readers.
 #include "chat/chatinput.h"
 #include "chat/chatroom.h"
-#include "client/boardroom.h"
-#include "client/boardview.h"
 #include "chat/phrasesform.h"
 #include "client/boardpanel.h"
+#include "client/boardroom.h"
+#include "client/boardview.h"
 #include "client/clientsession.h"
 #include "client/gameclient.h"
 #include "client/launcher.h"
@@ -277,7 +277,8 @@ void TestGameWindow::screenReadersReadTheBoardAndTheButtons()
 {
     openRound();
     QTest::mouseClick(panel().boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
-    QAccessibleInterface *board = QAccessible::queryAccessibleInterface(panel().boardRoom().board());
+    QAccessibleInterface *board =
+        QAccessible::queryAccessibleInterface(panel().boardRoom().board());
     QVERIFY(board);
     QCOMPARE(board->childCount(), 6);
     QCOMPARE(board->child(0)->text(QAccessible::Name), QStringLiteral("Row 1: C used, B, J, P, W, F"));
@@ -329,7 +330,8 @@ void TestGameWindow::typingLeavesTheOtherWindowsAlone()
     QVERIFY(QTest::qWaitForWindowActive(other.get()));
     edit->setFocus();
     edit->clear();
-    for (int k : {Qt::Key_C, Qt::Key_A, Qt::Key_T, Qt::Key_Space, Qt::Key_1, Qt::Key_6, Qt::Key_Backspace})
+    for (int k :
+         {Qt::Key_C, Qt::Key_A, Qt::Key_T, Qt::Key_Space, Qt::Key_1, Qt::Key_6, Qt::Key_Backspace})
         key(k);
     key(Qt::Key_Tab);
     key(Qt::Key_Return);

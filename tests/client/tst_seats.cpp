@@ -1,5 +1,5 @@
-#include "chat/chatroom.h"
 #include "chat/chatinput.h"
+#include "chat/chatroom.h"
 #include "chat/chatview.h"
 #include "chat/phrases.h"
 #include "chat/sounds.h"
@@ -174,7 +174,8 @@ void TestSeats::spyDepartureNeedsTheExactEntry()
     hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+7+Ann+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     // A later arrival shows that the departure before it was handled.
-    hostSays("CMD_playerdisconnected+7+Anne\xff" "CMD_newplayerinfo+8+Zed+0\xff");
+    hostSays("CMD_playerdisconnected+7+Anne\xff"
+             "CMD_newplayerinfo+8+Zed+0\xff");
     QTRY_COMPARE(m_spies->count(), 2);
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("7: Ann"));
     QVERIFY(!chatText().contains(QStringLiteral("has left.")));
@@ -247,7 +248,9 @@ void TestSeats::chatterSoundsPlayOrBecomeChatLines()
 
     m_window->sounds().setPlayerPhraseSounds(false);
     // The spy's arrival after them shows that all three were handled.
-    hostSays("CMD_playasound+3+wave1+\xff" "CMD_playasound+8+wave2+\xff" "CMD_playasound+3+wave99+\xff"
+    hostSays("CMD_playasound+3+wave1+\xff"
+             "CMD_playasound+8+wave2+\xff"
+             "CMD_playasound+3+wave99+\xff"
              "CMD_newplayerinfo+7+Eve+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     QVERIFY(chatText().contains(QStringLiteral("Bob: <Chatter Sound> Doh")));
