@@ -60,12 +60,15 @@ std::optional<ChatLine> parseChatLine(QStringView line)
     const int sender = prefix.toInt();
     if (sender > kHighestSender)
         return std::nullopt;
+    return chatLineOf(sender, line.mid(plus + 1));
+}
 
+ChatLine chatLineOf(int sender, QStringView text)
+{
     ChatLine result;
     result.sender = sender;
     result.style = sender == 0 ? kSystemStyle : sender + kPlayerStyleOffset;
 
-    QStringView text = line.mid(plus + 1);
     const qsizetype colon = text.indexOf(QLatin1Char(':'));
     if (colon >= 0) {
         result.leadIn = text.left(colon + 1).toString();

@@ -51,6 +51,8 @@ struct ChatLine
 /// Cuts a chat line "N+text" into its items. A line whose sender is not a
 /// decimal number from 0 to 9 gives nothing.
 std::optional<ChatLine> parseChatLine(QStringView line);
+/// The items of \a text said by \a sender (0: the program itself).
+ChatLine chatLineOf(int sender, QStringView text);
 
 /// True when \a word is drawn as a link: its lower-case form contains
 /// "http://" or "www.".

@@ -98,12 +98,17 @@ void ChatRoom::addlinetochat(const QString &line, ColorValue color)
         qCWarning(lcChat) << "chat line without a sender number dropped:" << line.left(80);
         return;
     }
+    draw(*parsed, color);
+}
+
+void ChatRoom::draw(const ChatLine &line, ColorValue color)
+{
     ChatView &view = *m_view;
-    const int style = parsed->style;
+    const int style = line.style;
     view.setStyleColor(style, resolveColor(color, view.palette()));
     view.setStyleFace(style, true, false, false);
-    view.addText(parsed->leadIn, style, true);
-    for (const ChatPiece &piece : parsed->body) {
+    view.addText(line.leadIn, style, true);
+    for (const ChatPiece &piece : line.body) {
         switch (piece.kind) {
         case ChatPiece::Kind::Text:
             view.addText(piece.text, style);
@@ -125,7 +130,13 @@ void ChatRoom::addlinetochat(const QString &line, ColorValue color)
 
 void ChatRoom::addSystemLine(const QString &text)
 {
-    addlinetochat(QStringLiteral("0+") + text, m_systemColor);
+    addSystemLine(text, m_systemColor);
+}
+
+void ChatRoom::addSystemLine(const QString &text, ColorValue color)
+{
+    if (m_view)
+        draw(chatLineOf(0, text), color);
 }
 
 void ChatRoom::chatrecieved(const QString &fields)

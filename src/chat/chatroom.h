@@ -48,9 +48,10 @@ public:
 
     /// Draws \a line ("N+text") in \a color; the only way into the chat.
     void addlinetochat(const QString &line, ColorValue color);
-    /// Draws the program's own line \a text ("0+" + text) in the system
-    /// message colour.
+    /// Draws the program's own line \a text in the system message colour,
+    /// or in \a color.
     void addSystemLine(const QString &text);
+    void addSystemLine(const QString &text, ColorValue color);
     ColorValue systemColor() const { return m_systemColor; }
     void setSystemColor(ColorValue color) { m_systemColor = color; }
     /// Handler of received chat and action messages: \a fields is the
@@ -110,6 +111,8 @@ Q_SIGNALS:
     void settingsChanged();
 
 private:
+    void draw(const ChatLine &line, ColorValue color);
+
     QPointer<ChatView> m_view;
     QPointer<ChatInput> m_input;
     QAction *m_textColorAction{nullptr};

@@ -99,11 +99,9 @@ QString BoardModel::rowText(int row) const
     return QStringLiteral("Row %1: ").arg(row) + cells.join(QStringLiteral(", "));
 }
 
-void BoardModel::makeboard(const QString &fields)
+void BoardModel::onBoardDealt(const net::game::Board &codes)
 {
-    // Every pair is read before anything changes; a position outside 1..36
-    // or a letter outside 1..26 changes nothing.
-    const std::array<int, Cells> codes = net::proto::readMakeBoard(fields);
+    // A letter outside 1..26 (or a cell the deal did not name) changes nothing.
     bool changed = false;
     for (int position = 1; position <= Cells; ++position) {
         const int code = codes[static_cast<size_t>(position - 1)];

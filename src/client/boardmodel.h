@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/game.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -73,8 +75,8 @@ public:
     QString rowText(int row) const;
 
     // Operations. The ones that need an open board check it themselves.
-    /// CMD_makeboard: pairs of deal position and letter index.
-    void makeboard(const QString &fields);
+    /// The host dealt a board: letter codes by deal position.
+    void onBoardDealt(const net::game::Board &codes);
     /// A mouse button released at (x, y) on the drawing surface: the left
     /// one chooses the cell there, the right one submits the word.
     void chooseCell(bool rightButton, int x, int y);

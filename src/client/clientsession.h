@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/dispatcher.h"
-#include "net/framing.h"
+#include "net/peerconnection.h"
+#include "net/protocol.h"
 
 #include <QObject>
 
@@ -11,15 +11,13 @@ class Sock;
 
 namespace vorlith::client {
 
-/// The client's connection to the host engine: the socket, the framing, the
-/// received-line queue with its 1 ms dispatch timer (Timer1), and the login
-/// reply. Rooms of the main window attach the handlers of the other command
-/// words with setHandler().
+/// The client's connection to the host engine: a net::PeerConnection with
+/// its 1 ms dispatch timer (Timer1), and the login reply. Rooms of the main
+/// window route the other messages with router().
 class ClientSession : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int SeatCount = 6;
     /// A host that queues more than this faster than it can be handled is
     /// treated as lost: the connection is closed.
     static constexpr qsizetype MaxPendingLines = 20000;
@@ -37,24 +35,25 @@ public:
     /// Sends one message line (the terminator is added). Quietly does nothing
     /// before the connection exists.
     void send(const QByteArray &line);
+    template <net::proto::Message M> void send(const M &message)
+    {
+        send(net::proto::encode(message));
+    }
 
     int ownNumber() const { return m_ownNumber; }
     bool isConnected() const { return m_connected; }
-    bool isSeat(int number) const { return number >= 1 && number <= SeatCount; }
 
-    /// Attaches the handler of a command word of the client table.
-    void setHandler(const QByteArray &word, net::Dispatcher::Handler handler);
-
-    net::Dispatcher &dispatcher() { return m_dispatcher; }
-    net::Sock &sock() { return *m_sock; }
+    net::MessageRouter &router() { return m_connection.router(); }
+    net::Dispatcher &dispatcher() { return m_connection.dispatcher(); }
+    net::Sock &sock() { return m_connection.sock(); }
 
 Q_SIGNALS:
-    /// A line for the chat, "0+..." for the program's own notices.
-    void systemLine(const QString &line);
+    /// The program's own notice for the chat.
+    void systemLine(const QString &text);
     /// The host refused this connection: the game is full.
     void gameFull();
-    /// The connection to the host closed ("Socket Closed"), and every line
-    /// received before the close has been handled.
+    /// The connection to the host closed, and every line received before
+    /// the close has been handled.
     void closed();
     /// The host could not be reached; \a reason is the socket's error text.
     void unreachable(const QString &reason);
@@ -65,19 +64,12 @@ Q_SIGNALS:
     void loggedIn(int ownNumber);
 
 private:
-    void sockRead();
-    void sockInfo(const QString &text);
-    void sendloginfo(const QString &fields);
+    void onLoginRequest(const net::proto::SendLoginInfo &request);
 
-    net::Sock *m_sock{nullptr};
-    net::LineFramer m_framer;
-    net::Dispatcher m_dispatcher;
+    net::PeerConnection m_connection;
     QByteArray m_loginName;
     int m_ownNumber{0};
     bool m_connected{false};
-    bool m_everConnected{false};
-    // The connection closed while lines still waited; closed() follows them.
-    bool m_closePending{false};
 };
 
 } // namespace vorlith::client

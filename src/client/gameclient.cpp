@@ -5,18 +5,12 @@
 #include "client/roster.h"
 #include "client/roundflow.h"
 #include "net/protocol.h"
+#include "net/router.h"
 #include "net/sock.h"
 
 namespace vorlith::client {
 
 namespace proto = net::proto;
-using net::LineOrigin;
-
-namespace {
-// What a just-watch request asks of the host.
-constexpr int WatchMode = 1;
-constexpr int PlayMode = 2;
-} // namespace
 
 GameClient::GameClient(QObject *parent) : QObject(parent)
 {
@@ -37,7 +31,7 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     connect(m_session, &ClientSession::closed, this, &GameClient::closed);
     connect(m_session, &ClientSession::gameFull, this, &GameClient::gameFull);
     connect(m_session, &ClientSession::unreachable, this, [this](const QString &reason) {
-        Q_EMIT systemLine(QStringLiteral("0+Could not reach the host at %1 (%2). Close the game "
+        Q_EMIT systemLine(QStringLiteral("Could not reach the host at %1 (%2). Close the game "
                                          "with File > Exit and try again later.")
                               .arg(m_session->sock().hostName(), reason));
     });
@@ -47,7 +41,7 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     connect(m_launcher, &Launcher::soloStarted, this, &GameClient::soloStarted);
     connect(m_launcher, &Launcher::hostingChanged, this, &GameClient::hostingChanged);
 
-    connect(m_roster, &Roster::chatLine, this, &GameClient::systemLine);
+    connect(m_roster, &Roster::systemLine, this, &GameClient::systemLine);
     connect(m_roster, &Roster::ownArrival, this, &GameClient::ownArrival);
     connect(m_roster, &Roster::soundRequested, this, &GameClient::soundRequested);
     connect(m_roster, &Roster::ownWatchingChanged, this, &GameClient::ownWatchingChanged);
@@ -55,11 +49,11 @@ GameClient::GameClient(QObject *parent) : QObject(parent)
     connect(m_board, &BoardModel::soundRequested, this, &GameClient::soundRequested);
     connect(m_board, &BoardModel::wordSubmitted, this, [this](const QString &word) {
         if (isConnected())
-            m_session->send(proto::myWord(ownNumber(), word));
+            m_session->send(proto::MyWord{ownNumber(), word});
     });
 
     connect(m_flow, &RoundFlow::soundRequested, this, &GameClient::soundRequested);
-    connect(m_flow, &RoundFlow::chatLine, this, &GameClient::systemLine);
+    connect(m_flow, &RoundFlow::systemLine, this, &GameClient::systemLine);
     connect(m_flow, &RoundFlow::justWatchUnchecked, this,
             [this] { Q_EMIT ownWatchingChanged(false); });
     connect(m_flow, &RoundFlow::gameRecorded, this, &GameClient::gameRecorded);
@@ -70,34 +64,29 @@ GameClient::~GameClient() = default;
 
 void GameClient::wireHostMessages()
 {
-    ClientSession &s = *m_session;
-    const auto on = [&s](const char *word, auto handler) {
-        s.setHandler(word,
-                     [handler](const QString &fields, const LineOrigin &) { handler(fields); });
-    };
-    on(proto::cmd::chat, [this](const QString &f) { Q_EMIT chatReceived(f); });
-    on(proto::cmd::action, [this](const QString &f) { Q_EMIT chatReceived(f); });
-    on(proto::cmd::newplayerinfo, [this](const QString &f) { m_roster->newplayerinfo(f); });
-    on(proto::cmd::existingplayers, [this](const QString &f) { m_roster->newplayerinfo(f); });
-    on(proto::cmd::playerdisconnected,
-       [this](const QString &f) { m_roster->playerdisconnected(f); });
-    on(proto::cmd::justwatching, [this](const QString &f) { m_roster->justwatching(f); });
-    on(proto::cmd::playasound, [this](const QString &f) { onPlayASound(f); });
-    on(proto::cmd::startgame, [this](const QString &f) { m_flow->startthegame(f); });
-    on(proto::cmd::winner, [this](const QString &f) { m_flow->winner(f); });
-    on(proto::cmd::roundstarting, [this](const QString &f) { m_flow->roundstart(f); });
-    on(proto::cmd::makeboard, [this](const QString &f) { m_board->makeboard(f); });
-    on(proto::cmd::notvalid, [this](const QString &f) { m_flow->notvalid(f); });
-    on(proto::cmd::hisword, [this](const QString &f) { m_flow->hisword(f); });
-    on(proto::cmd::hisscore, [this](const QString &f) { m_flow->hisscore(f); });
-    on(proto::cmd::roundover, [this](const QString &f) { m_flow->roundover(f); });
-    on(proto::cmd::gamestats, [this](const QString &f) { m_flow->gamestats(f); });
-}
-
-void GameClient::onPlayASound(const QString &fields)
-{
-    const proto::SoundLine s = proto::readPlayASound(fields);
-    Q_EMIT chatterReceived(s.slot, s.sound);
+    net::MessageRouter &r = m_session->router();
+    r.route<proto::Chat>(
+        [this](const proto::Chat &m) { Q_EMIT chatReceived(m.slot + QLatin1Char('+') + m.body); });
+    r.route<proto::Action>([this](const proto::Action &m) {
+        Q_EMIT chatReceived(m.slot + QLatin1Char('+') + m.body);
+    });
+    r.route<proto::NewPlayerInfo>(
+        [this](const proto::NewPlayerInfo &m) { m_roster->onPlayersArrived(m.players); });
+    r.route<proto::ExistingPlayers>(
+        [this](const proto::ExistingPlayers &m) { m_roster->onPlayersArrived(m.players); });
+    r.route(m_roster, &Roster::onPlayerLeft);
+    r.route(m_roster, &Roster::onWatchingChanged);
+    r.route<proto::PlayASound>(
+        [this](const proto::PlayASound &m) { Q_EMIT chatterReceived(m.slot, m.sound); });
+    r.route(m_flow, &RoundFlow::onGameStarted);
+    r.route(m_flow, &RoundFlow::onWinner);
+    r.route(m_flow, &RoundFlow::onRoundStarting);
+    r.route<proto::MakeBoard>([this](const proto::MakeBoard &m) { m_board->onBoardDealt(m.codes); });
+    r.route(m_flow, &RoundFlow::onWordRefused);
+    r.route(m_flow, &RoundFlow::onWordAccepted);
+    r.route(m_flow, &RoundFlow::onScore);
+    r.route(m_flow, &RoundFlow::onRoundOver);
+    r.route(m_flow, &RoundFlow::onGameStats);
 }
 
 bool GameClient::isConnected() const
@@ -132,7 +121,8 @@ void GameClient::launch()
 
 void GameClient::startGame(int rounds, int creationTime)
 {
-    m_session->send(proto::startGame(m_launcher->identity().playerName, rounds, creationTime));
+    m_session->send(proto::StartGame{m_launcher->identity().playerName, QString::number(rounds),
+                                     QString::number(creationTime)});
 }
 
 void GameClient::setWatching(bool watching)
@@ -140,35 +130,35 @@ void GameClient::setWatching(bool watching)
     const int own = ownNumber();
     if (!isConnected() || !Roster::isSeat(own))
         return;
-    m_session->send(proto::justWatch(own, watching ? WatchMode : PlayMode));
+    m_session->send(proto::JustWatch{own, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
 }
 
 void GameClient::setSeatWatching(int seat, bool watching)
 {
-    m_session->send(proto::justWatch(seat, watching ? WatchMode : PlayMode));
+    m_session->send(proto::JustWatch{seat, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
 }
 
 void GameClient::removePlayer(int number)
 {
     if (isHost() && isConnected())
-        m_session->send(proto::kickHim(ownNumber(), number));
+        m_session->send(proto::KickHim{ownNumber(), number});
 }
 
 void GameClient::sendChat(const QString &text, const QString &colorText)
 {
-    m_session->send(proto::chat(ownNumber(), text, colorText));
+    m_session->send(proto::Chat::said(ownNumber(), text, colorText));
 }
 
 void GameClient::sendAction(const QString &text, const QString &colorText)
 {
     // Unlike chat, the phrase buttons never waited for the connection.
-    m_session->send(proto::action(ownNumber(), text, colorText));
+    m_session->send(proto::Action::said(ownNumber(), text, colorText));
 }
 
 void GameClient::playSound(const QString &name)
 {
     if (isConnected())
-        m_session->send(proto::playASound(ownNumber(), name));
+        m_session->send(proto::PlayASound{ownNumber(), name});
 }
 
 } // namespace vorlith::client

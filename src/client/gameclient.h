@@ -72,7 +72,7 @@ public:
     bool chooseLetter(int code) { return m_board->chooseLetter(code); }
 
 Q_SIGNALS:
-    /// A notice of the program's own for the chat ("0+...").
+    /// A notice of the program's own for the chat.
     void systemLine(const QString &line);
     /// A chat or action line from the host, as received.
     void chatReceived(const QString &fields);
@@ -103,7 +103,6 @@ Q_SIGNALS:
 
 private:
     void wireHostMessages();
-    void onPlayASound(const QString &fields);
 
     ClientSession *m_session{nullptr};
     Launcher *m_launcher{nullptr};

@@ -29,7 +29,7 @@ void Launcher::run()
     m_identity.loginName.clear();
 
     if (m_params.isEmpty()) {
-        Q_EMIT systemLine(QStringLiteral("0+Loading Solo Game..Please wait."));
+        Q_EMIT systemLine(QStringLiteral("Loading Solo Game..Please wait."));
         Q_EMIT soloStarted();
         m_identity.hostAddress = QStringLiteral("127.0.0.1");
         m_identity.playerName = QStringLiteral("You");
@@ -43,7 +43,7 @@ void Launcher::run()
         return;
     }
 
-    Q_EMIT systemLine(QStringLiteral("0+Loading Multi-player Game.. Please Wait."));
+    Q_EMIT systemLine(QStringLiteral("Loading Multi-player Game.. Please Wait."));
     if (m_params.size() >= 3) {
         m_identity.playerName = m_params.at(0);
         m_identity.hostAddress = m_params.at(1);

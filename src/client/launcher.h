@@ -59,7 +59,7 @@ public:
     void joinGame();
 
 Q_SIGNALS:
-    /// A chat line ("0+...") for the program's own notices.
+    /// The program's own notice for the chat.
     void systemLine(const QString &line);
     /// A solo game starts: the offer to fetch the lobby program is due.
     void soloStarted();

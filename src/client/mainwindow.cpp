@@ -202,9 +202,9 @@ void MainWindow::connectClient()
     connect(&seats, &Seats::removeRequested, &c, &GameClient::removePlayer);
 }
 
-void MainWindow::addSystemLine(const QString &line)
+void MainWindow::addSystemLine(const QString &text)
 {
-    m_panel->chatRoom().addlinetochat(line, chat::colorValueOf(SystemColour));
+    m_panel->chatRoom().addSystemLine(text, chat::colorValueOf(SystemColour));
 }
 
 void MainWindow::showWindow(const std::function<QWidget *()> &make)
@@ -228,7 +228,7 @@ void MainWindow::showChatter(int slot, const QString &sound)
     const QString name = chat::PhraseButtons::chatterCaptionOf(sound);
     if (caption.isEmpty() || name.isEmpty())
         return;
-    addSystemLine(QStringLiteral("0+") + caption + QStringLiteral(": <Chatter Sound> ") + name);
+    addSystemLine(caption + QStringLiteral(": <Chatter Sound> ") + name);
 }
 
 void MainWindow::insertSmiley(int number)

@@ -69,8 +69,8 @@ public:
 
     void setWindows(Windows windows) { m_windows = std::move(windows); }
 
-    /// Writes a chat line ("N+text") in the system colour.
-    void addSystemLine(const QString &line);
+    /// Shows the program's own notice \a text in the chat.
+    void addSystemLine(const QString &text);
 
     /// The settings were loaded and applied: from now on changes are saved.
     void markSettingsLoaded();

@@ -1,7 +1,5 @@
 #include "client/roster.h"
 
-#include "net/protocol.h"
-
 namespace vorlith::client {
 
 namespace proto = net::proto;
@@ -48,33 +46,31 @@ void Roster::setBonus(int number, const QString &text)
     }
 }
 
-void Roster::newplayerinfo(const QString &fields)
+void Roster::onPlayersArrived(const QList<proto::PlayerEntry> &players)
 {
-    proto::GroupReader r(fields);
-    while (r.hasMore()) {
-        const int number = r.nextInt();
-        const QString name = r.next();
-        const QString flag = r.next();
+    for (const proto::PlayerEntry &player : players) {
+        const int number = player.slot;
+        const QString &name = player.name;
 
         if (number == m_own) {
-            Q_EMIT chatLine(QStringLiteral("0+You are Connected."));
-            Q_EMIT chatLine(QStringLiteral("0+Click \"CTRL-i\" for Quick Instructions"));
+            Q_EMIT systemLine(QStringLiteral("You are Connected."));
+            Q_EMIT systemLine(QStringLiteral("Click \"CTRL-i\" for Quick Instructions"));
             Q_EMIT ownArrival();
         } else {
-            Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is Connected."));
+            Q_EMIT systemLine(name + QStringLiteral(" is Connected."));
         }
 
         if (Seat *s = seatAt(number)) {
             s->name = name;
-            // Another flag leaves the eyes as they are.
-            if (flag == QLatin1String("1"))
+            // Not watching leaves the eyes as they are.
+            if (player.watching)
                 s->watching = true;
             Q_EMIT seatChanged(number);
             continue;
         }
         // A number the host cannot give (0, negative, above 9) names nobody
         // to list, and a broken host must not fill the list without end.
-        if (!isSpy(number))
+        if (!net::game::isSpy(number))
             continue;
         if (m_spies.size() < MaxSpyEntries) {
             const QString entry = QString::number(number) + QStringLiteral(": ") + name;
@@ -82,49 +78,45 @@ void Roster::newplayerinfo(const QString &fields)
             Q_EMIT spyAdded(entry);
         }
         if (number == m_own)
-            Q_EMIT chatLine(QStringLiteral("0+You are spying."));
+            Q_EMIT systemLine(QStringLiteral("You are spying."));
         else
-            Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" is spying."));
+            Q_EMIT systemLine(name + QStringLiteral(" is spying."));
     }
     Q_EMIT soundRequested(QStringLiteral("entered"));
 }
 
-void Roster::playerdisconnected(const QString &fields)
+void Roster::onPlayerLeft(const proto::PlayerDisconnected &left)
 {
-    proto::FieldReader r(fields);
-    const int number = r.nextInt();
-    const QString name = r.rest();
+    const int number = left.slot;
     if (Seat *s = seatAt(number)) {
         // The seat's caption is announced, not the name in the message.
         if (s->name != tally::emptySeatName())
-            Q_EMIT chatLine(QStringLiteral("0+") + s->name + QStringLiteral(" disconnected."));
+            Q_EMIT systemLine(s->name + QStringLiteral(" disconnected."));
         s->name = tally::emptySeatName();
         s->watching = false;
         Q_EMIT seatChanged(number);
         return;
     }
-    const qsizetype index = m_spies.indexOf(QString::number(number) + QStringLiteral(": ") + name);
+    const qsizetype index =
+        m_spies.indexOf(QString::number(number) + QStringLiteral(": ") + left.name);
     if (index < 0)
         return;
-    Q_EMIT chatLine(QStringLiteral("0+") + name + QStringLiteral(" has left."));
+    Q_EMIT systemLine(left.name + QStringLiteral(" has left."));
     m_spies.removeAt(index);
     Q_EMIT spyRemoved(int(index));
 }
 
-void Roster::justwatching(const QString &fields)
+void Roster::onWatchingChanged(const proto::JustWatching &change)
 {
-    proto::FieldReader r(fields);
-    const int number = r.nextInt();
-    const QString state = r.next();
+    const int number = change.seat;
     Seat *s = seatAt(number);
     if (!s)
         return;
-    const bool watching = state == QLatin1String("1");
     if (number == m_own)
-        Q_EMIT ownWatchingChanged(watching);
-    Q_EMIT chatLine(QStringLiteral("0+") + s->name +
-                    (watching ? QStringLiteral(" is just watching") : QStringLiteral(" is now playing again")));
-    s->watching = watching;
+        Q_EMIT ownWatchingChanged(change.watching);
+    Q_EMIT systemLine(s->name + (change.watching ? QStringLiteral(" is just watching")
+                                                 : QStringLiteral(" is now playing again")));
+    s->watching = change.watching;
     Q_EMIT seatChanged(number);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/game.h"
+#include "net/protocol.h"
 #include "tally/seatnamesource.h"
 
 #include <QObject>
@@ -20,8 +22,7 @@ class Roster : public QObject, public tally::SeatNameSource
 {
     Q_OBJECT
 public:
-    static constexpr int SeatCount = 6;
-    static constexpr int LastSlot = 9;
+    static constexpr int SeatCount = net::game::Seats;
     /// The spy list keeps this many entries at most.
     static constexpr int MaxSpyEntries = 100;
 
@@ -35,8 +36,7 @@ public:
 
     explicit Roster(QObject *parent = nullptr);
 
-    static bool isSeat(int number) { return number >= 1 && number <= SeatCount; }
-    static bool isSpy(int number) { return number > SeatCount && number <= LastSlot; }
+    static bool isSeat(int number) { return net::game::isSeat(number); }
 
     /// The slot the host gave this program's connection.
     void setOwnNumber(int number) { m_own = number; }
@@ -57,18 +57,19 @@ public:
     /// The spy entries, "number: name", in the order they arrived.
     const QStringList &spies() const { return m_spies; }
 
-    // Handlers of the host's messages (the fields of one received line).
-    void newplayerinfo(const QString &fields);
-    void playerdisconnected(const QString &fields);
-    void justwatching(const QString &fields);
+    // Handlers of the host's messages.
+    /// Participants arrived (one new, or everybody there before).
+    void onPlayersArrived(const QList<net::proto::PlayerEntry> &players);
+    void onPlayerLeft(const net::proto::PlayerDisconnected &left);
+    void onWatchingChanged(const net::proto::JustWatching &change);
 
 Q_SIGNALS:
     /// Anything shown for seat \a seat changed.
     void seatChanged(int seat);
     void spyAdded(const QString &entry);
     void spyRemoved(int index);
-    /// A chat line ("0+...") for the program's own notices.
-    void chatLine(const QString &line);
+    /// The program's own notice for the chat.
+    void systemLine(const QString &text);
     /// This program's own record arrived: time to load the settings.
     void ownArrival();
     /// The host confirmed that the own seat watches (true) or plays again.

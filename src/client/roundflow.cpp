@@ -2,7 +2,6 @@
 
 #include "client/boardmodel.h"
 #include "client/roster.h"
-#include "net/protocol.h"
 #include "tally/tallybook.h"
 
 #include <algorithm>
@@ -77,9 +76,8 @@ void RoundFlow::openBoard()
     m_view.controlsShown = true;
 }
 
-void RoundFlow::startthegame(const QString &fields)
+void RoundFlow::onGameStarted(const proto::StartGame &game)
 {
-    const proto::StartGame game = proto::readStartGame(fields);
     Q_EMIT startButtonShown(false);
     Q_EMIT justWatchUnchecked();
     Q_EMIT helpHidden();
@@ -90,8 +88,8 @@ void RoundFlow::startthegame(const QString &fields)
     m_view.timeLabel = QStringLiteral("Time: ") + game.time + QStringLiteral("secs");
 
     const bool ownStart = m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
-    Q_EMIT chatLine(ownStart ? QStringLiteral("0+You have started a game.")
-                             : QStringLiteral("0+") + game.name + QStringLiteral(" has started a game."));
+    Q_EMIT systemLine(ownStart ? QStringLiteral("You have started a game.")
+                               : game.name + QStringLiteral(" has started a game."));
 
     for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
         m_roster.setScore(seat, QStringLiteral("0"));
@@ -100,9 +98,8 @@ void RoundFlow::startthegame(const QString &fields)
     Q_EMIT viewChanged();
 }
 
-void RoundFlow::roundstart(const QString &fields)
+void RoundFlow::onRoundStarting(const proto::RoundStarting &round)
 {
-    const proto::RoundStarting round = proto::readRoundStarting(fields);
     m_view.resultsShown = false;
     Q_EMIT helpHidden();
     m_wordList.clear();
@@ -147,9 +144,8 @@ void RoundFlow::turntimerTimer()
     Q_EMIT viewChanged();
 }
 
-void RoundFlow::hisword(const QString &fields)
+void RoundFlow::onWordAccepted(const proto::HisWord &w)
 {
-    const proto::HisWord w = proto::readHisWord(fields);
     if (w.slot != m_roster.ownNumber())
         return;
     setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
@@ -159,17 +155,16 @@ void RoundFlow::hisword(const QString &fields)
     Q_EMIT wordRecorded(w.word);
 }
 
-void RoundFlow::notvalid(const QString &fields)
+void RoundFlow::onWordRefused(const proto::NotValid &v)
 {
-    const proto::NotValid v = proto::readNotValid(fields);
     if (v.slot != m_roster.ownNumber())
         return;
     // The status line first: it is the verdict the player waits for.
-    if (v.verdict == 1) {
+    if (v.verdict == proto::NotValid::NotAWord) {
         setStatus(v.word + QStringLiteral(" is not a valid word."));
         Q_EMIT viewChanged();
         addWordRow(v.word.toUpper() + QStringLiteral(" : Not Valid"));
-    } else if (v.verdict == 2) {
+    } else if (v.verdict == proto::NotValid::AlreadyFound) {
         setStatus(QStringLiteral("You already found: ") + v.word + QStringLiteral("."));
         Q_EMIT viewChanged();
         addWordRow(v.word.toUpper() + QStringLiteral(" : Repeat"));
@@ -177,9 +172,8 @@ void RoundFlow::notvalid(const QString &fields)
     Q_EMIT soundRequested(QStringLiteral("badword"));
 }
 
-void RoundFlow::hisscore(const QString &fields)
+void RoundFlow::onScore(const proto::HisScore &h)
 {
-    const proto::HisScore h = proto::readHisScore(fields);
     if (!Roster::isSeat(h.slot))
         return;
     m_roster.setScore(h.slot, QString::number(h.total));
@@ -187,21 +181,25 @@ void RoundFlow::hisscore(const QString &fields)
     m_roster.setBonus(h.slot, QStringLiteral("+") + QString::number(h.points));
 }
 
-QStringList RoundFlow::processwords(const QString &words)
+namespace {
+
+/// The rows of a seat's round words: one per entry between commas.
+QStringList rowsOf(const QString &words)
 {
     return words.split(QLatin1Char(','), Qt::SkipEmptyParts);
 }
 
-void RoundFlow::roundover(const QString &fields)
+} // namespace
+
+void RoundFlow::onRoundOver(const proto::RoundOver &over)
 {
-    const QList<proto::SeatResult> seats = proto::readRoundOver(fields);
     clearBonuses();
-    for (const proto::SeatResult &r : seats) {
+    for (const proto::SeatResult &r : over.seats) {
         if (!Roster::isSeat(r.seat))
             continue;
         SeatResults &column = m_results[static_cast<size_t>(r.seat - 1)];
         column.name = m_roster.caption(r.seat);
-        column.rows = processwords(r.words);
+        column.rows = rowsOf(r.words);
         m_roster.setScore(r.seat, QString::number(r.total));
         if (r.roundScore > 0)
             m_roster.setBonus(r.seat, QStringLiteral("+") + QString::number(r.roundScore));
@@ -213,9 +211,8 @@ void RoundFlow::roundover(const QString &fields)
     Q_EMIT resultsRaised();
 }
 
-void RoundFlow::gamestats(const QString &fields)
+void RoundFlow::onGameStats(const proto::GameStats &g)
 {
-    const proto::GameStats g = proto::readGameStats(fields);
     if (g.slot != m_roster.ownNumber())
         return;
     m_view.timeLabel = QStringLiteral("Time: ") + QString::number(g.time) + QStringLiteral("secs");
@@ -232,9 +229,9 @@ void RoundFlow::gamestats(const QString &fields)
     Q_EMIT viewChanged();
 }
 
-void RoundFlow::winner(const QString &fields)
+void RoundFlow::onWinner(const proto::Winner &winner)
 {
-    const QString name = proto::readWinner(fields);
+    const QString &name = winner.name;
     m_view.resultsShown = false;
     Q_EMIT soundRequested(QStringLiteral("gameover"));
 
@@ -242,7 +239,7 @@ void RoundFlow::winner(const QString &fields)
     const bool mine = seated && m_roster.caption(m_roster.ownNumber()) == name;
     m_view.winner = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
     setStatus(QStringLiteral("Game Over!"));
-    Q_EMIT chatLine(QStringLiteral("0+") + m_view.winner);
+    Q_EMIT systemLine(m_view.winner);
     m_view.winnerShown = true;
     Q_EMIT viewChanged();
     Q_EMIT winnerRaised();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "net/game.h"
+#include "net/protocol.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -22,7 +25,7 @@ struct SeatResults
     QStringList rows;
     bool operator==(const SeatResults &) const = default;
 };
-using RoundResults = std::array<SeatResults, 6>;
+using RoundResults = std::array<SeatResults, net::game::Seats>;
 
 /// The course of a game as this client sees it: the round and time labels,
 /// the countdown with its clock and sounds, opening and closing the board
@@ -78,20 +81,19 @@ public:
     void setManual(bool manual);
     bool isManual() const { return m_manual; }
 
-    // Handlers of the host's messages (the fields of one received line).
-    void startthegame(const QString &fields);
-    void roundstart(const QString &fields);
-    void hisword(const QString &fields);
-    void notvalid(const QString &fields);
-    void hisscore(const QString &fields);
-    void roundover(const QString &fields);
-    void gamestats(const QString &fields);
-    void winner(const QString &fields);
+    // Handlers of the host's messages.
+    void onGameStarted(const net::proto::StartGame &game);
+    void onRoundStarting(const net::proto::RoundStarting &round);
+    void onWordAccepted(const net::proto::HisWord &word);
+    void onWordRefused(const net::proto::NotValid &verdict);
+    void onScore(const net::proto::HisScore &score);
+    void onRoundOver(const net::proto::RoundOver &over);
+    /// Where a game that runs stands, for a newcomer.
+    void onGameStats(const net::proto::GameStats &stats);
+    void onWinner(const net::proto::Winner &winner);
 
     /// One second of the countdown.
     void turntimerTimer();
-    /// The rows of a seat's round words: one per entry between commas.
-    static QStringList processwords(const QString &words);
     /// Closing the results panel.
     void button_showClick();
 
@@ -112,7 +114,8 @@ Q_SIGNALS:
     /// The seat's score label was re-placed after its name, and the bonus
     /// after the score.
     void scorePlaced(int seat);
-    void chatLine(const QString &line);
+    /// The program's own notice for the chat.
+    void systemLine(const QString &text);
     void soundRequested(const QString &name);
     /// The tally records a finished game (the winner's name, or the word
     /// that stands for a win of the player's own).

@@ -125,7 +125,7 @@ int ComputerPlayer::pick(int n) const
 void ComputerPlayer::say(const QString &text)
 {
     m_lastChat = m_seconds;
-    send(proto::encode(proto::Chat{QString::number(m_slot), text + QLatin1Char('|') + ChatColour}));
+    send(proto::encode(proto::Chat::said(m_slot, text, ChatColour)));
 }
 
 // ---- the host's messages -----------------------------------------------

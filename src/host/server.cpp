@@ -355,7 +355,7 @@ void HostServer::onChat(const proto::Chat &chat, const LineOrigin &from)
         return;
     // The slot goes back as it came, the text after the sender's name.
     const QString &name = m_registry.record(from.slot)->loginName;
-    sendToAll(proto::encode(proto::Chat{chat.slot, name + QLatin1String(" chats: ") + chat.body}));
+    sendToAll(proto::encode(proto::Chat::relayed(chat, name)));
 }
 
 void HostServer::onAction(const proto::Action &action, const LineOrigin &from)
@@ -363,7 +363,7 @@ void HostServer::onAction(const proto::Action &action, const LineOrigin &from)
     if (proto::toInt(action.slot) != from.slot)
         return;
     const QString &name = m_registry.record(from.slot)->loginName;
-    sendToAll(proto::encode(proto::Action{action.slot, name + QLatin1Char(' ') + action.body}));
+    sendToAll(proto::encode(proto::Action::relayed(action, name)));
 }
 
 void HostServer::onPlaySound(const proto::PlayASound &sound, const LineOrigin &from)

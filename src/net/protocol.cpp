@@ -20,6 +20,44 @@ QByteArray line(const char *word)
     return QByteArray(word) + '+';
 }
 
+/// Takes fields from the front of a message's fields text: each field is the
+/// text before the next "+", removed together with it; with no "+" left the
+/// field is the whole rest.
+class FieldReader
+{
+public:
+    explicit FieldReader(QString fields) : m_rest(std::move(fields)) {}
+    QString next()
+    {
+        const qsizetype plus = m_rest.indexOf(QLatin1Char('+'));
+        if (plus < 0)
+            return std::exchange(m_rest, QString());
+        QString field = m_rest.left(plus);
+        m_rest.remove(0, plus + 1);
+        return field;
+    }
+    int nextInt() { return toInt(next()); }
+    const QString &rest() const { return m_rest; }
+    bool atEnd() const { return m_rest.isEmpty(); }
+
+private:
+    QString m_rest;
+};
+
+/// Reads a repeated group: the fields get "+@" appended and groups are taken
+/// until only "@" is left (or nothing, for a malformed tail).
+class GroupReader
+{
+public:
+    explicit GroupReader(const QString &fields) : m_reader(fields + QStringLiteral("+@")) {}
+    bool hasMore() const { return !m_reader.atEnd() && m_reader.rest() != QLatin1String("@"); }
+    QString next() { return m_reader.next(); }
+    int nextInt() { return m_reader.nextInt(); }
+
+private:
+    FieldReader m_reader;
+};
+
 } // namespace
 
 QByteArray bytes(const QString &text)
@@ -30,142 +68,6 @@ QByteArray bytes(const QString &text)
 QByteArray frame(const QByteArray &l)
 {
     return l + Terminator;
-}
-
-QByteArray sendLoginInfo(int slot)
-{
-    return SendLoginInfo{slot}.encode();
-}
-
-QByteArray full()
-{
-    return Full{}.encode();
-}
-
-QByteArray loginInfo(int slot, const QString &version, const QByteArray &loginName)
-{
-    return LoginInfo{slot, version, QString::fromLatin1(loginName)}.encode();
-}
-
-QByteArray newPlayerInfo(int slot, const QString &name)
-{
-    return NewPlayerInfo{{{slot, name, false}}}.encode();
-}
-
-QByteArray existingPlayers(const QList<PlayerEntry> &others)
-{
-    return ExistingPlayers{others}.encode();
-}
-
-QByteArray haveWrongVersion(const QString &name)
-{
-    return HaveWrongVersion{name}.encode();
-}
-
-QByteArray wrongVersion()
-{
-    return WrongVersion{}.encode();
-}
-
-QByteArray playerDisconnected(int slot, const QString &name)
-{
-    return PlayerDisconnected{slot, name}.encode();
-}
-
-QByteArray chat(int slot, const QString &text, const QString &colour)
-{
-    return Chat{QString::number(slot), text + QLatin1Char('|') + colour}.encode();
-}
-
-QByteArray action(int slot, const QString &text, const QString &colour)
-{
-    return Action{QString::number(slot), text + QLatin1Char('|') + colour}.encode();
-}
-
-QByteArray chatRelay(const QString &slotText, const QString &name, const QString &rest)
-{
-    return Chat{slotText, name + QLatin1String(" chats: ") + rest}.encode();
-}
-
-QByteArray actionRelay(const QString &slotText, const QString &name, const QString &rest)
-{
-    return Action{slotText, name + QLatin1Char(' ') + rest}.encode();
-}
-
-QByteArray playASound(int slot, const QString &sound)
-{
-    return PlayASound{slot, sound}.encode();
-}
-
-QByteArray playASoundRelay(int slot, const QString &rest)
-{
-    return line(cmd::playasound) + num(slot) + '+' + bytes(rest);
-}
-
-QByteArray justWatch(int seat, int mode)
-{
-    return line(cmd::justwatch) + num(seat) + '+' + num(mode);
-}
-
-QByteArray justWatching(int seat, const QString &mode)
-{
-    return line(cmd::justwatching) + num(seat) + '+' + bytes(mode);
-}
-
-QByteArray kickHim(int slot, int target)
-{
-    return KickHim{slot, target}.encode();
-}
-
-QByteArray startGame(const QString &name, qint64 rounds, qint64 time)
-{
-    return StartGame{name, QString::number(rounds), QString::number(time)}.encode();
-}
-
-QByteArray makeBoard(const std::array<int, 36> &codes)
-{
-    return MakeBoard{codes}.encode();
-}
-
-QByteArray roundStarting(qint64 round, qint64 time)
-{
-    return RoundStarting{round, time}.encode();
-}
-
-QByteArray myWord(int slot, const QString &word)
-{
-    return MyWord{slot, word}.encode();
-}
-
-QByteArray hisWord(int slot, qint64 points, const QString &word)
-{
-    return HisWord{slot, points, word}.encode();
-}
-
-QByteArray hisScore(int slot, qint64 total, qint64 points)
-{
-    return HisScore{slot, total, points}.encode();
-}
-
-QByteArray notValid(int verdict, int slot, const QString &word)
-{
-    return NotValid{verdict, slot, word}.encode();
-}
-
-QByteArray roundOver(const QList<SeatResult> &seats)
-{
-    return RoundOver{seats}.encode();
-}
-
-QByteArray winner(const QString &name)
-{
-    return Winner{name}.encode();
-}
-
-QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool running,
-                     const QList<SeatTotal> &totals)
-{
-    return GameStats{slot, time, rounds, round, running, totals}.encode();
 }
 
 // ---- reading -----------------------------------------------------------
@@ -195,16 +97,6 @@ int toInt(const QString &text)
     if (const std::optional<qint32> value = toNumber(text))
         return *value;
     throw HandlerError(QStringLiteral("'%1' is not a valid integer value").arg(text));
-}
-
-QString FieldReader::next()
-{
-    const qsizetype plus = m_rest.indexOf(QLatin1Char('+'));
-    if (plus < 0)
-        return std::exchange(m_rest, QString());
-    QString field = m_rest.left(plus);
-    m_rest.remove(0, plus + 1);
-    return field;
 }
 
 namespace {
@@ -325,6 +217,16 @@ PlayerDisconnected PlayerDisconnected::decode(const QString &fields)
     return p;
 }
 
+Chat Chat::said(int slot, const QString &text, const QString &colour)
+{
+    return {QString::number(slot), text + QLatin1Char('|') + colour};
+}
+
+Chat Chat::relayed(const Chat &chat, const QString &name)
+{
+    return {chat.slot, name + QLatin1String(" chats: ") + chat.body};
+}
+
 QByteArray Chat::encode() const
 {
     return line(Word) + bytes(slot) + '+' + bytes(body);
@@ -337,6 +239,16 @@ Chat Chat::decode(const QString &fields)
     c.slot = r.next();
     c.body = r.rest();
     return c;
+}
+
+Action Action::said(int slot, const QString &text, const QString &colour)
+{
+    return {QString::number(slot), text + QLatin1Char('|') + colour};
+}
+
+Action Action::relayed(const Action &action, const QString &name)
+{
+    return {action.slot, name + QLatin1Char(' ') + action.body};
 }
 
 QByteArray Action::encode() const
@@ -588,93 +500,6 @@ GameStats GameStats::decode(const QString &fields)
         }
     }
     return g;
-}
-
-// ---- old readers -------------------------------------------------------
-
-LoginInfo readLoginInfo(const QString &fields)
-{
-    return LoginInfo::decode(fields);
-}
-
-QList<PlayerEntry> readPlayers(const QString &fields)
-{
-    return readPlayerGroups(fields);
-}
-
-ChatLine readChatLine(const QString &fields)
-{
-    FieldReader r(fields);
-    ChatLine c;
-    c.slotText = r.next();
-    c.rest = r.rest();
-    return c;
-}
-
-SoundLine readPlayASound(const QString &fields)
-{
-    const PlayASound s = PlayASound::decode(fields);
-    return {s.slot, s.sound};
-}
-
-SlotValue readSlotValue(const QString &fields)
-{
-    FieldReader r(fields);
-    SlotValue v;
-    v.slot = r.nextInt();
-    v.value = r.next();
-    return v;
-}
-
-StartGame readStartGame(const QString &fields)
-{
-    return StartGame::decode(fields);
-}
-
-std::array<int, 36> readMakeBoard(const QString &fields)
-{
-    return MakeBoard::decode(fields).codes;
-}
-
-RoundStarting readRoundStarting(const QString &fields)
-{
-    return RoundStarting::decode(fields);
-}
-
-WordLine readMyWord(const QString &fields)
-{
-    const MyWord w = MyWord::decode(fields);
-    return {w.slot, w.word};
-}
-
-HisWord readHisWord(const QString &fields)
-{
-    return HisWord::decode(fields);
-}
-
-HisScore readHisScore(const QString &fields)
-{
-    return HisScore::decode(fields);
-}
-
-NotValid readNotValid(const QString &fields)
-{
-    return NotValid::decode(fields);
-}
-
-QList<SeatResult> readRoundOver(const QString &fields)
-{
-    return RoundOver::decode(fields).seats;
-}
-
-QString readWinner(const QString &fields)
-{
-    return Winner::decode(fields).name;
-}
-
-GameStats readGameStats(const QString &fields)
-{
-    return GameStats::decode(fields);
 }
 
 } // namespace vorlith::net::proto

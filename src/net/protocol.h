@@ -10,10 +10,10 @@
 #include <concepts>
 #include <optional>
 
-/// The game's message catalogue: one builder and one reader per message,
-/// shared by the host engine and the client. Builders return the message line
-/// without its terminator (see frame()). Text is single-byte: a QString
-/// carries one Latin-1 character per byte.
+/// The game's message catalogue: one struct per message that both writes and
+/// reads its line, shared by the host engine, the client and the computer
+/// players. Lines are written without their terminator (see frame()). Text is
+/// single-byte: a QString carries one Latin-1 character per byte.
 namespace vorlith::net::proto {
 
 /// The program's version text, sent at login and compared by the host.
@@ -77,42 +77,7 @@ struct SeatTotal
     bool operator==(const SeatTotal &) const = default;
 };
 
-// ---- builders ----------------------------------------------------------
-
-QByteArray sendLoginInfo(int slot);
-QByteArray full();
-/// \a loginName is the player's name with the terminator already attached,
-/// which is why the framed login goes out with two terminators.
-QByteArray loginInfo(int slot, const QString &version, const QByteArray &loginName);
-QByteArray newPlayerInfo(int slot, const QString &name);
-QByteArray existingPlayers(const QList<PlayerEntry> &others);
-QByteArray haveWrongVersion(const QString &name);
-QByteArray wrongVersion();
-QByteArray playerDisconnected(int slot, const QString &name);
-/// Client to host: text "|" colour.
-QByteArray chat(int slot, const QString &text, const QString &colour);
-QByteArray action(int slot, const QString &text, const QString &colour);
-/// Host relays: the slot text as received, the sender's name, the rest unchanged.
-QByteArray chatRelay(const QString &slotText, const QString &name, const QString &rest);
-QByteArray actionRelay(const QString &slotText, const QString &name, const QString &rest);
-QByteArray playASound(int slot, const QString &sound);
-QByteArray playASoundRelay(int slot, const QString &rest);
-QByteArray justWatch(int seat, int mode);
-QByteArray justWatching(int seat, const QString &mode);
-QByteArray kickHim(int slot, int target);
-QByteArray startGame(const QString &name, qint64 rounds, qint64 time);
-QByteArray makeBoard(const std::array<int, 36> &codes);
-QByteArray roundStarting(qint64 round, qint64 time);
-QByteArray myWord(int slot, const QString &word);
-QByteArray hisWord(int slot, qint64 points, const QString &word);
-QByteArray hisScore(int slot, qint64 total, qint64 points);
-QByteArray notValid(int verdict, int slot, const QString &word);
-QByteArray roundOver(const QList<SeatResult> &seats);
-QByteArray winner(const QString &name);
-QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool running,
-                     const QList<SeatTotal> &totals);
-
-// ---- reading -----------------------------------------------------------
+// ---- numbers -----------------------------------------------------------
 
 /// Text to integer the way the handlers read numbers: optional blanks in
 /// front, a sign, decimal digits (or "$"/"0x" and hexadecimal digits), 32-bit
@@ -121,36 +86,6 @@ QByteArray gameStats(int slot, qint64 time, qint64 rounds, qint64 round, bool ru
 int toInt(const QString &text);
 /// The same reading without the error: nothing for text that is no number.
 std::optional<qint32> toNumber(const QString &text);
-
-/// Takes fields from the front of a message's fields text: each field is the
-/// text before the next "+", removed together with it; with no "+" left the
-/// field is the whole rest.
-class FieldReader
-{
-public:
-    explicit FieldReader(QString fields) : m_rest(std::move(fields)) {}
-    QString next();
-    int nextInt() { return toInt(next()); }
-    const QString &rest() const { return m_rest; }
-    bool atEnd() const { return m_rest.isEmpty(); }
-
-private:
-    QString m_rest;
-};
-
-/// Reads a repeated group: the fields get "+@" appended and groups are taken
-/// until only "@" is left (or nothing, for a malformed tail).
-class GroupReader
-{
-public:
-    explicit GroupReader(const QString &fields) : m_reader(fields + QStringLiteral("+@")) {}
-    bool hasMore() const { return !m_reader.atEnd() && m_reader.rest() != QLatin1String("@"); }
-    QString next() { return m_reader.next(); }
-    int nextInt() { return m_reader.nextInt(); }
-
-private:
-    FieldReader m_reader;
-};
 
 // ---- the messages ------------------------------------------------------
 //
@@ -265,6 +200,10 @@ struct Chat
     QString slot; ///< as sent: the host relays it unchanged
     /// Text "|" colour; on the way back the sender's name and " chats: " lead it.
     QString body;
+    /// What a program sends for its player \a slot.
+    static Chat said(int slot, const QString &text, const QString &colour);
+    /// What the host relays of \a chat from the player logged in as \a name.
+    static Chat relayed(const Chat &chat, const QString &name);
     QByteArray encode() const;
     static Chat decode(const QString &fields);
     bool operator==(const Chat &) const = default;
@@ -277,6 +216,8 @@ struct Action
     QString slot; ///< as sent: the host relays it unchanged
     /// Text "|" colour; on the way back the sender's name and a blank lead it.
     QString body;
+    static Action said(int slot, const QString &text, const QString &colour);
+    static Action relayed(const Action &action, const QString &name);
     QByteArray encode() const;
     static Action decode(const QString &fields);
     bool operator==(const Action &) const = default;
@@ -472,51 +413,5 @@ template <Message M> QByteArray frame(const M &message)
 {
     return frame(message.encode());
 }
-
-// ---- old readers (kept until their callers take the messages) ---------
-
-LoginInfo readLoginInfo(const QString &fields);
-QList<PlayerEntry> readPlayers(const QString &fields);
-
-struct ChatLine
-{
-    QString slotText; ///< the first field as sent
-    QString rest;     ///< everything after it (text "|" colour)
-};
-/// CMD_chat and CMD_action on the host: the slot, then the rest unchanged.
-ChatLine readChatLine(const QString &fields);
-
-struct SoundLine
-{
-    int slot{0};
-    QString sound;
-};
-SoundLine readPlayASound(const QString &fields);
-
-struct SlotValue
-{
-    int slot{0};
-    QString value;
-};
-/// CMD_justwatch / CMD_justwatching (seat, mode) and CMD_kickhim (slot, target).
-SlotValue readSlotValue(const QString &fields);
-
-StartGame readStartGame(const QString &fields);
-std::array<int, 36> readMakeBoard(const QString &fields);
-RoundStarting readRoundStarting(const QString &fields);
-
-struct WordLine
-{
-    int slot{0};
-    QString word;
-};
-/// CMD_myword: slot, word.
-WordLine readMyWord(const QString &fields);
-HisWord readHisWord(const QString &fields);
-HisScore readHisScore(const QString &fields);
-NotValid readNotValid(const QString &fields);
-QList<SeatResult> readRoundOver(const QString &fields);
-QString readWinner(const QString &fields);
-GameStats readGameStats(const QString &fields);
 
 } // namespace vorlith::net::proto

@@ -14,6 +14,8 @@
 #include "recordingsound.h"
 #include "ui/paths.h"
 
+#include "net/protocol.h"
+
 #include <QAction>
 #include <QListWidget>
 #include <QSignalSpy>
@@ -132,12 +134,16 @@ void TestStartOrder::spyListMadeLateShowsEarlierSpies()
 {
     Program program(options({"Kim", "127.0.0.1", "false"}, QStringLiteral("0")));
     vorlith::client::Roster &roster = program.client().roster();
-    roster.newplayerinfo(QStringLiteral("7+Eve+0+8+Zed+0"));
+    roster.onPlayersArrived(vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(
+                                QStringLiteral("7+Eve+0+8+Zed+0"))
+                                .players);
 
     vorlith::client::SpyListWindow &spies = program.spyList();
     QCOMPARE(rows(spies.listbox_spys()), (QStringList{"7: Eve", "8: Zed"}));
     QVERIFY(!spies.popup_kickhim()->isEnabled()); // only the host may kick
-    roster.newplayerinfo(QStringLiteral("9+Ann+0"));
+    roster.onPlayersArrived(
+        vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(QStringLiteral("9+Ann+0"))
+            .players);
     QCOMPARE(rows(spies.listbox_spys()), (QStringList{"7: Eve", "8: Zed", "9: Ann"}));
     Q_EMIT program.client().launcher().hostingChanged(true);
     QVERIFY(spies.popup_kickhim()->isEnabled());

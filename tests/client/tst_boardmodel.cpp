@@ -2,6 +2,7 @@
 // taking back, clearing, submitting and shuffling.
 #include "client/boardmodel.h"
 #include "net/handlererror.h"
+#include "net/protocol.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +12,12 @@
 using vorlith::client::BoardModel;
 
 namespace {
+
+/// The host deals a board, as the line's fields say.
+void deal(BoardModel &b, const QString &fields)
+{
+    b.onBoardDealt(vorlith::net::proto::decode<vorlith::net::proto::MakeBoard>(fields).codes);
+}
 
 /// A deal line with the letters of \a letters at positions 1, 2, 3, ...
 QString dealOf(const QString &letters)
@@ -102,7 +109,7 @@ void TestBoardModel::dealPutsPositionsDownTheColumns()
     QFETCH(int, row);
     BoardModel b;
     const BoardModel idle;
-    b.makeboard(QStringLiteral("%1+17").arg(position));
+    deal(b, QStringLiteral("%1+17").arg(position));
     // That cell shows Q; every other cell keeps what it showed.
     for (int c = 1; c <= 6; ++c) {
         for (int r = 1; r <= 6; ++r)
@@ -132,7 +139,7 @@ void TestBoardModel::dealIgnoresWhatNamesNoCellOrLetter()
     QSignalSpy changed(&b, &BoardModel::boardChanged);
     bool failed = false;
     try {
-        b.makeboard(fields);
+        deal(b, fields);
     } catch (const vorlith::net::HandlerError &) {
         failed = true;
     }
@@ -178,7 +185,7 @@ void TestBoardModel::releasePointsMapToCells()
 
     // The same point clicked on an open board.
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     b.setOpen(true);
     b.chooseCell(false, x, y);
     QCOMPARE(b.word(), column ? BoardModel::myletter(b.letter(column, row)) : QString());
@@ -187,7 +194,7 @@ void TestBoardModel::releasePointsMapToCells()
 void TestBoardModel::clickingChoosesOnceAndOnlyWhileOpen()
 {
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     b.chooseCell(false, 5, 5); // closed
     QCOMPARE(b.word(), QString());
@@ -212,7 +219,7 @@ void TestBoardModel::typedLettersTakeTheFirstFreeCell()
 {
     BoardModel b;
     // E at (1,4), (1,5), (1,6) and at (4,2) further on.
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     QVERIFY(b.chooseLetter('E'));
     QCOMPARE(b.selected(), QStringList{"14"});
@@ -228,7 +235,7 @@ void TestBoardModel::typedLettersTakeTheFirstFreeCell()
 
     // A letter that occurs twice: the first by column, then by row.
     BoardModel twice;
-    twice.makeboard(QStringLiteral("8+2+3+2")); // B at (2,2) and at (1,3)
+    deal(twice, QStringLiteral("8+2+3+2")); // B at (2,2) and at (1,3)
     QVERIFY(twice.chooseLetter('B'));
     QCOMPARE(twice.selected(), QStringList{"13"});
     QVERIFY(twice.chooseLetter('B'));
@@ -238,7 +245,7 @@ void TestBoardModel::typedLettersTakeTheFirstFreeCell()
 void TestBoardModel::takingBackRestoresOnlyTheLastLetter()
 {
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     b.removeLastLetter();
     QCOMPARE(sounds.count(), 0);
@@ -260,7 +267,7 @@ void TestBoardModel::takingBackRestoresOnlyTheLastLetter()
 void TestBoardModel::clearingAndSubmittingEmptyTheWord()
 {
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     b.setOpen(true);
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     QSignalSpy submitted(&b, &BoardModel::wordSubmitted);
@@ -290,7 +297,7 @@ void TestBoardModel::clearingAndSubmittingEmptyTheWord()
 void TestBoardModel::shuffleKeepsTheLettersAndDrawsFromTheSource()
 {
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     b.setOpen(true);
     // The script reverses the board; before every tile but the first it
     // draws (6,6), which is taken by then and must be drawn again.
@@ -334,7 +341,7 @@ void TestBoardModel::shuffleKeepsTheLettersAndDrawsFromTheSource()
 void TestBoardModel::shuffleSurvivesABrokenSource()
 {
     BoardModel b;
-    b.makeboard(dealOf(Deal));
+    deal(b, dealOf(Deal));
     b.setOpen(true);
     b.setRandomSource([](int) { return -7; }); // always the same cell, and out of range
     QString before = lettersOf(b);

@@ -12,7 +12,6 @@
 #include <memory>
 
 using vorlith::client::ClientSession;
-using vorlith::net::LineOrigin;
 
 namespace {
 
@@ -99,10 +98,11 @@ void TestClientSession::closeWaitsForWhatArrivedBeforeIt()
 {
     QStringList heard;
     bool closed = false;
-    m_session->setHandler(vorlith::net::proto::cmd::chat, [&](const QString &fields, const LineOrigin &) {
-        QVERIFY(!closed);
-        heard << fields;
-    });
+    m_session->router().route<vorlith::net::proto::Chat>(
+        [&](const vorlith::net::proto::Chat &chat) {
+            QVERIFY(!closed);
+            heard << chat.slot + "+" + chat.body;
+        });
     connect(m_session.get(), &ClientSession::closed, this, [&] { closed = true; });
     m_session->dispatcher().setManual(true);
     QTcpSocket *peer = connectSession();
@@ -122,8 +122,8 @@ void TestClientSession::dispatchGoesOnWhileTheErrorBoxIsOpen()
 {
     LingeringBoxes boxes;
     QStringList heard;
-    m_session->setHandler(vorlith::net::proto::cmd::chat,
-                          [&](const QString &fields, const LineOrigin &) { heard << fields; });
+    m_session->router().route<vorlith::net::proto::Chat>(
+        [&](const vorlith::net::proto::Chat &chat) { heard << chat.slot + "+" + chat.body; });
     // As the main window shows it: through the general error display.
     connect(m_session.get(), &ClientSession::handlerFailed, this, &vorlith::ui::showGeneralError);
     boxes.closeWhen = [&] { return heard.size() == 2; };

@@ -4,24 +4,50 @@
 #include "client/boardmodel.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
-#include "net/handlererror.h"
+#include "net/dispatcher.h"
+#include "net/protocol.h"
+#include "net/router.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
+#include <map>
+
 using namespace vorlith::client;
+namespace proto = vorlith::net::proto;
 
 namespace {
 
 /// A flow for a client with own number \a own; Kim sits in seat 1, Ann in 2.
+/// What the host says reaches it as the program routes it.
 struct Table
 {
     explicit Table(int own = 2)
     {
+        dispatcher.setManual(true);
+        dispatcher.setErrorHandler([this](const QString &text) { errors << text; });
+        router.route<proto::NewPlayerInfo>(
+            [this](const proto::NewPlayerInfo &m) { roster.onPlayersArrived(m.players); });
+        router.route<proto::MakeBoard>(
+            [this](const proto::MakeBoard &m) { board.onBoardDealt(m.codes); });
+        router.route(&flow, &RoundFlow::onGameStarted);
+        router.route(&flow, &RoundFlow::onRoundStarting);
+        router.route(&flow, &RoundFlow::onWordAccepted);
+        router.route(&flow, &RoundFlow::onWordRefused);
+        router.route(&flow, &RoundFlow::onScore);
+        router.route(&flow, &RoundFlow::onRoundOver);
+        router.route(&flow, &RoundFlow::onGameStats);
+        router.route(&flow, &RoundFlow::onWinner);
         roster.setOwnNumber(own);
-        roster.newplayerinfo(QStringLiteral("1+Kim+0+2+Ann+0+7+Zed+0"));
+        hear(proto::NewPlayerInfo::Word, QStringLiteral("1+Kim+0+2+Ann+0+7+Zed+0"));
         flow.setManual(true);
         flow.setHostCheck([this] { return host; });
+    }
+    /// The host's line \a word "+" \a fields arrives and is handled.
+    void hear(const char *word, const QString &fields)
+    {
+        dispatcher.enqueue(QByteArray(word) + '+' + fields.toLatin1());
+        dispatcher.drain();
     }
     QStringList sounds() const
     {
@@ -33,6 +59,9 @@ struct Table
     Roster roster;
     BoardModel board;
     RoundFlow flow{roster, board};
+    vorlith::net::Dispatcher dispatcher{std::chrono::milliseconds(1)};
+    vorlith::net::MessageRouter router{dispatcher};
+    QStringList errors;
     bool host{false};
     QSignalSpy soundSpy{&flow, &RoundFlow::soundRequested};
 };
@@ -64,8 +93,6 @@ private Q_SLOTS:
     void scoresOfAnySeat_data();
     void scoresOfAnySeat();
     void roundResultsFillTheSixColumns();
-    void processwordsGivesOneRowPerEntry_data();
-    void processwordsGivesOneRowPerEntry();
     void lateJoinerGetsAnOpenBoardWithoutClock();
     void winnerBannerAndTally_data();
     void winnerBannerAndTally();
@@ -93,7 +120,7 @@ void TestRoundFlow::countdownShowsMinutesAndSeconds()
     QFETCH(QString, clock);
     QFETCH(int, bar);
     Table t;
-    t.flow.roundstart(QStringLiteral("1+90+"));
+    t.hear(proto::RoundStarting::Word, QStringLiteral("1+90+"));
     QCOMPARE(t.flow.view().clock, QStringLiteral("Time: 0:00")); // first changed at the first tick
     QCOMPARE(t.flow.view().barWidth, 90);
     for (int i = 0; i < ticks; ++i)
@@ -107,7 +134,7 @@ void TestRoundFlow::countdownShowsMinutesAndSeconds()
 void TestRoundFlow::lastSecondsTickAndTimeUpIsSilent()
 {
     Table t;
-    t.flow.roundstart(QStringLiteral("1+90+"));
+    t.hear(proto::RoundStarting::Word, QStringLiteral("1+90+"));
     t.soundSpy.clear();
     QStringList heard;
     for (int second = 89; second >= 0; --second) {
@@ -152,7 +179,7 @@ void TestRoundFlow::anyCreationTimeEndsAndTheBarStaysInItsFrame()
     QFETCH(int, ticksToEnd);
     QFETCH(QString, clockAfterOneTick);
     Table t;
-    t.flow.roundstart(QStringLiteral("1+") + time + QStringLiteral("+"));
+    t.hear(proto::RoundStarting::Word, QStringLiteral("1+") + time + QStringLiteral("+"));
     QCOMPARE(t.flow.view().barWidth, barAtStart);
     QVERIFY(t.board.isOpen());
     t.flow.turntimerTimer();
@@ -174,12 +201,12 @@ void TestRoundFlow::roundStartOpensTheBoardForSeatsOnly()
 {
     for (int own : {2, 7}) {
         Table t(own);
-        t.board.makeboard(QStringLiteral("1+3"));
+        t.hear(proto::MakeBoard::Word, QStringLiteral("1+3"));
         t.board.chooseLetter('C');
         QSignalSpy help(&t.flow, &RoundFlow::helpHidden);
         QSignalSpy cleared(&t.flow, &RoundFlow::wordListCleared);
-        t.flow.startthegame(QStringLiteral("Kim+3+60+"));
-        t.flow.roundstart(QStringLiteral("4+60+"));
+        t.hear(proto::StartGame::Word, QStringLiteral("Kim+3+60+"));
+        t.hear(proto::RoundStarting::Word, QStringLiteral("4+60+"));
         QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 4 of 3")); // a tie-break round
         QCOMPARE(t.board.word(), QString());
         QCOMPARE(help.count(), 2);
@@ -196,7 +223,7 @@ void TestRoundFlow::roundStartOpensTheBoardForSeatsOnly()
     }
     Table t;
     t.flow.setTurnSound([] { return QStringLiteral("turnnew"); });
-    t.flow.roundstart(QStringLiteral("1+60+"));
+    t.hear(proto::RoundStarting::Word, QStringLiteral("1+60+"));
     QCOMPARE(t.sounds(), QStringList{"turnnew"});
 }
 
@@ -205,9 +232,12 @@ void TestRoundFlow::gameStartResetsScoresAndTellsWhoStarted_data()
     QTest::addColumn<int>("own");
     QTest::addColumn<QString>("starter");
     QTest::addColumn<QString>("line");
-    QTest::newRow("own start") << 2 << "Ann" << "0+You have started a game.";
-    QTest::newRow("another seat") << 2 << "Kim" << "0+Kim has started a game.";
-    QTest::newRow("a spy named like a seat") << 7 << "Ann" << "0+Ann has started a game.";
+    QTest::newRow("own start") << 2 << "Ann"
+                               << "You have started a game.";
+    QTest::newRow("another seat") << 2 << "Kim"
+                                  << "Kim has started a game.";
+    QTest::newRow("a spy named like a seat") << 7 << "Ann"
+                                             << "Ann has started a game.";
 }
 
 void TestRoundFlow::gameStartResetsScoresAndTellsWhoStarted()
@@ -218,13 +248,13 @@ void TestRoundFlow::gameStartResetsScoresAndTellsWhoStarted()
     Table t(own);
     t.roster.setScore(1, QStringLiteral("45"));
     t.roster.setBonus(1, QStringLiteral("+9"));
-    t.flow.winner(QStringLiteral("Kim+"));
+    t.hear(proto::Winner::Word, QStringLiteral("Kim+"));
     QVERIFY(t.flow.view().winnerShown);
-    QSignalSpy chat(&t.flow, &RoundFlow::chatLine);
+    QSignalSpy chat(&t.flow, &RoundFlow::systemLine);
     QSignalSpy start(&t.flow, &RoundFlow::startButtonShown);
     QSignalSpy watch(&t.flow, &RoundFlow::justWatchUnchecked);
     t.soundSpy.clear();
-    t.flow.startthegame(starter + QStringLiteral("+5+45+"));
+    t.hear(proto::StartGame::Word, starter + QStringLiteral("+5+45+"));
     QCOMPARE(firstArguments(chat), QStringList{line});
     QCOMPARE(t.roster.seat(1)->score, QStringLiteral("0"));
     QCOMPARE(t.roster.seat(1)->bonus, QString());
@@ -261,13 +291,11 @@ void TestRoundFlow::verdictsOnOwnWords()
     QFETCH(QString, row);
     QFETCH(QString, sound);
     Table t;
-    t.flow.roundstart(QStringLiteral("1+60+"));
+    t.hear(proto::RoundStarting::Word, QStringLiteral("1+60+"));
     t.soundSpy.clear();
     QSignalSpy recorded(&t.flow, &RoundFlow::wordRecorded);
-    if (command == QLatin1String("hisword"))
-        t.flow.hisword(fields);
-    else
-        t.flow.notvalid(fields);
+    t.hear(command == QLatin1String("hisword") ? proto::HisWord::Word : proto::NotValid::Word,
+           fields);
     QCOMPARE(t.flow.view().status, status.isEmpty() ? QStringLiteral("Find Words!") : status);
     QCOMPARE(t.flow.wordList(), row.isEmpty() ? QStringList() : QStringList{row});
     QCOMPARE(t.sounds(), sound.isEmpty() ? QStringList() : QStringList{sound});
@@ -293,7 +321,7 @@ void TestRoundFlow::scoresOfAnySeat()
     Table t;
     QSignalSpy placed(&t.flow, &RoundFlow::scorePlaced);
     QSignalSpy changed(&t.roster, &Roster::seatChanged);
-    t.flow.hisscore(fields);
+    t.hear(proto::HisScore::Word, fields);
     if (!seat) {
         QCOMPARE(changed.count(), 0);
         QCOMPARE(placed.count(), 0);
@@ -309,7 +337,8 @@ void TestRoundFlow::scoresOfAnySeat()
 void TestRoundFlow::roundResultsFillTheSixColumns()
 {
     Table t;
-    t.flow.roundover(QStringLiteral("1+20+9+CAT:9,+2+45+18+CAT:9,DOG:9,+3+0+0++4+0+0++5+0+0++6+7+0+"));
+    t.hear(proto::RoundOver::Word,
+           QStringLiteral("1+20+9+CAT:9,+2+45+18+CAT:9,DOG:9,+3+0+0++4+0+0++5+0+0++6+7+0+"));
     const RoundResults &r = t.flow.results();
     QCOMPARE(r[0], (SeatResults{"Kim", {"CAT:9"}}));
     QCOMPARE(r[1], (SeatResults{"Ann", {"CAT:9", "DOG:9"}}));
@@ -322,9 +351,10 @@ void TestRoundFlow::roundResultsFillTheSixColumns()
     QVERIFY(t.flow.view().resultsShown);
 
     // Round 2: Kim found nothing; a record for seat 9 and a missing seat 6
-    // change nothing beyond what they name.
+    // change nothing beyond what they name, and an empty entry or a missing
+    // last comma make no row of their own.
     t.roster.setBonus(6, QStringLiteral("+3"));
-    t.flow.roundover(QStringLiteral("1+20+0++2+63+18+EEL:9,ODE:9,+9+5+5+X:1,"));
+    t.hear(proto::RoundOver::Word, QStringLiteral("1+20+0++2+63+18+EEL:9,,ODE:9+9+5+5+X:1,"));
     QCOMPARE(t.flow.results()[0].rows, QStringList());
     QCOMPARE(t.flow.results()[1].rows, (QStringList{"EEL:9", "ODE:9"}));
     QCOMPARE(t.flow.results()[5].name, QStringLiteral("<Waiting>"));
@@ -334,30 +364,16 @@ void TestRoundFlow::roundResultsFillTheSixColumns()
     QVERIFY(!t.flow.view().resultsShown);
 }
 
-void TestRoundFlow::processwordsGivesOneRowPerEntry_data()
-{
-    QTest::addColumn<QString>("words");
-    QTest::addColumn<QStringList>("rows");
-    QTest::newRow("two entries") << "CAT:9,DOG:9," << QStringList{"CAT:9", "DOG:9"};
-    QTest::newRow("none") << "" << QStringList{};
-    QTest::newRow("no closing comma") << "CAT:9" << QStringList{"CAT:9"};
-    QTest::newRow("empty entry") << "CAT:9,,DOG:9," << QStringList{"CAT:9", "DOG:9"};
-}
-
-void TestRoundFlow::processwordsGivesOneRowPerEntry()
-{
-    QFETCH(QString, words);
-    QFETCH(QStringList, rows);
-    QCOMPARE(RoundFlow::processwords(words), rows);
-}
-
 void TestRoundFlow::lateJoinerGetsAnOpenBoardWithoutClock()
 {
     for (const char *phase : {"t", "f"}) {
         Table t;
-        t.flow.gamestats(QStringLiteral("1+90+5+2+t+1+20+2+45+3+0+4+0+5+0+6+0")); // for another number
+        t.hear(proto::GameStats::Word,
+               QStringLiteral("1+90+5+2+t+1+20+2+45+3+0+4+0+5+0+6+0")); // for another number
         QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 0 of 0"));
-        t.flow.gamestats(QStringLiteral("2+90+5+2+%1+1+20+2+45+3+0+4+0+5+0+6+0+9+99").arg(QLatin1String(phase)));
+        t.hear(
+            proto::GameStats::Word,
+            QStringLiteral("2+90+5+2+%1+1+20+2+45+3+0+4+0+5+0+6+0+9+99").arg(QLatin1String(phase)));
         QCOMPARE(t.flow.view().roundLabel, QStringLiteral("Round: 2 of 5"));
         QCOMPARE(t.flow.view().timeLabel, QStringLiteral("Time: 90secs"));
         QCOMPARE(t.roster.seat(1)->score, QStringLiteral("20"));
@@ -371,7 +387,7 @@ void TestRoundFlow::lateJoinerGetsAnOpenBoardWithoutClock()
         QCOMPARE(t.board.isOpen(), open);
     }
     Table spy(7);
-    spy.flow.gamestats(QStringLiteral("7+90+5+2+t+1+20"));
+    spy.hear(proto::GameStats::Word, QStringLiteral("7+90+5+2+t+1+20"));
     QVERIFY(!spy.board.isOpen());
 }
 
@@ -396,17 +412,17 @@ void TestRoundFlow::winnerBannerAndTally()
     QFETCH(QString, recorded);
     Table t(own);
     t.host = host;
-    t.flow.roundover(QStringLiteral("1+0+0+"));
+    t.hear(proto::RoundOver::Word, QStringLiteral("1+0+0+"));
     t.soundSpy.clear();
-    QSignalSpy chat(&t.flow, &RoundFlow::chatLine);
+    QSignalSpy chat(&t.flow, &RoundFlow::systemLine);
     QSignalSpy start(&t.flow, &RoundFlow::startButtonShown);
     QSignalSpy games(&t.flow, &RoundFlow::gameRecorded);
-    t.flow.winner(winner + QStringLiteral("+"));
+    t.hear(proto::Winner::Word, winner + QStringLiteral("+"));
     QCOMPARE(t.flow.view().winner, banner);
     QVERIFY(t.flow.view().winnerShown);
     QVERIFY(!t.flow.view().resultsShown);
     QCOMPARE(t.flow.view().status, QStringLiteral("Game Over!"));
-    QCOMPARE(firstArguments(chat), QStringList{QStringLiteral("0+") + banner});
+    QCOMPARE(firstArguments(chat), QStringList{banner});
     QCOMPARE(t.sounds(), QStringList{"gameover"});
     QCOMPARE(start.count(), host ? 1 : 0);
     QCOMPARE(firstArguments(games), recorded.isEmpty() ? QStringList() : QStringList{recorded});
@@ -430,20 +446,13 @@ void TestRoundFlow::malformedFieldsChangeNothing()
     Table t;
     QSignalSpy view(&t.flow, &RoundFlow::viewChanged);
     QSignalSpy seats(&t.roster, &Roster::seatChanged);
-    bool failed = false;
-    try {
-        if (command == QLatin1String("roundstart"))
-            t.flow.roundstart(fields);
-        else if (command == QLatin1String("hisscore"))
-            t.flow.hisscore(fields);
-        else if (command == QLatin1String("roundover"))
-            t.flow.roundover(fields);
-        else
-            t.flow.gamestats(fields);
-    } catch (const vorlith::net::HandlerError &) {
-        failed = true;
-    }
-    QVERIFY(failed);
+    const std::map<QString, const char *> words{{"roundstart", proto::RoundStarting::Word},
+                                                {"hisscore", proto::HisScore::Word},
+                                                {"roundover", proto::RoundOver::Word},
+                                                {"gamestats", proto::GameStats::Word}};
+    t.hear(words.at(command), fields);
+    QCOMPARE(t.errors.size(), 1);
+    QVERIFY(t.errors[0].endsWith(QStringLiteral("is not a valid integer value")));
     QCOMPARE(view.count(), 0);
     QCOMPARE(seats.count(), 0);
     QVERIFY(!t.board.isOpen());

@@ -15,6 +15,8 @@
 #include "recordingboxes.h"
 #include "recordingsound.h"
 
+#include "net/protocol.h"
+
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -301,13 +303,17 @@ void TestSeats::numbersNoHostGivesNameNobody()
 {
     vorlith::client::Roster roster;
     QSignalSpy changed(&roster, &vorlith::client::Roster::seatChanged);
-    roster.newplayerinfo(QStringLiteral("0+Ghost+1+10+Far+0+-1+Neg+1+2147483647+Big+0"));
+    roster.onPlayersArrived(vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(
+                                QStringLiteral("0+Ghost+1+10+Far+0+-1+Neg+1+2147483647+Big+0"))
+                                .players);
     QCOMPARE(changed.count(), 0);
     QVERIFY(roster.spies().isEmpty());
     QCOMPARE(roster.seatNames(), QStringList(6, QStringLiteral("<Waiting>")));
     // The same spy announced again and again is listed up to a bound.
     for (int i = 0; i < 150; ++i)
-        roster.newplayerinfo(QStringLiteral("8+Zed+0"));
+        roster.onPlayersArrived(vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(
+                                    QStringLiteral("8+Zed+0"))
+                                    .players);
     QCOMPARE(roster.spies().size(), vorlith::client::Roster::MaxSpyEntries);
 }
 

@@ -68,8 +68,6 @@ void TestProtocol::buildsEveryMessage_data()
     row("wrongversion", proto::WrongVersion{}, "CMD_wrongversion+");
     row("playerdisconnected", proto::PlayerDisconnected{4, "Bob"}, "CMD_playerdisconnected+4+Bob");
     row("chat", proto::Chat{"3", "a+b|clBlack"}, "CMD_chat+3+a+b|clBlack");
-    row("chat relay", proto::Chat{"03", "Bob chats: a+b|clBlack"},
-        "CMD_chat+03+Bob chats: a+b|clBlack");
     row("action", proto::Action{"3", "waves|$00FF0000"}, "CMD_action+3+waves|$00FF0000");
     row("playasound", proto::PlayASound{2, "wave1"}, "CMD_playasound+2+wave1+");
     row("justwatch watch", proto::JustWatch{2, proto::WatchMode::Watch}, "CMD_justwatch+2+1");
@@ -94,15 +92,11 @@ void TestProtocol::buildsEveryMessage_data()
         "CMD_gamestats+3+30+1+1+f");
 
     // The host's relays are made of what it received.
-    QTest::newRow("playasound relay")
-        << proto::playASoundRelay(2, "wave1+") << QByteArray("CMD_playasound+2+wave1+")
-        << QByteArray("CMD_playasound+2+wave1+");
-    QTest::newRow("chat relay builder") << proto::chatRelay("3", "Bob", "a+b|clBlack")
-                                        << QByteArray("CMD_chat+3+Bob chats: a+b|clBlack")
-                                        << QByteArray("CMD_chat+3+Bob chats: a+b|clBlack");
-    QTest::newRow("action relay builder")
-        << proto::actionRelay("3", "Bob", "waves|clRed")
-        << QByteArray("CMD_action+3+Bob waves|clRed") << QByteArray("CMD_action+3+Bob waves|clRed");
+    const auto relayed = proto::Chat::relayed(proto::decode<proto::Chat>("03+a+b|clBlack"), "Bob");
+    row("chat relay", relayed, "CMD_chat+03+Bob chats: a+b|clBlack");
+    row("action relay", proto::Action::relayed(proto::Action::said(3, "waves", "clRed"), "Bob"),
+        "CMD_action+3+Bob waves|clRed");
+    row("chat said", proto::Chat::said(3, "a+b", "clBlack"), "CMD_chat+3+a+b|clBlack");
 }
 
 void TestProtocol::buildsEveryMessage()
@@ -117,10 +111,10 @@ void TestProtocol::buildsEveryMessage()
 
 void TestProtocol::loginGoesOutWithTwoTerminators()
 {
+    // The name carries a terminator of its own.
     const QByteArray wire =
-        proto::frame(proto::loginInfo(4, proto::Version, QByteArray("Kim\xff")));
+        proto::frame(proto::LoginInfo{4, proto::Version, QStringLiteral("Kim\u00ff")});
     QCOMPARE(wire, QByteArray("CMD_logininfo+4+1.0.3+Kim\xff\xff"));
-    QCOMPARE(proto::frame(proto::LoginInfo{4, proto::Version, QStringLiteral("Kim\u00ff")}), wire);
 }
 
 void TestProtocol::readsFieldsAsTheyCome()

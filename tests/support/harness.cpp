@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <array>
 
 void Pump::add(vorlith::net::Dispatcher &dispatcher)
 {
@@ -115,8 +114,8 @@ QByteArray FakeHost::takeHeard()
 
 QByteArray dealLine(const QString &letters)
 {
-    std::array<int, 36> codes{};
-    for (qsizetype i = 0; i < qsizetype(codes.size()) && i < letters.size(); ++i)
-        codes[size_t(i)] = letters.at(i).toUpper().unicode() - 'A' + 1;
-    return vorlith::net::proto::makeBoard(codes);
+    vorlith::net::proto::MakeBoard deal;
+    for (qsizetype i = 0; i < qsizetype(deal.codes.size()) && i < letters.size(); ++i)
+        deal.codes[size_t(i)] = letters.at(i).toUpper().unicode() - 'A' + 1;
+    return vorlith::net::proto::encode(deal);
 }
