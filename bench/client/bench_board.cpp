@@ -105,19 +105,19 @@ int main(int argc, char **argv)
     server.startListening();
 
     Silent silent;
-    client::GameClient game;
-    client::MainWindow window(game, &silent);
-    client::Launcher &launcher = game.launcher();
+    client::GameClient player;
+    client::MainWindow window(player, &silent);
+    client::Launcher &launcher = player.launcher();
     launcher.setHostStarter([] {});
     launcher.setGamePort(QString::number(server.listeningPort()));
     launcher.setLaunchParameters({QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     window.show();
-    if (!spinUntil([&] { return game.session().isConnected() && server.registry().isActive(1); }))
+    if (!spinUntil([&] { return player.session().isConnected() && server.registry().isActive(1); }))
         return 1;
-    game.session().send("CMD_startgame+Kim+3+60+");
-    if (!spinUntil([&] { return game.board().isOpen(); }))
+    player.session().send("CMD_startgame+Kim+3+60+");
+    if (!spinUntil([&] { return player.board().isOpen(); }))
         return 1;
-    game.flow().setManual(true);
+    player.flow().setManual(true);
 
     QLabel *wordLine = window.panel().boardRoom().wordLine();
     QLabel *status = window.panel().roundRoom().statusLabel();
@@ -146,7 +146,7 @@ int main(int argc, char **argv)
     Figures verdicts(Figures::Unit::Milliseconds), arrived(Figures::Unit::Milliseconds);
     QElapsedTimer sinceEnter;
     qint64 arrivedAt = -1;
-    QObject::connect(&game.session().sock(), &net::Sock::readEvent, &window, [&] {
+    QObject::connect(&player.session().sock(), &net::Sock::readEvent, &window, [&] {
         if (arrivedAt < 0 && sinceEnter.isValid())
             arrivedAt = sinceEnter.nsecsElapsed();
     });

@@ -81,7 +81,8 @@ void GameClient::wireHostMessages()
     r.route(m_flow, &RoundFlow::onGameStarted);
     r.route(m_flow, &RoundFlow::onWinner);
     r.route(m_flow, &RoundFlow::onRoundStarting);
-    r.route<proto::MakeBoard>([this](const proto::MakeBoard &m) { m_board->onBoardDealt(m.codes); });
+    r.route<proto::MakeBoard>(
+        [this](const proto::MakeBoard &m) { m_board->onBoardDealt(m.codes); });
     r.route(m_flow, &RoundFlow::onWordRefused);
     r.route(m_flow, &RoundFlow::onWordAccepted);
     r.route(m_flow, &RoundFlow::onScore);
@@ -130,12 +131,14 @@ void GameClient::setWatching(bool watching)
     const int own = ownNumber();
     if (!isConnected() || !Roster::isSeat(own))
         return;
-    m_session->send(proto::JustWatch{own, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
+    m_session->send(
+        proto::JustWatch{own, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
 }
 
 void GameClient::setSeatWatching(int seat, bool watching)
 {
-    m_session->send(proto::JustWatch{seat, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
+    m_session->send(
+        proto::JustWatch{seat, watching ? proto::WatchMode::Watch : proto::WatchMode::Play});
 }
 
 void GameClient::removePlayer(int number)

@@ -8,7 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 void Pump::add(vorlith::net::Dispatcher &dispatcher)
 {
     add([&dispatcher] { return dispatcher.drain(); });
