@@ -11,15 +11,20 @@ using namespace vorlith::net;
 
 namespace {
 
-/// Records every info notice of a Sock.
+/// Records every info notice of a Sock, and its closes and errors.
 struct InfoLog
 {
     explicit InfoLog(Sock *s)
     {
         QObject::connect(s, &Sock::info, s, [this](Sock *, SocketInfo, const QString &t) { texts << t; });
+        QObject::connect(s, &Sock::closed, s, [this] { ++closes; });
+        QObject::connect(s, &Sock::errorRaised, s,
+                         [this](Sock *, const QString &t) { errors << t; });
     }
     int count(const QString &t) const { return static_cast<int>(texts.count(t)); }
     QStringList texts;
+    int closes{0};
+    QStringList errors;
 };
 
 quint16 freePort()
@@ -91,8 +96,10 @@ void TestSock::refusedConnectIsReportedAsWinsockError()
     client.setPortName(QString::number(freePort()));
     client.open();
     QTRY_VERIFY(log.texts.contains(QStringLiteral("Error #10061 (WSAECONNREFUSED)")));
+    QCOMPARE(log.errors, QStringList{"Error #10061 (WSAECONNREFUSED)"});
     QVERIFY(!client.isConnected());
     QCOMPARE(log.count(QStringLiteral("Socket Closed")), 0);
+    QCOMPARE(log.closes, 0);
 }
 
 void TestSock::remoteCloseRaisesDisconnectThenSocketClosed()
@@ -102,10 +109,7 @@ void TestSock::remoteCloseRaisesDisconnectThenSocketClosed()
     Sock client;
     QStringList events;
     connect(&client, &Sock::disconnectEvent, this, [&] { events << "disconnect"; });
-    connect(&client, &Sock::info, this, [&](Sock *, SocketInfo kind, const QString &t) {
-        if (kind == SocketInfo::Close)
-            events << t;
-    });
+    connect(&client, &Sock::closed, this, [&] { events << "closed"; });
     connect(&client, &Sock::readEvent, this, [&] { events << "read"; });
     client.setHostName(QStringLiteral("127.0.0.1"));
     client.setPortName(QString::number(server.serverPort()));
@@ -119,7 +123,7 @@ void TestSock::remoteCloseRaisesDisconnectThenSocketClosed()
     QTRY_VERIFY(events.contains("disconnect"));
     // The data before the close comes first, then the disconnect, then the close.
     QCOMPARE(events.first(), QStringLiteral("read"));
-    QCOMPARE(events.mid(events.indexOf("disconnect")), (QStringList{"disconnect", "Socket Closed"}));
+    QCOMPARE(events.mid(events.indexOf("disconnect")), (QStringList{"disconnect", "closed"}));
     QVERIFY(!client.isConnected());
     QCOMPARE(client.receive(), QByteArray("last words")); // still readable after the close
 }
@@ -137,6 +141,7 @@ void TestSock::closeTwiceRaisesSocketClosedTwice()
     QVERIFY(client.close());
     QVERIFY(!client.close());
     QCOMPARE(log.count(QStringLiteral("Socket Closed")), 2);
+    QCOMPARE(log.closes, 2);
 }
 
 void TestSock::portInUseCannotBeBound()
