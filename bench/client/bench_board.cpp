@@ -12,7 +12,9 @@
 #include "chat/sounds.h"
 #include "client/boardmodel.h"
 #include "client/boardroom.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
+#include "client/gameclient.h"
+#include "client/mainwindow.h"
 #include "client/clientsession.h"
 #include "client/launcher.h"
 #include "client/roundflow.h"
@@ -103,21 +105,22 @@ int main(int argc, char **argv)
     server.startListening();
 
     Silent silent;
-    client::Tchat window(&silent);
-    client::Launcher &launcher = window.launcher();
+    client::GameClient player;
+    client::MainWindow window(player, &silent);
+    client::Launcher &launcher = player.launcher();
     launcher.setHostStarter([] {});
     launcher.setGamePort(QString::number(server.listeningPort()));
     launcher.setLaunchParameters({QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")});
     window.show();
-    if (!spinUntil([&] { return window.session().isConnected() && server.registry().isActive(1); }))
+    if (!spinUntil([&] { return player.session().isConnected() && server.registry().isActive(1); }))
         return 1;
-    window.session().send("CMD_startgame+Kim+3+60+");
-    if (!spinUntil([&] { return window.board().isOpen(); }))
+    player.session().send("CMD_startgame+Kim+3+60+");
+    if (!spinUntil([&] { return player.board().isOpen(); }))
         return 1;
-    window.flow().setManual(true);
+    player.flow().setManual(true);
 
-    QLabel *wordLine = window.boardRoom().wordLine();
-    QLabel *status = window.roundRoom().statusLabel();
+    QLabel *wordLine = window.panel().boardRoom().wordLine();
+    QLabel *status = window.panel().roundRoom().statusLabel();
     PaintWatch wordPaint(wordLine);
     PaintWatch statusPaint(status);
 
@@ -143,7 +146,7 @@ int main(int argc, char **argv)
     Figures verdicts(Figures::Unit::Milliseconds), arrived(Figures::Unit::Milliseconds);
     QElapsedTimer sinceEnter;
     qint64 arrivedAt = -1;
-    QObject::connect(&window.session().sock(), &net::Sock::readEvent, &window, [&] {
+    QObject::connect(&player.session().sock(), &net::Sock::readEvent, &window, [&] {
         if (arrivedAt < 0 && sinceEnter.isValid())
             arrivedAt = sinceEnter.nsecsElapsed();
     });

@@ -1,9 +1,11 @@
 // Feeds arbitrary bytes, as a host would send them, through the client's
-// framing and every handler of the main window.
+// framing and every handler of the game client, shown in a main window.
 #include "chat/chatroom.h"
 #include "chat/sounds.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
+#include "client/mainwindow.h"
 #include "client/roundflow.h"
 #include "net/framing.h"
 #include "ui/messageboxes.h"
@@ -38,14 +40,16 @@ struct Client
         static char *argv[] = {name, nullptr};
         app = std::make_unique<QApplication>(argc, argv);
         vorlith::ui::setMessageBoxes(&boxes);
-        window = std::make_unique<vorlith::client::Tchat>(&sounds);
-        window->session().dispatcher().setManual(true);
-        window->flow().setManual(true);
+        game = std::make_unique<vorlith::client::GameClient>();
+        window = std::make_unique<vorlith::client::MainWindow>(*game, &sounds);
+        game->session().dispatcher().setManual(true);
+        game->flow().setManual(true);
     }
     std::unique_ptr<QApplication> app;
     SilentSounds sounds;
     QuietBoxes boxes;
-    std::unique_ptr<vorlith::client::Tchat> window;
+    std::unique_ptr<vorlith::client::GameClient> game;
+    std::unique_ptr<vorlith::client::MainWindow> window;
 };
 
 } // namespace
@@ -53,7 +57,7 @@ struct Client
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static Client client;
-    auto &dispatcher = client.window->session().dispatcher();
+    auto &dispatcher = client.game->session().dispatcher();
     vorlith::net::LineFramer framer;
     QList<QByteArray> lines;
     framer.feed(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), lines);
@@ -62,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     dispatcher.drain();
     // Whatever the host said, the countdown runs down without harm.
     for (int second = 0; second < 3; ++second)
-        client.window->flow().turntimerTimer();
+        client.game->flow().turntimerTimer();
     // Start every input from an empty chat.
-    client.window->chatRoom().clearMainChat();
+    client.window->panel().chatRoom().clearMainChat();
     return 0;
 }

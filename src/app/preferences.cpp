@@ -6,9 +6,11 @@
 #include "chat/colortext.h"
 #include "chat/phrases.h"
 #include "chat/sounds.h"
-#include "client/chatform.h"
-#include "client/gamestartform.h"
+#include "client/boardpanel.h"
+#include "client/gameoptionsdialog.h"
+#include "client/mainwindow.h"
 #include "client/quickhelp.h"
+#include "client/windowbounds.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -17,15 +19,15 @@
 
 namespace vorlith::app {
 
-WindowPreferences::WindowPreferences(client::Tchat &chat,
-                                     std::function<client::Tgamestart &()> gameStart)
+WindowPreferences::WindowPreferences(client::MainWindow &chat,
+                                     std::function<client::GameOptionsDialog &()> gameStart)
     : m_chat(chat), m_gameStart(std::move(gameStart))
 {
 }
 
 int WindowPreferences::textSize() const
 {
-    return m_chat.chatRoom().textSize();
+    return m_chat.panel().chatRoom().textSize();
 }
 
 void WindowPreferences::setTextSize(int points)
@@ -33,13 +35,13 @@ void WindowPreferences::setTextSize(int points)
     // The file is edited by hand and by another program: a size no font can
     // have (0, negative, thousands of points) would only break the chat.
     points = std::clamp(points, 1, 96);
-    m_chat.chatRoom().setTextSize(points);
-    m_chat.chatRoom().mainchat()->format();
+    m_chat.panel().chatRoom().setTextSize(points);
+    m_chat.panel().chatRoom().mainchat()->format();
 }
 
 QRect WindowPreferences::windowBounds() const
 {
-    return m_chat.bounds();
+    return m_chat.bounds().bounds();
 }
 
 void WindowPreferences::setWindowBounds(const QRect &bounds)
@@ -52,17 +54,17 @@ void WindowPreferences::setWindowBounds(const QRect &bounds)
         held.setWidth(std::min(bounds.width(), 2 * desktop.width()));
         held.setHeight(std::min(bounds.height(), 2 * desktop.height()));
     }
-    m_chat.setBounds(held);
+    m_chat.bounds().setBounds(held);
 }
 
 QString WindowPreferences::textColorText() const
 {
-    return chat::colorToText(m_chat.chatRoom().textColor());
+    return chat::colorToText(m_chat.panel().chatRoom().textColor());
 }
 
 void WindowPreferences::setTextColorText(const QString &text)
 {
-    m_chat.chatRoom().setTextColor(chat::colorFromText(text).value_or(chat::kColorBlack));
+    m_chat.panel().chatRoom().setTextColor(chat::colorFromText(text).value_or(chat::kColorBlack));
 }
 
 int WindowPreferences::rounds() const
@@ -97,7 +99,7 @@ void WindowPreferences::setTurnSound(int choice)
 
 void WindowPreferences::setPhrase(int number, const QString &text)
 {
-    m_chat.phraseButtons().setPhrase(number, text);
+    m_chat.panel().phraseButtons().setPhrase(number, text);
 }
 
 bool WindowPreferences::playSounds() const
@@ -122,7 +124,7 @@ void WindowPreferences::setPlayerPhraseSounds(bool on)
 
 void WindowPreferences::showQuickInstructions()
 {
-    m_chat.quickHelp().showInFront();
+    m_chat.panel().quickHelp().showInFront();
 }
 
 } // namespace vorlith::app

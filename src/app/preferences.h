@@ -5,8 +5,8 @@
 #include <functional>
 
 namespace vorlith::client {
-class Tchat;
-class Tgamestart;
+class MainWindow;
+class GameOptionsDialog;
 } // namespace vorlith::client
 
 namespace vorlith::app {
@@ -17,7 +17,7 @@ class WindowPreferences final : public SettingsTarget
 {
 public:
     /// \a gameStart gives the game options dialog, made when first needed.
-    WindowPreferences(client::Tchat &chat, std::function<client::Tgamestart &()> gameStart);
+    WindowPreferences(client::MainWindow &chat, std::function<client::GameOptionsDialog &()> gameStart);
 
     int textSize() const override;
     void setTextSize(int points) override;
@@ -39,8 +39,8 @@ public:
     void showQuickInstructions() override;
 
 private:
-    client::Tchat &m_chat;
-    std::function<client::Tgamestart &()> m_gameStart;
+    client::MainWindow &m_chat;
+    std::function<client::GameOptionsDialog &()> m_gameStart;
 };
 
 } // namespace vorlith::app

@@ -7,14 +7,16 @@
 #include "app/strayfiles.h"
 #include "chat/phrases.h"
 #include "chat/phrasesdialog.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
-#include "client/gamestartform.h"
+#include "client/gameclient.h"
+#include "client/gameoptionsdialog.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/reviewroom.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
-#include "client/spylistform.h"
+#include "client/spylistwindow.h"
 #include "dict/dictionary.h"
 #include "dict/wordfinder.h"
 #include "host/computertable.h"
@@ -74,20 +76,22 @@ Program::Program(const Options &options)
     m_strength = options.strength;
 
     // The main window comes next: the others copy its background picture.
-    m_chat = std::make_unique<client::Tchat>(options.soundOutput);
+    m_client = std::make_unique<client::GameClient>();
+    m_chat = std::make_unique<client::MainWindow>(*m_client, options.soundOutput);
     m_background = m_chat->backgroundPicture();
 
     m_preferences = std::make_unique<WindowPreferences>(
-        *m_chat, [this]() -> client::Tgamestart & { return gameStart(); });
+        *m_chat, [this]() -> client::GameOptionsDialog & { return gameStart(); });
     m_settings = std::make_unique<Settings>(ui::dataFilePath(Settings::FileName), *m_preferences);
 
-    client::Tchat &chat = *m_chat;
+    client::MainWindow &chat = *m_chat;
+    client::GameClient &game = *m_client;
     chat.setWindows({[this] { return &about(); }, [this] { return &download(); },
                      [this] { return &gameStart(); }, [this] { return &help(); },
                      [this] { return &phrases(); }, [this] { return &spyList(); },
                      [this] { return &tally(); }});
-    chat.setRandomSource([this](int n) { return draw(n); });
-    client::Launcher &launcher = chat.launcher();
+    game.setRandomSource([this](int n) { return draw(n); });
+    client::Launcher &launcher = game.launcher();
     launcher.setGamePort(options.gamePort);
     launcher.setPresencePort(options.presencePort);
     launcher.setHostStarter([this, &launcher] {
@@ -105,8 +109,8 @@ Program::Program(const Options &options)
             m_spyList->popup_kickhim()->setEnabled(host);
     });
 
-    chat.reviewRoom().setWordSource(wordsOn);
-    connect(&chat.roster(), &client::Roster::ownArrival, this, [this, strength = options.strength] {
+    chat.panel().reviewRoom().setWordSource(wordsOn);
+    connect(&game.roster(), &client::Roster::ownArrival, this, [this, strength = options.strength] {
         if (m_wantedComputers > 0 && hostsOwnTable())
             m_computers->setPlayers(std::exchange(m_wantedComputers, 0), strength);
     });
@@ -114,16 +118,16 @@ Program::Program(const Options &options)
         if (m_pendingStart)
             sendStart(m_pendingStart->first, std::exchange(m_pendingStart, std::nullopt)->second);
     });
-    connect(&chat.flow(), &client::RoundFlow::gameRecorded, this,
+    connect(&game, &client::GameClient::gameRecorded, this,
             [this](const QString &result) { tallyKeeper().addGame(result); });
-    connect(&chat.flow(), &client::RoundFlow::wordRecorded, this,
+    connect(&game, &client::GameClient::wordRecorded, this,
             [this](const QString &word) { tallyKeeper().checkWord(word); });
     connect(m_computers.get(), &host::ComputerTable::changed, this, &Program::showComputerChoice);
-    connect(&chat.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
+    connect(&game.roster(), &client::Roster::seatChanged, this, &Program::showComputerChoice);
 
-    connect(&chat, &client::Tchat::loadSettingsRequested, this, &Program::loadSettings);
-    connect(&chat, &client::Tchat::saveSettingsRequested, this, &Program::saveSettings);
-    connect(&chat, &client::Tchat::closed, this, &Program::finished);
+    connect(&game, &client::GameClient::ownArrival, this, &Program::loadSettings);
+    connect(&chat, &client::MainWindow::saveSettingsRequested, this, &Program::saveSettings);
+    connect(&chat, &client::MainWindow::closed, this, &Program::finished);
 
     // Local-network games: answers while hosting, File > Host and Join.
     m_lanPort = options.lanPort;
@@ -131,7 +135,7 @@ Program::Program(const Options &options)
     m_responder = std::make_unique<net::LocalGameResponder>([this, lanId] {
         net::LocalGame game;
         game.id = lanId;
-        game.name = host::HostServer::cleanName(m_chat->launcher().identity().playerName);
+        game.name = host::HostServer::cleanName(m_client->launcher().identity().playerName);
         for (int seat = 1; seat <= net::game::Seats; ++seat)
             game.seatsTaken += m_server->registry().isActive(seat) ? 1 : 0;
         game.running = m_game->gameInProgress();
@@ -185,14 +189,14 @@ DownloadDialog &Program::download()
     return *m_download;
 }
 
-client::Tgamestart &Program::gameStart()
+client::GameOptionsDialog &Program::gameStart()
 {
     if (!m_gameStart) {
-        m_gameStart = std::make_unique<client::Tgamestart>(m_background);
+        m_gameStart = std::make_unique<client::GameOptionsDialog>(m_background);
         m_gameStart->setCentredOn(m_chat.get());
         m_gameStart->setStrength(host::strengthName(m_strength));
-        connect(m_gameStart.get(), &client::Tgamestart::startRequested, this, &Program::startGame);
-        connect(m_gameStart.get(), &client::Tgamestart::aboutToShow, this,
+        connect(m_gameStart.get(), &client::GameOptionsDialog::startRequested, this, &Program::startGame);
+        connect(m_gameStart.get(), &client::GameOptionsDialog::aboutToShow, this,
                 &Program::showComputerChoice);
         // Made late, it learns what the table has come to.
         showComputerChoice();
@@ -217,15 +221,15 @@ chat::PhrasesDialog &Program::phrases()
     return *m_phrases;
 }
 
-client::Tspylist &Program::spyList()
+client::SpyListWindow &Program::spyList()
 {
     if (!m_spyList) {
-        m_spyList = std::make_unique<client::Tspylist>(m_background);
+        m_spyList = std::make_unique<client::SpyListWindow>(m_background);
         // The roster holds the spies from the start; the list shows them all.
-        m_spyList->observe(m_chat->roster());
-        m_spyList->popup_kickhim()->setEnabled(m_chat->launcher().isHost());
-        connect(m_spyList.get(), &client::Tspylist::kickRequested, m_chat.get(),
-                &client::Tchat::kicking);
+        m_spyList->observe(m_client->roster());
+        m_spyList->popup_kickhim()->setEnabled(m_client->launcher().isHost());
+        connect(m_spyList.get(), &client::SpyListWindow::kickRequested, m_client.get(),
+                &client::GameClient::removePlayer);
     }
     return *m_spyList;
 }
@@ -233,7 +237,7 @@ client::Tspylist &Program::spyList()
 tally::TallyKeeper &Program::tallyKeeper()
 {
     if (!m_tallyKeeper) {
-        m_tallyKeeper = std::make_unique<tally::TallyKeeper>(&m_chat->roster());
+        m_tallyKeeper = std::make_unique<tally::TallyKeeper>(&m_client->roster());
         m_tallyKeeper->open();
     }
     return *m_tallyKeeper;
@@ -276,7 +280,7 @@ void Program::startHosting()
 int Program::othersAtTable() const
 {
     // The computer players go with this program: nobody else loses a game.
-    QList<int> ours{m_chat->session().ownNumber()};
+    QList<int> ours{m_client->session().ownNumber()};
     for (const auto &player : m_computers->players())
         ours.append(player->slot());
     int others = 0;
@@ -315,7 +319,7 @@ void Program::saveSettings()
 void Program::savePhrases(const QStringList &phrases)
 {
     for (int n = 1; n <= chat::PhraseButtons::Count; ++n)
-        m_chat->phraseButtons().setPhrase(n, phrases.value(n - 1));
+        m_chat->panel().phraseButtons().setPhrase(n, phrases.value(n - 1));
     try {
         m_settings->store().savePhrases(phrases);
     } catch (const SettingsError &e) {
@@ -332,8 +336,8 @@ const dict::WordFinder &Program::wordFinder()
 
 bool Program::hostsOwnTable() const
 {
-    return m_server->isListening() && m_chat->launcher().isHost() &&
-           m_chat->session().ownNumber() == 1;
+    return m_server->isListening() && m_client->launcher().isHost() &&
+           m_client->session().ownNumber() == 1;
 }
 
 void Program::showComputerChoice()
@@ -356,7 +360,7 @@ void Program::showComputerChoice()
 void Program::startGame(int rounds, int creationTime)
 {
     m_gameStart->hide();
-    if (m_chat->state().settingsLoaded)
+    if (m_chat->settingsLoaded())
         saveSettings();
     if (hostsOwnTable()) {
         const std::optional<host::Strength> strength =
@@ -374,9 +378,7 @@ void Program::startGame(int rounds, int creationTime)
 
 void Program::sendStart(int rounds, int creationTime)
 {
-    m_chat->session().send(net::proto::StartGame{m_chat->launcher().identity().playerName,
-                                                 QString::number(rounds),
-                                                 QString::number(creationTime)});
+    m_client->startGame(rounds, creationTime);
 }
 
 } // namespace vorlith::app

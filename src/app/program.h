@@ -19,9 +19,10 @@ class SoundOutput;
 class PhrasesDialog;
 } // namespace vorlith::chat
 namespace vorlith::client {
-class Tchat;
-class Tgamestart;
-class Tspylist;
+class GameClient;
+class MainWindow;
+class GameOptionsDialog;
+class SpyListWindow;
 } // namespace vorlith::client
 namespace vorlith::host {
 class ComputerTable;
@@ -87,14 +88,16 @@ public:
     /// Shows the main window, which then acts on the launch parameters.
     void start();
 
-    client::Tchat &mainWindow() { return *m_chat; }
+    /// The game as this program's player takes part in it.
+    client::GameClient &client() { return *m_client; }
+    client::MainWindow &mainWindow() { return *m_chat; }
     host::HostServer &server() { return *m_server; }
     // The hidden windows, each made when first asked for.
-    client::Tgamestart &gameStart();
+    client::GameOptionsDialog &gameStart();
     ui::AboutDialog &about();
     ui::HelpWindow &help();
     DownloadDialog &download();
-    client::Tspylist &spyList();
+    client::SpyListWindow &spyList();
     chat::PhrasesDialog &phrases();
     tally::TallyDialog &tally();
     /// The tally itself, loaded when first asked for.
@@ -138,11 +141,12 @@ private:
 
     /// The one generator of the process, seeded from the clock.
     QRandomGenerator m_random;
-    std::unique_ptr<client::Tchat> m_chat;
+    std::unique_ptr<client::GameClient> m_client;
+    std::unique_ptr<client::MainWindow> m_chat;
     QPixmap m_background;
     std::unique_ptr<ui::AboutDialog> m_about;
     std::unique_ptr<DownloadDialog> m_download;
-    std::unique_ptr<client::Tgamestart> m_gameStart;
+    std::unique_ptr<client::GameOptionsDialog> m_gameStart;
     std::unique_ptr<ui::HelpWindow> m_help;
     std::unique_ptr<chat::PhrasesDialog> m_phrases;
     std::unique_ptr<dict::Dictionary> m_dictionary;
@@ -156,7 +160,7 @@ private:
     host::Strength m_strength{host::Strength::Normal};
     /// A start that waits for computer players on their way to the table.
     std::optional<std::pair<int, int>> m_pendingStart;
-    std::unique_ptr<client::Tspylist> m_spyList;
+    std::unique_ptr<client::SpyListWindow> m_spyList;
     std::unique_ptr<tally::TallyKeeper> m_tallyKeeper;
     std::unique_ptr<tally::TallyDialog> m_tally;
     std::unique_ptr<WindowPreferences> m_preferences;

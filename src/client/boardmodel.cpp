@@ -126,12 +126,12 @@ void BoardModel::choose(const Cell &c)
     Q_EMIT wordChanged(m_word);
 }
 
-void BoardModel::paintbox_boardMouseUp(bool rightButton, int x, int y)
+void BoardModel::chooseCell(bool rightButton, int x, int y)
 {
     if (!m_open)
         return;
     if (rightButton) {
-        hitdone();
+        submitWord();
         return;
     }
     const std::optional<Cell> c = cellAt(x, y);
@@ -146,7 +146,7 @@ void BoardModel::paintbox_boardMouseUp(bool rightButton, int x, int y)
     Q_EMIT soundRequested(QStringLiteral("puttile"));
 }
 
-bool BoardModel::checkforletter(int code)
+bool BoardModel::chooseLetter(int code)
 {
     const int wanted = code - 64;
     if (!isLetter(wanted))
@@ -163,7 +163,7 @@ bool BoardModel::checkforletter(int code)
     return false;
 }
 
-void BoardModel::clearone()
+void BoardModel::removeLastLetter()
 {
     if (m_selected.empty())
         return;
@@ -176,7 +176,7 @@ void BoardModel::clearone()
     Q_EMIT soundRequested(QStringLiteral("clear"));
 }
 
-void BoardModel::hitclear()
+void BoardModel::clearWord()
 {
     const bool hadMarks = std::any_of(m_marks.begin(), m_marks.end(), [](int m) { return m != 0; });
     m_marks.fill(0);
@@ -189,12 +189,12 @@ void BoardModel::hitclear()
         Q_EMIT wordChanged(m_word);
 }
 
-void BoardModel::hitdone()
+void BoardModel::submitWord()
 {
     if (!m_open)
         return;
     Q_EMIT wordSubmitted(m_word);
-    hitclear();
+    clearWord();
 }
 
 int BoardModel::draw(int n)
@@ -205,11 +205,11 @@ int BoardModel::draw(int n)
     return ((value % n) + n) % n;
 }
 
-void BoardModel::shufflethem()
+void BoardModel::shuffle()
 {
     if (!m_open)
         return;
-    hitclear();
+    clearWord();
     // No input is taken while the tiles move.
     m_open = false;
     const std::array<int, Cells> saved = m_letters;
@@ -232,16 +232,10 @@ void BoardModel::shufflethem()
     Q_EMIT soundRequested(QStringLiteral("shuffle"));
 }
 
-void BoardModel::button_clearClick()
+void BoardModel::clearWordAloud()
 {
-    hitclear();
+    clearWord();
     Q_EMIT soundRequested(QStringLiteral("clear"));
-}
-
-void BoardModel::button_enterClick()
-{
-    if (m_open)
-        hitdone();
 }
 
 } // namespace vorlith::client

@@ -77,17 +77,22 @@ public:
     // Operations. The ones that need an open board check it themselves.
     /// The host dealt a board: letter codes by deal position.
     void onBoardDealt(const net::game::Board &codes);
-    /// Mouse button released at (x, y) on the drawing surface.
-    void paintbox_boardMouseUp(bool rightButton, int x, int y);
+    /// A mouse button released at (x, y) on the drawing surface: the left
+    /// one chooses the cell there, the right one submits the word.
+    void chooseCell(bool rightButton, int x, int y);
     /// Chooses the first unused cell holding the letter of key \a code
     /// ('A' is 65); returns whether there was one.
-    bool checkforletter(int code);
-    void clearone();
-    void hitclear();
-    void hitdone();
-    void shufflethem();
-    void button_clearClick();
-    void button_enterClick();
+    bool chooseLetter(int code);
+    /// Gives back the last chosen letter.
+    void removeLastLetter();
+    /// Drops the word and its marks quietly.
+    void clearWord();
+    /// The CLEAR button: drops the word with its sound.
+    void clearWordAloud();
+    /// Submits the word (while the board is open) and starts a new one.
+    void submitWord();
+    /// Deals the same letters to new cells and drops the word.
+    void shuffle();
 
 Q_SIGNALS:
     /// Letters or marks changed.

@@ -32,9 +32,9 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
     m_clear = makeButton("button_clear", QStringLiteral("Clear"), QStringLiteral("button_clear.png"), 16);
     m_shuffle = makeButton("button_shuffle", QStringLiteral("Shuffle"), QStringLiteral("button_shuffle.png"), 164);
     m_enter = makeButton("button_enter", QStringLiteral("Submit"), QStringLiteral("button_enter.png"), 311);
-    connect(m_clear, &ui::ImageButton::clicked, &model, &BoardModel::button_clearClick);
-    connect(m_shuffle, &ui::ImageButton::clicked, &model, &BoardModel::shufflethem);
-    connect(m_enter, &ui::ImageButton::clicked, &model, &BoardModel::button_enterClick);
+    connect(m_clear, &ui::ImageButton::clicked, &model, &BoardModel::clearWordAloud);
+    connect(m_shuffle, &ui::ImageButton::clicked, &model, &BoardModel::shuffle);
+    connect(m_enter, &ui::ImageButton::clicked, &model, &BoardModel::submitWord);
 
     m_word = new QLabel(panel);
     m_word->setObjectName(QStringLiteral("label_word"));

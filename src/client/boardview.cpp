@@ -223,7 +223,7 @@ void BoardView::paintEvent(QPaintEvent *)
 void BoardView::mouseReleaseEvent(QMouseEvent *event)
 {
     const QPoint at = event->position().toPoint();
-    m_model.paintbox_boardMouseUp(event->button() == Qt::RightButton, at.x(), at.y());
+    m_model.chooseCell(event->button() == Qt::RightButton, at.x(), at.y());
     event->accept();
 }
 

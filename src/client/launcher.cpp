@@ -4,6 +4,12 @@
 #include "net/protocol.h"
 #include "net/sock.h"
 
+#include <QLoggingCategory>
+
+// Quiet unless asked for: an outside observer learns when the launch step
+// is over, and with it every connection it would make has been begun.
+Q_LOGGING_CATEGORY(lcLaunch, "vorlith.client.launch", QtWarningMsg)
+
 namespace vorlith::client {
 
 Launcher::Launcher(ClientSession &session, QObject *parent)
@@ -17,7 +23,7 @@ bool Launcher::hostsWith(const QStringList &params)
     return params.isEmpty() || (params.size() >= 3 && params.at(2) == QLatin1String("true"));
 }
 
-void Launcher::processparams()
+void Launcher::run()
 {
     Q_EMIT hostingChanged(false);
     m_identity.loginName.clear();
@@ -28,10 +34,11 @@ void Launcher::processparams()
         m_identity.hostAddress = QStringLiteral("127.0.0.1");
         m_identity.playerName = QStringLiteral("You");
         try {
-            hostpress();
+            hostGame();
         } catch (const net::SockError &e) {
             Q_EMIT failed(e.text());
         }
+        qCInfo(lcLaunch) << "launch step done";
         Q_EMIT launched();
         return;
     }
@@ -42,19 +49,20 @@ void Launcher::processparams()
         m_identity.hostAddress = m_params.at(1);
         try {
             if (hostsWith(m_params))
-                hostpress();
+                hostGame();
             else
-                joinpress();
+                joinGame();
             m_presence->setPortName(m_presencePort);
             m_presence->open();
         } catch (const net::SockError &e) {
             Q_EMIT failed(e.text());
         }
     }
+    qCInfo(lcLaunch) << "launch step done";
     Q_EMIT launched();
 }
 
-void Launcher::hostpress()
+void Launcher::hostGame()
 {
     if (m_startHost)
         m_startHost();
@@ -66,7 +74,7 @@ void Launcher::hostpress()
     Q_EMIT hostingChanged(true);
 }
 
-void Launcher::joinpress()
+void Launcher::joinGame()
 {
     m_identity.loginName = net::proto::bytes(m_identity.playerName) + '\xff';
     m_session.setLoginName(m_identity.loginName);

@@ -51,12 +51,12 @@ public:
 
     /// Acts on the launch parameters: no parameters host a solo game as
     /// "You"; three host ("true") or join the given address.
-    void processparams();
+    void run();
     /// Hosts a game on this machine. Throws net::SockError when the host
     /// engine cannot listen; nothing else has changed then.
-    void hostpress();
+    void hostGame();
     /// Joins the game at the identity's host address.
-    void joinpress();
+    void joinGame();
 
 Q_SIGNALS:
     /// The program's own notice for the chat.

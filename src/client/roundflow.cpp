@@ -107,7 +107,7 @@ void RoundFlow::onRoundStarting(const proto::RoundStarting &round)
     clearBonuses();
 
     m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
-    m_board.hitclear();
+    m_board.clearWord();
     if (m_roster.ownIsSeat())
         openBoard();
 

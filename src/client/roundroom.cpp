@@ -131,8 +131,8 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     m_chatButton = makeTab("FlatSpeedButton1", QStringLiteral("Chat"), 694);
     m_listButton = makeTab("FlatSpeedButton2", QStringLiteral("List"), 726);
     m_chatButton->setChecked(true);
-    connect(m_chatButton, &QAbstractButton::clicked, this, [this] { FlatSpeedButton1Click(1); });
-    connect(m_listButton, &QAbstractButton::clicked, this, [this] { FlatSpeedButton1Click(2); });
+    connect(m_chatButton, &QAbstractButton::clicked, this, [this] { showPage(Page::Chat); });
+    connect(m_listButton, &QAbstractButton::clicked, this, [this] { showPage(Page::WordList); });
 
     m_results = new ResultsPanel(panel);
     connect(m_results, &ResultsPanel::closeRequested, &flow, &RoundFlow::button_showClick);
@@ -181,9 +181,9 @@ void RoundRoom::showView()
     m_winner->setVisible(v.winnerShown);
 }
 
-void RoundRoom::FlatSpeedButton1Click(int tag)
+void RoundRoom::showPage(Page page)
 {
-    if (tag == 2) {
+    if (page == Page::WordList) {
         m_listButton->setChecked(true);
         m_wordPanel->raise();
         return;

@@ -57,8 +57,13 @@ public:
     QFrame *winnerBanner() const { return m_winner; }
     QLabel *winnerLabel() const { return m_winnerFront; }
 
-    /// Chat (Tag 1) or List (Tag 2) to the front.
-    void FlatSpeedButton1Click(int tag);
+    enum class Page
+    {
+        Chat,
+        WordList
+    };
+    /// Brings the chat or the own word list to the front.
+    void showPage(Page page);
 
 private:
     void showView();

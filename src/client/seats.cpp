@@ -45,12 +45,12 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
     m_setWatch->setObjectName(QStringLiteral("SettoJustWatch1"));
     m_unsetWatch = m_popup->addAction(QStringLiteral("Unset Just Watch"));
     m_unsetWatch->setObjectName(QStringLiteral("UnsetJustWatch1"));
-    const auto askWatch = [this](int mode) {
+    const auto askWatch = [this](bool watching) {
         if (m_isConnected && m_isConnected() && Roster::isSeat(m_popupTarget))
-            Q_EMIT justWatchRequested(m_popupTarget, mode);
+            Q_EMIT justWatchRequested(m_popupTarget, watching);
     };
-    connect(m_setWatch, &QAction::triggered, this, [askWatch] { askWatch(1); });
-    connect(m_unsetWatch, &QAction::triggered, this, [askWatch] { askWatch(2); });
+    connect(m_setWatch, &QAction::triggered, this, [askWatch] { askWatch(true); });
+    connect(m_unsetWatch, &QAction::triggered, this, [askWatch] { askWatch(false); });
     connect(m_remove, &QAction::triggered, this, [this] { Q_EMIT removeRequested(m_popupTarget); });
 
     const QPixmap eyesPicture = ui::picture(QStringLiteral("eyes.png"));

@@ -50,7 +50,7 @@ public:
 
 Q_SIGNALS:
     /// Seat menu choices of the hosting player.
-    void justWatchRequested(int seat, int mode);
+    void justWatchRequested(int seat, bool watching);
     void removeRequested(int number);
 
 private:

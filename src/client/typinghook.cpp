@@ -38,7 +38,7 @@ int TypingHook::codeOf(const QKeyEvent &event)
     return key > 0xff ? 0 : key;
 }
 
-bool TypingHook::FormShortCut(int code)
+bool TypingHook::handleKey(int code)
 {
     if (!m_board.isOpen())
         return false;
@@ -53,20 +53,20 @@ bool TypingHook::FormShortCut(int code)
     }
     switch (code) {
     case Enter:
-        m_board.hitdone();
+        m_board.submitWord();
         break;
     case Backspace:
-        m_board.clearone();
+        m_board.removeLastLetter();
         break;
     case One:
-        m_board.hitclear();
+        m_board.clearWord();
         break;
     case Six:
     case Space:
-        m_board.shufflethem();
+        m_board.shuffle();
         break;
     default:
-        m_board.checkforletter(code);
+        m_board.chooseLetter(code);
         break;
     }
     return true;
@@ -99,7 +99,7 @@ bool TypingHook::eventFilter(QObject *watched, QEvent *event)
         return false;
     }
     if (event->type() == QEvent::KeyPress && watches(watched))
-        return FormShortCut(codeOf(*static_cast<QKeyEvent *>(event)));
+        return handleKey(codeOf(*static_cast<QKeyEvent *>(event)));
     return false;
 }
 

@@ -10,7 +10,7 @@ namespace vorlith::client {
 
 class BoardModel;
 
-/// Typing on the board (FormShortCut): looks at every key pressed while the
+/// Typing on the board (handleKey): looks at every key pressed while the
 /// main window has the focus, before the focused widget sees it. While the
 /// round is open for the player, Tab toggles typing mode; with typing off a
 /// key sends the focus to the chat input and goes on to its target; with
@@ -36,7 +36,7 @@ public:
 
     /// Handles one key; returns whether it was taken (the focused widget
     /// then never sees it).
-    bool FormShortCut(int code);
+    bool handleKey(int code);
     /// The code the hook compares for a key event: the key itself for Tab,
     /// Enter, Backspace, Space, digits and letters whatever the modifiers.
     static int codeOf(const QKeyEvent &event);

@@ -7,10 +7,11 @@
 #include "app/gameswitch.h"
 #include "app/program.h"
 #include "client/boardmodel.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
-#include "client/gamestartform.h"
+#include "client/gameoptionsdialog.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/resultspanel.h"
 #include "client/reviewroom.h"
 #include "client/roster.h"
@@ -22,6 +23,7 @@
 #include "host/computertable.h"
 #include "host/gameengine.h"
 #include "host/server.h"
+#include "programfixture.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "tally/tallybook.h"
@@ -44,7 +46,7 @@
 #include <memory>
 
 using namespace vorlith;
-using client::Tchat;
+using client::MainWindow;
 
 class TestComputerGame : public QObject
 {
@@ -53,7 +55,6 @@ private Q_SLOTS:
     void aGameWithComputerPlayers();
 
 private:
-    void settle();
     void second();
 
     QTemporaryDir m_dir;
@@ -61,78 +62,51 @@ private:
     app::Relauncher m_relauncher{[](const QString &, const QStringList &) { return true; }};
     RecordingSoundOutput m_kimSound;
     RecordingSoundOutput m_annSound;
+    Pump m_pump;
     std::unique_ptr<app::Program> m_kim;
-    std::unique_ptr<Tchat> m_ann;
+    std::unique_ptr<Player> m_ann;
 };
-
-void TestComputerGame::settle()
-{
-    int quiet = 0;
-    while (quiet < 15) {
-        QCoreApplication::processEvents();
-        int handled = m_kim->server().dispatcher().drain();
-        handled += m_kim->mainWindow().session().dispatcher().drain();
-        handled += m_ann ? m_ann->session().dispatcher().drain() : 0;
-        for (const auto &p : m_kim->computers().players())
-            handled += p->dispatcher().drain();
-        if (handled) {
-            quiet = 0;
-        } else {
-            ++quiet;
-            QTest::qWait(2); // loopback bytes, not game time
-        }
-    }
-}
 
 void TestComputerGame::second()
 {
     m_kim->game().onSecond();
-    m_kim->mainWindow().flow().turntimerTimer();
-    m_ann->flow().turntimerTimer();
+    m_kim->client().flow().turntimerTimer();
+    m_ann->client.flow().turntimerTimer();
     for (const auto &p : m_kim->computers().players())
         p->tick();
-    settle();
+    QVERIFY(m_pump.settle());
 }
 
 void TestComputerGame::aGameWithComputerPlayers()
 {
     ui::setDataFolderOverride(m_dir.path());
-    app::Program::Options options;
-    options.params = {QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
-    options.gamePort = QStringLiteral("0");
-    options.presencePort = QString::number(closedPort());
-    options.soundOutput = &m_kimSound;
+    app::Program::Options options = hostingOptions(QStringLiteral("Kim"), &m_kimSound);
     options.relauncher = &m_relauncher;
     options.computerPlayers = 2;
     options.strength = host::Strength::Normal;
     m_kim = std::make_unique<app::Program>(options);
-    m_kim->game().setManual(true);
-    m_kim->server().dispatcher().setManual(true);
-    m_kim->computers().setManual(true);
-    Tchat &kim = m_kim->mainWindow();
-    kim.session().dispatcher().setManual(true);
-    kim.flow().setManual(true);
+    driveByHand(*m_kim, m_pump);
+    client::GameClient &kimGame = m_kim->client();
+    MainWindow &kim = m_kim->mainWindow();
     m_kim->start();
-    QTRY_VERIFY((settle(),
-                 kim.roster().seatNames().mid(0, 3) == QStringList({"Kim", "Robot 1", "Robot 2"})));
+    QVERIFY(m_pump.until([&] {
+        return kimGame.roster().seatNames().mid(0, 3) == QStringList({"Kim", "Robot 1", "Robot 2"});
+    }));
 
-    m_ann = std::make_unique<Tchat>(&m_annSound);
-    m_ann->session().dispatcher().setManual(true);
-    m_ann->flow().setManual(true);
-    client::Launcher &annLaunch = m_ann->launcher();
-    annLaunch.setGamePort(QString::number(m_kim->server().listeningPort()));
-    annLaunch.setPresencePort(options.presencePort);
-    annLaunch.setLaunchParameters(
-        {QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("join")});
-    m_ann->reviewRoom().setWordSource(
+    m_ann = std::make_unique<Player>(&m_annSound);
+    client::GameClient &annGame = m_ann->client;
+    MainWindow &ann = m_ann->window;
+    driveByHand(annGame, m_pump);
+    ann.panel().reviewRoom().setWordSource(
         [this](const auto &board) { return m_kim->wordFinder().find(board); });
-    annLaunch.processparams();
-    QTRY_VERIFY((settle(), m_ann->roster().seatNames().mid(0, 4) ==
-                               QStringList({"Kim", "Robot 1", "Robot 2", "Ann"})));
+    joinTable(*m_ann, *m_kim, QStringLiteral("Ann"));
+    QVERIFY(m_pump.until([&] {
+        return annGame.roster().seatNames().mid(0, 4) == QStringList({"Kim", "Robot 1", "Robot 2", "Ann"});
+    }));
 
     // The options dialog offers the two at the table and the two free seats.
-    qobject_cast<QAbstractButton *>(kim.startButton())->click();
-    client::Tgamestart &dialog = m_kim->gameStart();
+    qobject_cast<QAbstractButton *>(kim.panel().startButton())->click();
+    client::GameOptionsDialog &dialog = m_kim->gameStart();
     QVERIFY(dialog.isVisible());
     QCOMPARE(dialog.computerPlayers(), 2);
     QCOMPARE(dialog.upDownComputers()->maximum(), 4);
@@ -142,10 +116,10 @@ void TestComputerGame::aGameWithComputerPlayers()
     dialog.setComputerPlayers(3);
     dialog.setStrength(QStringLiteral("Hard"));
     dialog.findChild<ui::ImageButton *>(QStringLiteral("button_start"))->click();
-    settle();
     // The third took its seat before the game began, and plays its first round.
-    QCOMPARE(m_ann->roster().caption(5), QStringLiteral("Robot 3"));
-    QCOMPARE(m_ann->roundRoom().roundLabel()->text(), QStringLiteral("Round: 1 of 1"));
+    QVERIFY(m_pump.until([&] { return annGame.board().isOpen(); }));
+    QCOMPARE(annGame.roster().caption(5), QStringLiteral("Robot 3"));
+    QCOMPARE(ann.panel().roundRoom().roundLabel()->text(), QStringLiteral("Round: 1 of 1"));
     QCOMPARE(m_kim->computers().count(), 3);
     for (const auto &p : m_kim->computers().players()) {
         QVERIFY(p->strength() == host::Strength::Hard);
@@ -154,7 +128,7 @@ void TestComputerGame::aGameWithComputerPlayers()
 
     for (int s = 0; s < 34; ++s)
         second();
-    client::ResultsPanel *results = kim.roundRoom().results();
+    client::ResultsPanel *results = kim.panel().roundRoom().results();
     QVERIFY(results->isVisibleTo(&kim));
     QCOMPARE(results->nameLabel(2)->text(), QStringLiteral("Robot 1"));
     QVERIFY(results->list(2)->count() > 0);
@@ -162,8 +136,8 @@ void TestComputerGame::aGameWithComputerPlayers()
     // The review: every word the board held by the host's list, the
     // computer players' words marked with their names.
     const std::vector<dict::FoundWord> onBoard = m_kim->wordFinder().find(m_kim->game().board());
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        client::ReviewRoom &review = w->reviewRoom();
+    for (MainWindow *w : {&kim, &ann}) {
+        client::ReviewRoom &review = w->panel().reviewRoom();
         QVERIFY(review.showAction()->isEnabled());
         QCOMPARE(review.review().boardWords, int(onBoard.size()));
         review.showAction()->trigger();
@@ -179,11 +153,11 @@ void TestComputerGame::aGameWithComputerPlayers()
         QVERIFY(review.summaryLabel()->text().startsWith(QString::number(onBoard.size()) +
                                                          QStringLiteral(" words")));
     }
-    QVERIFY(kim.reviewRoom().sourceLabel()->text().contains(QStringLiteral("host judged")));
-    QVERIFY(m_ann->reviewRoom().sourceLabel()->text().contains(QStringLiteral("own word list")));
+    QVERIFY(kim.panel().reviewRoom().sourceLabel()->text().contains(QStringLiteral("host judged")));
+    QVERIFY(ann.panel().reviewRoom().sourceLabel()->text().contains(QStringLiteral("own word list")));
     for (int row = 0; row < results->list(2)->count(); ++row) {
         const QString word = results->list(2)->item(row)->text().section(QLatin1Char(':'), 0, 0);
-        const auto &words = kim.reviewRoom().review().words;
+        const auto &words = kim.panel().reviewRoom().review().words;
         const auto entry =
             std::find_if(words.begin(), words.end(), [&](const auto &w) { return w.word == word; });
         QVERIFY2(entry != words.end() && entry->foundBy.contains(QStringLiteral("Robot 1")),
@@ -193,16 +167,16 @@ void TestComputerGame::aGameWithComputerPlayers()
     QAbstractButton *open = results->reviewButton();
     open->setFocus();
     QTest::keyClick(open, Qt::Key_Space);
-    QVERIFY(kim.reviewRoom().panel()->isVisibleTo(&kim));
-    QTest::keyClick(kim.reviewRoom().list(), Qt::Key_Escape);
-    QVERIFY(!kim.reviewRoom().panel()->isVisibleTo(&kim));
+    QVERIFY(kim.panel().reviewRoom().panel()->isVisibleTo(&kim));
+    QTest::keyClick(kim.panel().reviewRoom().list(), Qt::Key_Escape);
+    QVERIFY(!kim.panel().reviewRoom().panel()->isVisibleTo(&kim));
     QVERIFY(results->isVisibleTo(&kim));
 
     // The game ends like any other: the tally lists the computer players
     // among the players of the game.
     for (int s = 0; s < 20; ++s)
         second();
-    QVERIFY(kim.roundRoom().winnerBanner()->isVisibleTo(&kim));
+    QVERIFY(kim.panel().roundRoom().winnerBanner()->isVisibleTo(&kim));
     QVERIFY(!m_kim->game().gameInProgress());
     QCOMPARE(m_kim->tally().book().cell(tally::TallyBook::kOwnGames, 0), QStringLiteral("1"));
     auto *players = m_kim->tally().findChild<QListWidget *>(QStringLiteral("checklist"));
@@ -213,11 +187,12 @@ void TestComputerGame::aGameWithComputerPlayers()
     QCOMPARE(tallied, (QStringList{"Robot 1", "Robot 2", "Ann", "Robot 3"}));
 
     // The hosting player removes one through the seat menu.
-    kim.seats().preparePopup(2);
-    kim.seats().popupKick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->trigger();
-    QTRY_VERIFY((settle(), m_kim->computers().count() == 2));
-    QCOMPARE(m_ann->roster().caption(2), QStringLiteral("<Waiting>"));
-    QCOMPARE(kim.roster().caption(3), QStringLiteral("Robot 2"));
+    kim.panel().seats().preparePopup(2);
+    kim.panel().seats().popupKick()->findChild<QAction *>(QStringLiteral("RemoveFromGame1"))->trigger();
+    QVERIFY(m_pump.until([&] {
+        return m_kim->computers().count() == 2 && annGame.roster().caption(2) == QLatin1String("<Waiting>");
+    }));
+    QCOMPARE(kimGame.roster().caption(3), QStringLiteral("Robot 2"));
 
     // Hosting anew from the File menu: Ann would lose her game, so it asks;
     // with only computer players left it asks nobody, and they come along.
@@ -228,7 +203,7 @@ void TestComputerGame::aGameWithComputerPlayers()
     QVERIFY(!m_relauncher.isRequested());
     gameSwitch.hostDialog().reject();
     m_ann.reset();
-    QTRY_VERIFY((settle(), m_kim->server().registry().activeSlots().size() == 3));
+    QVERIFY(m_pump.until([&] { return m_kim->server().registry().activeSlots().size() == 3; }));
     gameSwitch.openHostDialog();
     QTest::mouseClick(gameSwitch.hostDialog().hostButton(), Qt::LeftButton);
     QCOMPARE(m_boxes.asked.size(), 1);

@@ -1,7 +1,7 @@
 #include "app/downloaddialog.h"
 #include "app/httpfetch.h"
 #include "app/program.h"
-#include "client/chatform.h"
+#include "client/mainwindow.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/jpeg.h"
@@ -279,7 +279,7 @@ void TestDownload::stopBeforeAnyDownload()
     QCOMPARE(o.upper(), QStringLiteral("Download has been aborted."));
     QCOMPARE(o.lower(), QStringLiteral("Download Aborted"));
     QCOMPARE(o.window->downloadState(), DownloadDialog::Aborted);
-    QTest::qWait(20); // nothing was running, so nothing more comes
+    QVERIFY(!o.window->fetch().isRunning()); // nothing was running, so nothing more comes
     QCOMPARE(o.upper(), QStringLiteral("Download has been aborted."));
 
     o.server.setResponder(WebServer::answer(httpAnswer("200 OK", "fine")));
@@ -330,8 +330,7 @@ void TestDownload::fileThatCannotBeCreatedShowsTheError()
     QVERIFY(o.button("button_download")->isEnabled());
     QVERIFY(o.button("button_stop")->isEnabled());
     QCOMPARE(o.upper(), QString());
-    QVERIFY(!o.window->fetch().isRunning());
-    QTest::qWait(20);
+    QVERIFY(!o.window->fetch().isRunning()); // and never asked the server
     QVERIFY(o.server.received.isEmpty());
 }
 
@@ -413,7 +412,7 @@ void TestDownload::handOverClosesTheMainWindow()
     options.soundOutput = &sound;
     vorlith::app::Program program(options);
     program.mainWindow().show();
-    QSignalSpy closed(&program.mainWindow(), &vorlith::client::Tchat::closed);
+    QSignalSpy closed(&program.mainWindow(), &vorlith::client::MainWindow::closed);
     QSignalSpy finished(&program, &vorlith::app::Program::finished);
     Q_EMIT program.download().closeProgramRequested();
     QCOMPARE(closed.size(), 1);

@@ -2,8 +2,9 @@
 #include "app/gameswitch.h"
 #include "app/program.h"
 #include "app/settings.h"
-#include "client/chatform.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "host/server.h"
 #include "net/localgames.h"
 #include "profile/profilefile.h"
@@ -229,7 +230,7 @@ void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
         QCOMPARE(items.indexOf(gameSwitch.joinAction()), 2);
         QVERIFY(items.at(3)->isSeparator());
 
-        program->mainWindow().launcher().processparams();
+        program->client().launcher().run();
         QTRY_COMPARE(program->server().registry().name(1), QString("Kim"));
         QCOMPARE(program->lanResponder().isActive(), !quiet);
 

@@ -2,62 +2,53 @@
 #include "chat/chatroom.h"
 #include "chat/chatinput.h"
 #include "chat/chatview.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
 #include "client/launcher.h"
 #include "client/seats.h"
+#include "client/windowbounds.h"
 #include "host/server.h"
+#include "harness.h"
 #include "net/sock.h"
+#include "player.h"
 #include "recordingboxes.h"
 #include "wireclient.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
 
-using vorlith::client::Tchat;
+using vorlith::client::MainWindow;
+using vorlith::client::WindowBounds;
 using vorlith::host::HostServer;
 
 namespace {
 
-QString chatText(Tchat &w)
+QString chatText(Player &p)
 {
-    auto *view = w.chatRoom().mainchat();
+    auto *view = p.window.panel().chatRoom().mainchat();
     view->selectAll();
     const QString text = view->selectedText();
     view->deselect();
     return text.trimmed();
 }
 
-/// A stand-in host: accepts connections and records what they send.
-struct FakeHost
+QString portOf(const FakeHost &host)
 {
-    FakeHost() { server.listen(QHostAddress::LocalHost, 0); }
-    QTcpSocket *waitForPeer()
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!server.hasPendingConnections() && clock.elapsed() < 5000)
-            QTest::qWait(5);
-        return server.nextPendingConnection();
-    }
-    QString port() const { return QString::number(server.serverPort()); }
-    QTcpServer server;
-};
+    return QString::number(host.port());
+}
 
-/// Points \a w at \a host as a joining player named Ann, with nobody
+/// Points \a p at \a host as a joining player named Ann, with nobody
 /// listening for the presence connection.
-void joinAsAnn(Tchat &w, const FakeHost &host)
+void joinAsAnn(Player &p, const FakeHost &host)
 {
-    w.launcher().setGamePort(host.port());
-    w.launcher().setPresencePort(FakeHost().port());
-    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    p.client.launcher().setGamePort(portOf(host));
+    p.client.launcher().setPresencePort(QString::number(closedPort()));
+    p.client.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
 }
 
 } // namespace
@@ -91,35 +82,36 @@ void TestLaunch::hostingListensAndLogsInAsSlotOne()
 {
     HostServer server;
     server.setPortName(QStringLiteral("0"));
-    Tchat w;
-    w.launcher().setHostStarter([&] { server.startListening(); });
-    w.launcher().setLaunchParameters({"Kim", "10.9.9.9", "true"});
-    w.launcher().setPresencePort(FakeHost().port()); // nobody listens: must go unnoticed
+    Player p;
+    MainWindow &w = p.window;
+    p.client.launcher().setHostStarter([&] { server.startListening(); });
+    p.client.launcher().setLaunchParameters({"Kim", "10.9.9.9", "true"});
+    p.client.launcher().setPresencePort(QString::number(closedPort())); // nobody listens: must go unnoticed
     bool started = false;
-    w.launcher().setHostStarter([&] {
+    p.client.launcher().setHostStarter([&] {
         server.startListening();
-        w.launcher().setGamePort(QString::number(server.listeningPort()));
+        p.client.launcher().setGamePort(QString::number(server.listeningPort()));
         started = true;
     });
-    w.launcher().processparams();
+    p.client.launcher().run();
     QVERIFY(started);
-    QVERIFY(w.launcher().isHost());
-    QCOMPARE(w.launcher().identity().loginName, QByteArray("Kim\xff"));
-    QVERIFY(w.startButton()->isVisibleTo(&w));
+    QVERIFY(p.client.launcher().isHost());
+    QCOMPARE(p.client.launcher().identity().loginName, QByteArray("Kim\xff"));
+    QVERIFY(w.panel().startButton()->isVisibleTo(&w));
     QVERIFY(w.startGameAction()->isEnabled());
     // Parameter 2 is ignored: the own client joins this machine.
     QTRY_COMPARE(server.registry().name(1), QStringLiteral("Kim"));
-    QCOMPARE(w.session().ownNumber(), 1);
-    QTRY_VERIFY(chatText(w).contains(QStringLiteral("You are Connected.")));
-    QCOMPARE(w.seats().caption(1), QStringLiteral("Kim"));
+    QCOMPARE(p.client.session().ownNumber(), 1);
+    QTRY_VERIFY(chatText(p).contains(QStringLiteral("You are Connected.")));
+    QCOMPARE(w.panel().seats().caption(1), QStringLiteral("Kim"));
 
     WireClient ann;
     QVERIFY(ann.connectTo(server.listeningPort()));
     QVERIFY(ann.waitForLine("CMD_sendlogininfo+2"));
     ann.sendRaw("CMD_logininfo+2+1.0.3+Ann\xff\xff");
     QVERIFY(ann.waitForLine("CMD_existingplayers+1+Kim+0"));
-    QTRY_COMPARE(w.seats().caption(2), QStringLiteral("Ann"));
-    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Ann is Connected.")));
+    QTRY_COMPARE(w.panel().seats().caption(2), QStringLiteral("Ann"));
+    QTRY_VERIFY(chatText(p).contains(QStringLiteral("Ann is Connected.")));
 }
 
 void TestLaunch::soloGameHostsAsYouWithoutPresence()
@@ -128,47 +120,48 @@ void TestLaunch::soloGameHostsAsYouWithoutPresence()
     server.setPortName(QStringLiteral("0"));
     FakeHost lobby;
     QWidget offer;
-    Tchat w;
-    Tchat::Windows windows;
+    Player p;
+    MainWindow &w = p.window;
+    MainWindow::Windows windows;
     windows.download = [&offer] { return &offer; };
     w.setWindows(windows);
-    w.launcher().setPresencePort(lobby.port());
-    w.launcher().setHostStarter([&] {
+    p.client.launcher().setPresencePort(portOf(lobby));
+    p.client.launcher().setHostStarter([&] {
         server.startListening();
-        w.launcher().setGamePort(QString::number(server.listeningPort()));
+        p.client.launcher().setGamePort(QString::number(server.listeningPort()));
     });
-    w.launcher().processparams();
-    QCOMPARE(w.launcher().identity().playerName, QStringLiteral("You"));
-    QCOMPARE(w.launcher().identity().hostAddress, QStringLiteral("127.0.0.1"));
+    p.client.launcher().run();
+    QCOMPARE(p.client.launcher().identity().playerName, QStringLiteral("You"));
+    QCOMPARE(p.client.launcher().identity().hostAddress, QStringLiteral("127.0.0.1"));
     QVERIFY(offer.isVisible());
     QTRY_COMPARE(server.registry().name(1), QStringLiteral("You"));
-    QVERIFY(chatText(w).startsWith(QStringLiteral("Loading Solo Game..Please wait.")));
-    QTest::qWait(200);
-    QVERIFY(!lobby.server.hasPendingConnections());
+    QVERIFY(chatText(p).startsWith(QStringLiteral("Loading Solo Game..Please wait.")));
+    QVERIFY(!p.client.launcher().presenceSock().hasSocket()); // never tried
+
 }
 
 void TestLaunch::joiningAnswersTheLoginByteExactly()
 {
     FakeHost host;
     FakeHost lobby;
-    Tchat w;
+    Player p;
+    MainWindow &w = p.window;
     bool hosted = false;
-    w.launcher().setHostStarter([&] { hosted = true; });
-    w.launcher().setGamePort(host.port());
-    w.launcher().setPresencePort(lobby.port());
-    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
-    QSignalSpy closed(&w, &Tchat::closed);
+    p.client.launcher().setHostStarter([&] { hosted = true; });
+    p.client.launcher().setGamePort(portOf(host));
+    p.client.launcher().setPresencePort(portOf(lobby));
+    p.client.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &MainWindow::closed);
     w.show();
-    QTcpSocket *peer = host.waitForPeer();
-    QVERIFY(peer);
+    QVERIFY(host.accept());
+    QTcpSocket *peer = host.peer();
     QVERIFY(!hosted);
-    QVERIFY(!w.startButton()->isVisibleTo(&w));
-    QVERIFY(lobby.waitForPeer()); // the presence connection
+    QVERIFY(!w.panel().startButton()->isVisibleTo(&w));
+    QVERIFY(lobby.accept()); // the presence connection
     peer->write("CMD_sendlogininfo+4\xff");
-    QByteArray got;
-    QTRY_VERIFY((got += peer->readAll()).size() >= 26);
-    QCOMPARE(got, QByteArray("CMD_logininfo+4+1.0.3+Ann\xff\xff"));
-    QVERIFY(w.session().isConnected());
+    const QByteArray login("CMD_logininfo+4+1.0.3+Ann\xff\xff");
+    QCOMPARE(host.hear(login), login);
+    QVERIFY(p.client.session().isConnected());
     peer->close(); // the host goes away: the program ends
     QTRY_COMPARE(closed.count(), 1);
 }
@@ -185,33 +178,33 @@ void TestLaunch::oneOrTwoParametersConnectNowhere()
     QFETCH(QStringList, params);
     FakeHost host;
     FakeHost lobby;
-    Tchat w;
+    Player p;
     bool hosted = false;
-    w.launcher().setHostStarter([&] { hosted = true; });
-    w.launcher().setGamePort(host.port());
-    w.launcher().setPresencePort(lobby.port());
-    w.launcher().setLaunchParameters(params);
-    w.launcher().processparams();
-    QCOMPARE(chatText(w), QStringLiteral("Loading Multi-player Game.. Please Wait."));
+    p.client.launcher().setHostStarter([&] { hosted = true; });
+    p.client.launcher().setGamePort(portOf(host));
+    p.client.launcher().setPresencePort(portOf(lobby));
+    p.client.launcher().setLaunchParameters(params);
+    p.client.launcher().run();
+    QCOMPARE(chatText(p), QStringLiteral("Loading Multi-player Game.. Please Wait."));
     QVERIFY(!hosted);
-    QTest::qWait(200);
-    QVERIFY(!host.server.hasPendingConnections());
-    QVERIFY(!lobby.server.hasPendingConnections());
+    // Neither connection was ever tried.
+    QVERIFY(!p.client.session().sock().hasSocket());
+    QVERIFY(!p.client.launcher().presenceSock().hasSocket());
 }
 
 void TestLaunch::capitalTrueJoins()
 {
     FakeHost host;
-    Tchat w;
+    Player p;
     bool hosted = false;
-    w.launcher().setHostStarter([&] { hosted = true; });
-    w.launcher().setGamePort(host.port());
-    w.launcher().setPresencePort(FakeHost().port());
-    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
-    w.launcher().processparams();
-    QVERIFY(host.waitForPeer());
+    p.client.launcher().setHostStarter([&] { hosted = true; });
+    p.client.launcher().setGamePort(portOf(host));
+    p.client.launcher().setPresencePort(QString::number(closedPort()));
+    p.client.launcher().setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
+    p.client.launcher().run();
+    QVERIFY(host.accept());
     QVERIFY(!hosted);
-    QVERIFY(!w.launcher().isHost());
+    QVERIFY(!p.client.launcher().isHost());
 }
 
 void TestLaunch::secondHostReportsBindingError()
@@ -221,32 +214,33 @@ void TestLaunch::secondHostReportsBindingError()
     FakeHost lobby;
     HostServer server;
     server.setPortName(QString::number(first.serverPort()));
-    Tchat w;
-    w.launcher().setHostStarter([&] { server.startListening(); });
-    w.launcher().setGamePort(QString::number(first.serverPort()));
-    w.launcher().setPresencePort(lobby.port());
-    w.launcher().setLaunchParameters({"Kim", "127.0.0.1", "true"});
+    Player p;
+    MainWindow &w = p.window;
+    p.client.launcher().setHostStarter([&] { server.startListening(); });
+    p.client.launcher().setGamePort(QString::number(first.serverPort()));
+    p.client.launcher().setPresencePort(portOf(lobby));
+    p.client.launcher().setLaunchParameters({"Kim", "127.0.0.1", "true"});
     m_boxes.shown.clear();
-    w.launcher().processparams();
+    p.client.launcher().run();
     QCOMPARE(m_boxes.shown, QStringList{"Listen - Error Binding Socket"});
-    QTest::qWait(200);
-    QVERIFY(!first.hasPendingConnections()); // no own client
-    QVERIFY(!lobby.server.hasPendingConnections());
-    QVERIFY(!w.startButton()->isVisibleTo(&w));
+    QVERIFY(!p.client.session().sock().hasSocket()); // no own client
+    QVERIFY(!p.client.launcher().presenceSock().hasSocket());
+    QVERIFY(!w.panel().startButton()->isVisibleTo(&w));
 }
 
 void TestLaunch::fullGameShowsBoxAndCloses()
 {
     FakeHost host;
-    Tchat w;
-    w.launcher().setGamePort(host.port());
-    w.launcher().setPresencePort(FakeHost().port());
-    w.launcher().setLaunchParameters({"Zed", "127.0.0.1", "join"});
-    QSignalSpy closed(&w, &Tchat::closed);
+    Player p;
+    MainWindow &w = p.window;
+    p.client.launcher().setGamePort(portOf(host));
+    p.client.launcher().setPresencePort(QString::number(closedPort()));
+    p.client.launcher().setLaunchParameters({"Zed", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &MainWindow::closed);
     m_boxes.shown.clear();
     w.show();
-    QTcpSocket *peer = host.waitForPeer();
-    QVERIFY(peer);
+    QVERIFY(host.accept());
+    QTcpSocket *peer = host.peer();
     peer->write("CMD_full+\xff");
     QTRY_COMPARE(closed.count(), 1);
     QCOMPARE(m_boxes.shown, QStringList{"Game is full"});
@@ -254,33 +248,37 @@ void TestLaunch::fullGameShowsBoxAndCloses()
 
 void TestLaunch::unreachableHostSaysSo()
 {
-    const QString deadPort = FakeHost().port(); // closed again at once
-    Tchat w;
-    w.launcher().setGamePort(deadPort);
-    w.launcher().setPresencePort(deadPort);
-    w.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
-    QSignalSpy closed(&w, &Tchat::closed);
-    w.launcher().processparams();
-    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Could not reach the host at 127.0.0.1")));
-    QVERIFY(chatText(w).contains(QStringLiteral("WSAECONNREFUSED")));
+    const QString deadPort = QString::number(closedPort()); // closed again at once
+    Player p;
+    MainWindow &w = p.window;
+    p.client.launcher().setGamePort(deadPort);
+    p.client.launcher().setPresencePort(deadPort);
+    p.client.launcher().setLaunchParameters({"Ann", "127.0.0.1", "join"});
+    QSignalSpy closed(&w, &MainWindow::closed);
+    p.client.launcher().run();
+    QTRY_VERIFY(chatText(p).contains(QStringLiteral("Could not reach the host at 127.0.0.1")));
+    QVERIFY(chatText(p).contains(QStringLiteral("WSAECONNREFUSED")));
     QCOMPARE(closed.count(), 0); // the window stays open
 }
 
 void TestLaunch::versionNoticesReachTheChat()
 {
     FakeHost host;
-    Tchat w;
-    joinAsAnn(w, host);
-    QSignalSpy closed(&w, &Tchat::closed);
+    Player p;
+    MainWindow &w = p.window;
+    joinAsAnn(p, host);
+    QSignalSpy closed(&w, &MainWindow::closed);
     m_boxes.shown.clear();
-    w.launcher().processparams();
-    QTcpSocket *peer = host.waitForPeer();
-    QVERIFY(peer);
+    p.client.launcher().run();
+    QVERIFY(host.accept());
+    QTcpSocket *peer = host.peer();
     // A wrongly cased "full" and a line without "+" are dropped, not obeyed.
-    peer->write("CMD_wrongversion+\xff" "CMD_havewrongversion+Old\xff" "CMD_Full+\xff" "CMD_chat\xff");
-    QTRY_VERIFY(chatText(w).contains(QStringLiteral("Old has a different version of the game then you.")));
-    QVERIFY(chatText(w).contains(QStringLiteral("You have a differnt version of the game then the host.")));
-    QTest::qWait(50);
+    // The arrival last shows when the lines before it were handled.
+    peer->write("CMD_wrongversion+\xff" "CMD_havewrongversion+Old\xff" "CMD_Full+\xff" "CMD_chat\xff"
+                "CMD_newplayerinfo+3+Bob+0\xff");
+    QTRY_VERIFY(chatText(p).contains(QStringLiteral("Bob is Connected.")));
+    QVERIFY(chatText(p).contains(QStringLiteral("Old has a different version of the game then you.")));
+    QVERIFY(chatText(p).contains(QStringLiteral("You have a differnt version of the game then the host.")));
     QCOMPARE(closed.count(), 0);
     QVERIFY(m_boxes.shown.isEmpty());
 }
@@ -288,78 +286,84 @@ void TestLaunch::versionNoticesReachTheChat()
 void TestLaunch::closeSavesOnlyAfterLoadAndMove()
 {
     {
-        Tchat w;
-        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        Player p;
+    MainWindow &w = p.window;
+        QSignalSpy saves(&w, &MainWindow::saveSettingsRequested);
         w.show();
-        w.setBounds(QRect(50, 60, 800, 600));
+        w.bounds().setBounds(QRect(50, 60, 800, 600));
         w.close(); // moved, but the settings were never loaded: nothing is written
         QCOMPARE(saves.count(), 0);
     }
     {
-        Tchat w;
-        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        Player p;
+    MainWindow &w = p.window;
+        QSignalSpy saves(&w, &MainWindow::saveSettingsRequested);
         w.show();
-        w.setBounds(QRect(40, 40, 800, 600));
+        w.bounds().setBounds(QRect(40, 40, 800, 600));
         w.markSettingsLoaded();
         w.close(); // not moved since the load
         QCOMPARE(saves.count(), 0);
     }
     {
-        Tchat w;
-        QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+        Player p;
+    MainWindow &w = p.window;
+        QSignalSpy saves(&w, &MainWindow::saveSettingsRequested);
         w.show();
         w.markSettingsLoaded();
-        w.setBounds(QRect(70, 80, 820, 610));
+        w.bounds().setBounds(QRect(70, 80, 820, 610));
         w.close();
         QCOMPARE(saves.count(), 1);
-        QCOMPARE(w.state().rememberedBounds, w.bounds());
+        QCOMPARE(w.bounds().remembered(), w.bounds().bounds());
     }
 }
 
 void TestLaunch::resetScreenLocationAndMinimumSize()
 {
-    Tchat w;
+    Player p;
+    MainWindow &w = p.window;
     w.show();
-    w.setBounds(QRect(200, 100, 900, 700));
-    w.resetScreenLocation();
+    w.bounds().setBounds(QRect(200, 100, 900, 700));
+    w.bounds().reset();
     QCOMPARE(w.pos(), QPoint(3, 3));
-    QCOMPARE(w.width(), Tchat::DefaultSize.width());
+    QCOMPARE(w.width(), WindowBounds::DefaultSize.width());
     w.resize(300, 200);
-    QVERIFY(w.centralWidget()->width() >= Tchat::MinimumClientSize.width());
-    QVERIFY(w.centralWidget()->height() >= Tchat::MinimumClientSize.height());
+    QVERIFY(w.centralWidget()->width() >= MainWindow::MinimumClientSize.width());
+    QVERIFY(w.centralWidget()->height() >= MainWindow::MinimumClientSize.height());
 }
 
 void TestLaunch::windowWiderThanTheWorkAreaIsStoredNarrower()
 {
-    Tchat w;
+    Player p;
+    MainWindow &w = p.window;
     w.show();
     w.markSettingsLoaded();
     const QRect work = w.screen()->availableGeometry();
-    w.setBounds(QRect(10, 10, work.width() + 40, work.height() + 40));
+    w.bounds().setBounds(QRect(10, 10, work.width() + 40, work.height() + 40));
     const QSize before = w.size();
-    QSignalSpy saves(&w, &Tchat::saveSettingsRequested);
+    QSignalSpy saves(&w, &MainWindow::saveSettingsRequested);
     w.close();
     QCOMPARE(saves.count(), 1);
     // One step of 15 pixels per close, in each direction that was too large.
-    QCOMPARE(w.state().rememberedBounds.width(), before.width() - 15);
-    QCOMPARE(w.state().rememberedBounds.height(), before.height() - 15);
+    QCOMPARE(w.bounds().remembered().width(), before.width() - 15);
+    QCOMPARE(w.bounds().remembered().height(), before.height() - 15);
 }
 
 void TestLaunch::floodingHostIsLetGo()
 {
     FakeHost host;
-    Tchat w;
-    joinAsAnn(w, host);
-    QSignalSpy closed(&w, &Tchat::closed);
-    w.launcher().processparams();
-    QTcpSocket *peer = host.waitForPeer();
-    QVERIFY(peer);
+    Player p;
+    MainWindow &w = p.window;
+    joinAsAnn(p, host);
+    QSignalSpy closed(&w, &MainWindow::closed);
+    p.client.launcher().run();
+    QVERIFY(host.accept());
+    QTcpSocket *peer = host.peer();
     QByteArray burst;
     for (int i = 0; i < 30000; ++i)
         burst += "CMD_nothing+\xff";
     peer->write(burst);
     QTRY_COMPARE(closed.count(), 1);
-    QCOMPARE(w.session().dispatcher().pending(), 0);
+    QCOMPARE(p.client.session().dispatcher().pending(), 0);
 }
 
 void TestLaunch::portsComeFromTheEnvironment_data()

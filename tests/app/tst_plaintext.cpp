@@ -3,9 +3,10 @@
 // object names, as a screen reader or a script would find them.
 #include "app/program.h"
 #include "chat/chatview.h"
-#include "client/chatform.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
-#include "client/spylistform.h"
+#include "client/mainwindow.h"
+#include "client/spylistwindow.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "tally/tallydialog.h"
@@ -78,7 +79,7 @@ void TestPlainText::peerTextIsShownAsItCame()
     const QString text = QString::fromLatin1(name);
     auto &main = m_program->mainWindow();
     main.show();
-    main.launcher().processparams();
+    m_program->client().launcher().run();
     QTRY_VERIFY(m_host->hasPendingConnections());
     QTcpSocket *peer = m_host->nextPendingConnection();
     peer->write("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");

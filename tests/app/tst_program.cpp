@@ -40,6 +40,9 @@ struct ProgramCopy
         env.insert(QStringLiteral("VORLITH_HOST_PORT"), QString::number(hostPort));
         env.insert(QStringLiteral("VORLITH_PRESENCE_PORT"), QString::number(presencePort));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // The program says when its launch step is over.
+        env.insert(QStringLiteral("QT_LOGGING_RULES"),
+                   QStringLiteral("vorlith.client.launch.info=true"));
         env.insert(QStringLiteral("HOME"), dir.path());
         env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
         p->setProcessEnvironment(env);
@@ -100,7 +103,11 @@ void TestProgram::hostingProcessServesTheRealProtocol()
     QVERIFY(second->waitForStarted());
     QByteArray errors;
     QTRY_VERIFY_WITH_TIMEOUT((errors += second->readAllStandardError()).contains("Listen - Error Binding Socket"), 15000);
-    QTest::qWait(300);
+    // The error ends its launch step before the own client would connect;
+    // Ann's chat coming back shows the host has handled all it was sent.
+    ann.sendLine("CMD_chat+2+still+here|clRed");
+    QVERIFY(ann.waitForLine("CMD_chat+2+Ann chats: still+here|clRed"));
+    QVERIFY(!ann.lines.contains("CMD_sendlogininfo+3"));
     QVERIFY(!ann.lines.contains("CMD_newplayerinfo+3+Kim2+0"));
     stop(*second);
 
@@ -143,7 +150,10 @@ void TestProgram::oneParameterConnectsNowhere()
     ProgramCopy copy;
     auto p = copy.start({"Ann"}, host.serverPort(), lobby.serverPort());
     QVERIFY(p->waitForStarted());
-    QTest::qWait(1500);
+    // Once the launch step is over, no connection of it is still to come.
+    QByteArray errors;
+    QTRY_VERIFY_WITH_TIMEOUT((errors += p->readAllStandardError()).contains("launch step done"),
+                             15000);
     QVERIFY(!host.hasPendingConnections());
     QVERIFY(!lobby.hasPendingConnections());
     QCOMPARE(p->state(), QProcess::Running);

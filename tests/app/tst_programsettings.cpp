@@ -7,21 +7,25 @@
 #include "chat/phrases.h"
 #include "chat/phrasesdialog.h"
 #include "chat/sounds.h"
-#include "client/chatform.h"
-#include "client/gamestartform.h"
+#include "client/boardpanel.h"
+#include "client/clientsession.h"
+#include "client/gameclient.h"
+#include "client/gameoptionsdialog.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/quickhelp.h"
+#include "client/windowbounds.h"
+#include "harness.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/paths.h"
+#include "wireclient.h"
 
 #include <QAction>
 #include <QFile>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSpinBox>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -51,8 +55,7 @@ private:
     QByteArray hostHears();
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<QTcpServer> m_host;
-    QTcpSocket *m_peer{nullptr};
+    std::unique_ptr<FakeHost> m_host;
     RecordingSoundOutput m_sound;
     std::unique_ptr<Program> m_program;
     RecordingMessageBoxes m_boxes;
@@ -62,14 +65,11 @@ void TestProgramSettings::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
     vorlith::ui::setDataFolderOverride(m_dir->path());
-    m_host = std::make_unique<QTcpServer>();
-    QVERIFY(m_host->listen(QHostAddress::LocalHost, 0));
-    QTcpServer lobby;
-    lobby.listen(QHostAddress::LocalHost, 0);
+    m_host = std::make_unique<FakeHost>();
     Program::Options options;
     options.params = {"Bob", "127.0.0.1", "join"};
-    options.gamePort = QString::number(m_host->serverPort());
-    options.presencePort = QString::number(lobby.serverPort());
+    options.gamePort = QString::number(m_host->port());
+    options.presencePort = QString::number(closedPort());
     options.soundOutput = &m_sound;
     m_program = std::make_unique<Program>(options);
 }
@@ -84,12 +84,12 @@ void TestProgramSettings::cleanup()
 
 void TestProgramSettings::connectAs(int slot)
 {
-    m_program->mainWindow().launcher().processparams();
-    QTRY_VERIFY(m_host->hasPendingConnections());
-    m_peer = m_host->nextPendingConnection();
+    m_program->client().launcher().run();
+    QVERIFY(m_host->accept());
     const QByteArray n = QByteArray::number(slot);
-    m_peer->write("CMD_sendlogininfo+" + n + "\xff" "CMD_newplayerinfo+" + n + "+Bob+0\xff");
-    QTRY_VERIFY(m_program->mainWindow().state().settingsLoaded);
+    m_host->say("CMD_sendlogininfo+" + n);
+    m_host->say("CMD_newplayerinfo+" + n + "+Bob+0");
+    QTRY_VERIFY(m_program->mainWindow().settingsLoaded());
     hostHears();
 }
 
@@ -108,20 +108,22 @@ void TestProgramSettings::writeSettings(const QByteArray &bytes)
 
 QByteArray TestProgramSettings::hostHears()
 {
-    QTest::qWait(50);
-    return m_peer ? m_peer->readAll() : QByteArray();
+    // What the client sends before this line is what the steps sent.
+    const QByteArray barrier = "barrier";
+    m_program->client().session().send(barrier);
+    return m_host->hearUntil(barrier);
 }
 
 void TestProgramSettings::firstConnectionWritesOnlyHelp()
 {
     auto &w = m_program->mainWindow();
     w.show();
-    w.setBounds(QRect(100, 100, 900, 650));
+    w.bounds().setBounds(QRect(100, 100, 900, 650));
     QCOMPARE(settingsFile(), QByteArray("<missing>")); // nothing before the load
     connectAs(3);
     QCOMPARE(w.pos(), QPoint(3, 3));
-    QCOMPARE(w.chatRoom().textSize(), 8);
-    QVERIFY(w.quickHelp().isVisibleTo(&w));
+    QCOMPARE(w.panel().chatRoom().textSize(), 8);
+    QVERIFY(w.panel().quickHelp().isVisibleTo(&w));
     QCOMPARE(settingsFile(), QByteArray("[Vorlith]\r\nHelp=2\r\n"));
     // The dialog holds the stored 30 rounds and 1 second to its ranges.
     QCOMPARE(m_program->gameStart().rounds(), 10);
@@ -137,16 +139,16 @@ void TestProgramSettings::storedPreferencesAreApplied()
                   "Playsounds=FALSE\r\nPlayerphrasesounds=false\r\nPhrase4=\r\nPhrase5=/me dances\r\nHelp=2\r\n");
     auto &w = m_program->mainWindow();
     connectAs(2);
-    QCOMPARE(w.chatRoom().textSize(), 9);
-    for (QAction *a : w.chatRoom().textSizeActions())
+    QCOMPARE(w.panel().chatRoom().textSize(), 9);
+    for (QAction *a : w.panel().chatRoom().textSizeActions())
         QVERIFY(!a->isChecked());
-    QCOMPARE(w.chatRoom().textColor(), vorlith::chat::kColorRed);
+    QCOMPARE(w.panel().chatRoom().textColor(), vorlith::chat::kColorRed);
     QCOMPARE(w.sounds().turnSound(), 1);
     QVERIFY(w.sounds().playSounds()); // only lower-case "false" switches off
     QVERIFY(!w.sounds().playerPhraseSounds());
-    QCOMPARE(w.phraseButtons().phrase(4), QStringLiteral("Excellent!"));
-    QCOMPARE(w.phraseButtons().phrase(5), QStringLiteral("/me dances"));
-    QVERIFY(!w.quickHelp().isVisibleTo(&w));
+    QCOMPARE(w.panel().phraseButtons().phrase(4), QStringLiteral("Excellent!"));
+    QCOMPARE(w.panel().phraseButtons().phrase(5), QStringLiteral("/me dances"));
+    QVERIFY(!w.panel().quickHelp().isVisibleTo(&w));
 }
 
 void TestProgramSettings::menuChangesAndPhrasesAreSaved()
@@ -161,12 +163,12 @@ void TestProgramSettings::menuChangesAndPhrasesAreSaved()
     QVERIFY(settingsFile().contains("Textcolor=clBlack\r\n"));
 
     auto &phrases = m_program->phrases();
-    phrases.showWith(w.phraseButtons().phrases());
+    phrases.showWith(w.panel().phraseButtons().phrases());
     phrases.edit(1)->setText(QStringLiteral("Hi all"));
     phrases.edit(9)->clear();
     phrases.confirm();
-    QCOMPARE(w.phraseButtons().phrase(1), QStringLiteral("Hi all"));
-    QCOMPARE(w.phraseButtons().phrase(9), QString());
+    QCOMPARE(w.panel().phraseButtons().phrase(1), QStringLiteral("Hi all"));
+    QCOMPARE(w.panel().phraseButtons().phrase(9), QString());
     const QByteArray file = settingsFile();
     QVERIFY(file.contains("Phrase1=Hi all\r\nPhrase2=Good One!\r\n"));
     QVERIFY(file.contains("Phrase9=\r\n"));
@@ -194,7 +196,7 @@ void TestProgramSettings::absurdStoredValuesAreHeld()
     auto &w = m_program->mainWindow();
     w.show();
     connectAs(1);
-    QCOMPARE(w.chatRoom().textSize(), 96);
+    QCOMPARE(w.panel().chatRoom().textSize(), 96);
     const QSize desktop = w.screen()->virtualGeometry().size();
     QVERIFY(w.width() <= 2 * desktop.width());
     QVERIFY(w.height() >= 530); // the minimum size holds
@@ -208,8 +210,8 @@ void TestProgramSettings::oversizedFileIsLeftAlone()
     writeSettings(bytes);
     auto &w = m_program->mainWindow();
     connectAs(1);
-    QCOMPARE(w.chatRoom().textSize(), 8); // the defaults apply
-    QVERIFY(w.quickHelp().isVisibleTo(&w));
+    QCOMPARE(w.panel().chatRoom().textSize(), 8); // the defaults apply
+    QVERIFY(w.panel().quickHelp().isVisibleTo(&w));
     w.sounds().playSoundsAction()->trigger(); // asks for a save
     QCOMPARE(w.sounds().playSounds(), false);
     QVERIFY(settingsFile() == bytes);

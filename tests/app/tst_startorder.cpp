@@ -3,11 +3,12 @@
 // reports what went wrong as it always has, and windows made after that
 // step show everything that happened before they existed.
 #include "app/program.h"
-#include "client/chatform.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/roster.h"
-#include "client/spylistform.h"
+#include "client/spylistwindow.h"
 #include "host/server.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
@@ -97,16 +98,16 @@ void TestStartOrder::hostedPortOpensBeforeTheWindowShows()
     QCOMPARE(program.server().isListening(), hosts);
     QVERIFY(!program.mainWindow().isVisible());
 
-    QSignalSpy launched(&program.mainWindow().launcher(), &vorlith::client::Launcher::launched);
-    QSignalSpy loggedIn(&program.mainWindow().session(), &vorlith::client::ClientSession::loggedIn);
+    QSignalSpy launched(&program.client().launcher(), &vorlith::client::Launcher::launched);
+    QSignalSpy loggedIn(&program.client().session(), &vorlith::client::ClientSession::loggedIn);
     program.start();
     QVERIFY(launched.wait(5000));
     QCOMPARE(program.server().isListening(), hosts);
-    QCOMPARE(program.mainWindow().launcher().isHost(), hosts);
+    QCOMPARE(program.client().launcher().isHost(), hosts);
     if (hosts) {
         // The own client joins the port opened early, which was any free one.
         QVERIFY(loggedIn.wait(5000));
-        QCOMPARE(program.mainWindow().launcher().identity().playerName,
+        QCOMPARE(program.client().launcher().identity().playerName,
                  params.isEmpty() ? QStringLiteral("You") : params.first());
     }
     QVERIFY2(m_boxes.shown.isEmpty(), qPrintable(m_boxes.shown.join(QLatin1Char('\n'))));
@@ -121,30 +122,30 @@ void TestStartOrder::takenPortIsReportedByTheLaunchStep()
     // Nothing is said while the program is being made...
     QVERIFY(m_boxes.shown.isEmpty());
 
-    QSignalSpy launched(&program.mainWindow().launcher(), &vorlith::client::Launcher::launched);
+    QSignalSpy launched(&program.client().launcher(), &vorlith::client::Launcher::launched);
     program.start();
     QVERIFY(launched.wait(5000));
     // ...the launch step says it, once.
     QCOMPARE(m_boxes.shown, QStringList{"Listen - Error Binding Socket"});
-    QVERIFY(!program.mainWindow().launcher().isHost());
+    QVERIFY(!program.client().launcher().isHost());
 }
 
 void TestStartOrder::spyListMadeLateShowsEarlierSpies()
 {
     Program program(options({"Kim", "127.0.0.1", "false"}, QStringLiteral("0")));
-    vorlith::client::Roster &roster = program.mainWindow().roster();
+    vorlith::client::Roster &roster = program.client().roster();
     roster.onPlayersArrived(vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(
                                 QStringLiteral("7+Eve+0+8+Zed+0"))
                                 .players);
 
-    vorlith::client::Tspylist &spies = program.spyList();
+    vorlith::client::SpyListWindow &spies = program.spyList();
     QCOMPARE(rows(spies.listbox_spys()), (QStringList{"7: Eve", "8: Zed"}));
     QVERIFY(!spies.popup_kickhim()->isEnabled()); // only the host may kick
     roster.onPlayersArrived(
         vorlith::net::proto::decode<vorlith::net::proto::NewPlayerInfo>(QStringLiteral("9+Ann+0"))
             .players);
     QCOMPARE(rows(spies.listbox_spys()), (QStringList{"7: Eve", "8: Zed", "9: Ann"}));
-    Q_EMIT program.mainWindow().launcher().hostingChanged(true);
+    Q_EMIT program.client().launcher().hostingChanged(true);
     QVERIFY(spies.popup_kickhim()->isEnabled());
 }
 

@@ -7,10 +7,11 @@
 #include "client/boardmodel.h"
 #include "client/boardroom.h"
 #include "client/boardview.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
-#include "client/gamestartform.h"
+#include "client/gameoptionsdialog.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/resultspanel.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
@@ -21,6 +22,7 @@
 #include "host/server.h"
 #include "net/dispatcher.h"
 #include "net/sock.h"
+#include "programfixture.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "tally/tallybook.h"
@@ -39,7 +41,7 @@
 
 using namespace vorlith;
 using client::BoardModel;
-using client::Tchat;
+using client::MainWindow;
 
 namespace {
 
@@ -91,18 +93,17 @@ private Q_SLOTS:
     void aGameFromStartToTally();
 
 private:
-    /// Runs the event loop and every dispatcher until nothing moves.
-    void settle();
-    void clickWord(Tchat &w, const QString &word);
-    void typeWord(Tchat &w, const QString &word);
+    void clickWord(MainWindow &w, const QString &word);
+    void typeWord(MainWindow &w, const QString &word);
 
     QTemporaryDir m_dir;
     RecordingMessageBoxes m_boxes;
     RecordingSoundOutput m_kimSound;
     RecordingSoundOutput m_annSound;
     dict::Dictionary m_dict;
+    Pump m_pump;
     std::unique_ptr<app::Program> m_kim;
-    std::unique_ptr<Tchat> m_ann;
+    std::unique_ptr<Player> m_ann;
 };
 
 void TestWholeGame::initTestCase()
@@ -111,151 +112,127 @@ void TestWholeGame::initTestCase()
     ui::setDataFolderOverride(m_dir.path());
 }
 
-void TestWholeGame::settle()
-{
-    int quiet = 0;
-    while (quiet < 15) {
-        QCoreApplication::processEvents();
-        int handled = m_kim->server().dispatcher().drain();
-        handled += m_kim->mainWindow().session().dispatcher().drain();
-        if (m_ann)
-            handled += m_ann->session().dispatcher().drain();
-        if (handled) {
-            quiet = 0;
-        } else {
-            ++quiet;
-            QTest::qWait(2); // loopback bytes, not game time
-        }
-    }
-}
-
-void TestWholeGame::clickWord(Tchat &w, const QString &word)
+void TestWholeGame::clickWord(MainWindow &w, const QString &word)
 {
     // The same cells the keys would take: first by column, then by row.
-    BoardModel &board = w.board();
+    BoardModel &board = w.client().board();
     for (QChar letter : word) {
         bool clicked = false;
         for (int c = 1; c <= 6 && !clicked; ++c) {
             for (int r = 1; r <= 6 && !clicked; ++r) {
                 if (BoardModel::myletter(board.letter(c, r)) == QString(letter) && board.mark(c, r) == 0) {
-                    QTest::mouseClick(w.boardRoom().board(), Qt::LeftButton, {}, centreOf(c, r));
+                    QTest::mouseClick(w.panel().boardRoom().board(), Qt::LeftButton, {}, centreOf(c, r));
                     clicked = true;
                 }
             }
         }
         QVERIFY(clicked);
     }
-    QCOMPARE(w.boardRoom().wordLine()->text(), word);
-    QTest::mouseClick(w.boardRoom().board(), Qt::RightButton, {}, centreOf(6, 6));
+    QCOMPARE(w.panel().boardRoom().wordLine()->text(), word);
+    QTest::mouseClick(w.panel().boardRoom().board(), Qt::RightButton, {}, centreOf(6, 6));
 }
 
-void TestWholeGame::typeWord(Tchat &w, const QString &word)
+void TestWholeGame::typeWord(MainWindow &w, const QString &word)
 {
     for (QChar letter : word) {
         QWidget *target = w.focusWidget() ? w.focusWidget() : &w;
         QTest::keyClick(target, Qt::Key(Qt::Key_A + (letter.unicode() - u'A')));
     }
-    QCOMPARE(w.boardRoom().wordLine()->text(), word);
+    QCOMPARE(w.panel().boardRoom().wordLine()->text(), word);
     QTest::keyClick(w.focusWidget() ? w.focusWidget() : &w, Qt::Key_Return);
 }
 
 void TestWholeGame::aGameFromStartToTally()
 {
-    app::Program::Options options;
-    options.params = {QStringLiteral("Kim"), QStringLiteral("127.0.0.1"), QStringLiteral("true")};
-    options.gamePort = QStringLiteral("0");
-    options.presencePort = QString::number(closedPort());
-    options.soundOutput = &m_kimSound;
-    m_kim = std::make_unique<app::Program>(options);
-    m_kim->game().setManual(true);
-    m_kim->server().dispatcher().setManual(true);
-    Tchat &kim = m_kim->mainWindow();
-    kim.session().dispatcher().setManual(true);
-    kim.flow().setManual(true);
+    m_kim = std::make_unique<app::Program>(hostingOptions(QStringLiteral("Kim"), &m_kimSound));
+    driveByHand(*m_kim, m_pump);
+    client::GameClient &kimGame = m_kim->client();
+    MainWindow &kim = m_kim->mainWindow();
     m_kim->start();
-    QTRY_VERIFY(kim.session().sock().hasSocket());
-    settle();
-    QCOMPARE(kim.session().ownNumber(), 1);
+    QVERIFY(m_pump.until([&] { return kimGame.roster().caption(1) == QLatin1String("Kim"); }));
+    QCOMPARE(kimGame.ownNumber(), 1);
 
-    m_ann = std::make_unique<Tchat>(&m_annSound);
-    m_ann->session().dispatcher().setManual(true);
-    m_ann->flow().setManual(true);
-    client::Launcher &annLaunch = m_ann->launcher();
-    annLaunch.setGamePort(QString::number(m_kim->server().listeningPort()));
-    annLaunch.setPresencePort(options.presencePort);
-    annLaunch.setLaunchParameters({QStringLiteral("Ann"), QStringLiteral("127.0.0.1"), QStringLiteral("join")});
-    annLaunch.processparams();
-    QTRY_VERIFY(m_kim->server().registry().isActive(2));
-    settle();
-    QCOMPARE(m_ann->session().ownNumber(), 2);
-    QCOMPARE(kim.roster().seatNames().mid(0, 2), (QStringList{"Kim", "Ann"}));
-    QVERIFY(!m_ann->startButton()->isVisibleTo(m_ann.get()));
+    m_ann = std::make_unique<Player>(&m_annSound);
+    client::GameClient &annGame = m_ann->client;
+    MainWindow &ann = m_ann->window;
+    driveByHand(annGame, m_pump);
+    joinTable(*m_ann, *m_kim, QStringLiteral("Ann"));
+    QVERIFY(m_pump.until([&] {
+        return kimGame.roster().caption(2) == QLatin1String("Ann") && annGame.roster().caption(2) == QLatin1String("Ann");
+    }));
+    QCOMPARE(annGame.ownNumber(), 2);
+    QCOMPARE(kimGame.roster().seatNames().mid(0, 2), (QStringList{"Kim", "Ann"}));
+    QVERIFY(!ann.panel().startButton()->isVisibleTo(&ann));
 
     // START GAME, then the options dialog's START with one round of 30 seconds.
-    auto *start = qobject_cast<QAbstractButton *>(kim.startButton());
+    auto *start = qobject_cast<QAbstractButton *>(kim.panel().startButton());
     QVERIFY(start && start->isVisibleTo(&kim));
     start->click();
-    client::Tgamestart &dialog = m_kim->gameStart();
+    client::GameOptionsDialog &dialog = m_kim->gameStart();
     QVERIFY(dialog.isVisible());
     dialog.setRounds(1);
     dialog.setCreationTime(30);
     dialog.findChild<ui::ImageButton *>(QStringLiteral("button_start"))->click();
     QVERIFY(!dialog.isVisible());
-    settle();
+    QVERIFY(m_pump.until([&] { return kimGame.board().isOpen() && annGame.board().isOpen(); }));
 
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        QCOMPARE(w->roundRoom().roundLabel()->text(), QStringLiteral("Round: 1 of 1"));
-        QCOMPARE(w->roundRoom().timeLabel()->text(), QStringLiteral("Time: 30secs"));
-        QCOMPARE(w->roundRoom().statusLabel()->text(), QStringLiteral("Find Words!"));
-        QVERIFY(w->board().isOpen());
-        QVERIFY(!kim.startButton()->isVisibleTo(&kim));
+    for (MainWindow *w : {&kim, &ann}) {
+        QCOMPARE(w->panel().roundRoom().roundLabel()->text(), QStringLiteral("Round: 1 of 1"));
+        QCOMPARE(w->panel().roundRoom().timeLabel()->text(), QStringLiteral("Time: 30secs"));
+        QCOMPARE(w->panel().roundRoom().statusLabel()->text(), QStringLiteral("Find Words!"));
+        QVERIFY(!kim.panel().startButton()->isVisibleTo(&kim));
     }
-    const BoardWords on = wordsOn(kim.board(), m_dict);
+    const BoardWords on = wordsOn(kimGame.board(), m_dict);
     QVERIFY2(on.words.size() == 3 && !on.nonWord.isEmpty(), "the deal holds three words of three letters");
     for (int c = 1; c <= 6; ++c)
         for (int r = 1; r <= 6; ++r)
-            QCOMPARE(m_ann->board().letter(c, r), kim.board().letter(c, r));
+            QCOMPARE(annGame.board().letter(c, r), kimGame.board().letter(c, r));
 
     // Kim clicks two words; Ann types one, a non-word and the same word again.
+    QListWidget *kimWords = kim.panel().roundRoom().wordList();
+    QListWidget *annWords = ann.panel().roundRoom().wordList();
     clickWord(kim, on.words[0]);
-    settle();
+    QVERIFY(m_pump.until([&] { return kimWords->count() == 1; }));
     clickWord(kim, on.words[1]);
-    typeWord(*m_ann, on.words[2]);
-    typeWord(*m_ann, on.nonWord);
-    typeWord(*m_ann, on.words[2]);
-    settle();
+    typeWord(ann, on.words[2]);
+    typeWord(ann, on.nonWord);
+    typeWord(ann, on.words[2]);
+    // The verdicts come back, and the scores after them.
+    QVERIFY(m_pump.until([&] {
+        return kimWords->count() == 2 && annWords->count() == 3 &&
+               ann.panel().seats().scoreLabel(1)->text() == QLatin1String("18") &&
+               kim.panel().seats().scoreLabel(2)->text() == QLatin1String("9");
+    }));
 
-    QListWidget *kimWords = kim.roundRoom().wordList();
     QCOMPARE(kimWords->count(), 2);
     QCOMPARE(kimWords->item(0)->text(), QStringLiteral("9 : ") + on.words[0]);
     QCOMPARE(kimWords->item(1)->text(), QStringLiteral("9 : ") + on.words[1]);
-    QListWidget *annWords = m_ann->roundRoom().wordList();
     QCOMPARE(annWords->count(), 3);
     QCOMPARE(annWords->item(0)->text(), QStringLiteral("9 : ") + on.words[2]);
     QCOMPARE(annWords->item(1)->text(), on.nonWord + QStringLiteral(" : Not Valid"));
     QCOMPARE(annWords->item(2)->text(), on.words[2] + QStringLiteral(" : Repeat"));
-    QCOMPARE(m_ann->roundRoom().statusLabel()->text(), QStringLiteral("You already found: ") + on.words[2] + QStringLiteral("."));
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        QCOMPARE(w->seats().scoreLabel(1)->text(), QStringLiteral("18"));
-        QCOMPARE(w->seats().scoreLabel(2)->text(), QStringLiteral("9"));
+    QCOMPARE(ann.panel().roundRoom().statusLabel()->text(), QStringLiteral("You already found: ") + on.words[2] + QStringLiteral("."));
+    for (MainWindow *w : {&kim, &ann}) {
+        QCOMPARE(w->panel().seats().scoreLabel(1)->text(), QStringLiteral("18"));
+        QCOMPARE(w->panel().seats().scoreLabel(2)->text(), QStringLiteral("9"));
     }
     QVERIFY(m_kimSound.played.contains(QStringLiteral("goodword")));
     QVERIFY(m_annSound.played.contains(QStringLiteral("badword")));
 
     // The clocks run out; the host closes the round 4 seconds later.
     for (int s = 0; s < 30; ++s) {
-        kim.flow().turntimerTimer();
-        m_ann->flow().turntimerTimer();
+        kimGame.flow().turntimerTimer();
+        annGame.flow().turntimerTimer();
     }
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        QCOMPARE(w->roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));
-        QVERIFY(!w->board().isOpen());
+    for (MainWindow *w : {&kim, &ann}) {
+        QCOMPARE(w->panel().roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));
+        QVERIFY(!w->client().board().isOpen());
     }
     for (int s = 0; s < 34; ++s)
         m_kim->game().onSecond();
-    settle();
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        client::ResultsPanel *results = w->roundRoom().results();
+    QVERIFY(m_pump.until([&] { return kimGame.flow().view().resultsShown && annGame.flow().view().resultsShown; }));
+    for (MainWindow *w : {&kim, &ann}) {
+        client::ResultsPanel *results = w->panel().roundRoom().results();
         QVERIFY(results->isVisibleTo(w));
         QCOMPARE(results->nameLabel(1)->text(), QStringLiteral("Kim"));
         QCOMPARE(results->nameLabel(2)->text(), QStringLiteral("Ann"));
@@ -269,16 +246,18 @@ void TestWholeGame::aGameFromStartToTally()
     // After the break the one round decides the game.
     for (int s = 0; s < 20; ++s)
         m_kim->game().onSecond();
-    settle();
-    QCOMPARE(kim.roundRoom().winnerLabel()->text(), QStringLiteral("You have Won the Game!"));
-    QCOMPARE(m_ann->roundRoom().winnerLabel()->text(), QStringLiteral("Kim has Won the Game!"));
-    for (Tchat *w : {&kim, m_ann.get()}) {
-        QVERIFY(w->roundRoom().winnerBanner()->isVisibleTo(w));
-        QVERIFY(!w->roundRoom().results()->isVisibleTo(w));
-        QCOMPARE(w->roundRoom().statusLabel()->text(), QStringLiteral("Game Over!"));
+    QVERIFY(m_pump.until([&] {
+        return kimGame.flow().view().status == QLatin1String("Game Over!") &&
+               annGame.flow().view().status == QLatin1String("Game Over!");
+    }));
+    QCOMPARE(kim.panel().roundRoom().winnerLabel()->text(), QStringLiteral("You have Won the Game!"));
+    QCOMPARE(ann.panel().roundRoom().winnerLabel()->text(), QStringLiteral("Kim has Won the Game!"));
+    for (MainWindow *w : {&kim, &ann}) {
+        QVERIFY(w->panel().roundRoom().winnerBanner()->isVisibleTo(w));
+        QVERIFY(!w->panel().roundRoom().results()->isVisibleTo(w));
     }
-    QVERIFY(kim.startButton()->isVisibleTo(&kim));
-    QVERIFY(!m_ann->startButton()->isVisibleTo(m_ann.get()));
+    QVERIFY(kim.panel().startButton()->isVisibleTo(&kim));
+    QVERIFY(!ann.panel().startButton()->isVisibleTo(&ann));
 
     const tally::TallyBook &book = m_kim->tally().book();
     QCOMPARE(book.cell(tally::TallyBook::kOwnGames, 0), QStringLiteral("1"));

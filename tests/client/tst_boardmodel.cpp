@@ -86,7 +86,7 @@ void TestBoardModel::idleBoardSpellsTheSlogan()
     QCOMPARE(b.letter(6, 6), BoardModel::NoTile);
     QVERIFY(!b.isOpen());
     // Nothing can be chosen before a round opens the board.
-    b.paintbox_boardMouseUp(false, 10, 3 * 65 + 10);
+    b.chooseCell(false, 10, 3 * 65 + 10);
     QCOMPARE(b.word(), QString());
 }
 
@@ -187,7 +187,7 @@ void TestBoardModel::releasePointsMapToCells()
     BoardModel b;
     deal(b, dealOf(Deal));
     b.setOpen(true);
-    b.paintbox_boardMouseUp(false, x, y);
+    b.chooseCell(false, x, y);
     QCOMPARE(b.word(), column ? BoardModel::myletter(b.letter(column, row)) : QString());
 }
 
@@ -196,15 +196,15 @@ void TestBoardModel::clickingChoosesOnceAndOnlyWhileOpen()
     BoardModel b;
     deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
-    b.paintbox_boardMouseUp(false, 5, 5); // closed
+    b.chooseCell(false, 5, 5); // closed
     QCOMPARE(b.word(), QString());
     QCOMPARE(sounds.count(), 0);
 
     b.setOpen(true);
-    b.paintbox_boardMouseUp(false, 5, 5);       // C
-    b.paintbox_boardMouseUp(false, 5, 70);      // A
-    b.paintbox_boardMouseUp(false, 60, 70);     // A again
-    b.paintbox_boardMouseUp(false, 20, 65 * 2); // T
+    b.chooseCell(false, 5, 5);       // C
+    b.chooseCell(false, 5, 70);      // A
+    b.chooseCell(false, 60, 70);     // A again
+    b.chooseCell(false, 20, 65 * 2); // T
     QCOMPARE(b.word(), QStringLiteral("CAT"));
     QCOMPARE(b.selected(), (QStringList{"11", "12", "13"}));
     QCOMPARE(b.mark(1, 2), BoardModel::Cross);
@@ -221,24 +221,24 @@ void TestBoardModel::typedLettersTakeTheFirstFreeCell()
     // E at (1,4), (1,5), (1,6) and at (4,2) further on.
     deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
-    QVERIFY(b.checkforletter('E'));
+    QVERIFY(b.chooseLetter('E'));
     QCOMPARE(b.selected(), QStringList{"14"});
-    QVERIFY(b.checkforletter('E'));
-    QVERIFY(b.checkforletter('E'));
-    QVERIFY(!b.checkforletter('E')); // the board holds three
+    QVERIFY(b.chooseLetter('E'));
+    QVERIFY(b.chooseLetter('E'));
+    QVERIFY(!b.chooseLetter('E')); // the board holds three
     QCOMPARE(b.word(), QStringLiteral("EEE"));
-    QVERIFY(!b.checkforletter('1'));
-    QVERIFY(!b.checkforletter(0x61)); // not a letter key
-    QVERIFY(!b.checkforletter(91));
+    QVERIFY(!b.chooseLetter('1'));
+    QVERIFY(!b.chooseLetter(0x61)); // not a letter key
+    QVERIFY(!b.chooseLetter(91));
     QCOMPARE(b.word(), QStringLiteral("EEE"));
     QCOMPARE(sounds.count(), 0); // typing is silent
 
     // A letter that occurs twice: the first by column, then by row.
     BoardModel twice;
     deal(twice, QStringLiteral("8+2+3+2")); // B at (2,2) and at (1,3)
-    QVERIFY(twice.checkforletter('B'));
+    QVERIFY(twice.chooseLetter('B'));
     QCOMPARE(twice.selected(), QStringList{"13"});
-    QVERIFY(twice.checkforletter('B'));
+    QVERIFY(twice.chooseLetter('B'));
     QCOMPARE(twice.selected(), (QStringList{"13", "22"}));
 }
 
@@ -247,12 +247,12 @@ void TestBoardModel::takingBackRestoresOnlyTheLastLetter()
     BoardModel b;
     deal(b, dealOf(Deal));
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
-    b.clearone();
+    b.removeLastLetter();
     QCOMPARE(sounds.count(), 0);
-    b.checkforletter('C');
-    b.checkforletter('A');
-    b.checkforletter('T');
-    b.clearone();
+    b.chooseLetter('C');
+    b.chooseLetter('A');
+    b.chooseLetter('T');
+    b.removeLastLetter();
     QCOMPARE(b.word(), QStringLiteral("CA"));
     QCOMPARE(b.mark(1, 3), 0);
     QCOMPARE(b.mark(1, 2), BoardModel::Cross);
@@ -260,7 +260,7 @@ void TestBoardModel::takingBackRestoresOnlyTheLastLetter()
     QCOMPARE(sounds.count(), 1);
     QCOMPARE(sounds.at(0).at(0).toString(), QStringLiteral("clear"));
     // The freed tile can be chosen again.
-    QVERIFY(b.checkforletter('T'));
+    QVERIFY(b.chooseLetter('T'));
     QCOMPARE(b.word(), QStringLiteral("CAT"));
 }
 
@@ -271,25 +271,25 @@ void TestBoardModel::clearingAndSubmittingEmptyTheWord()
     b.setOpen(true);
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     QSignalSpy submitted(&b, &BoardModel::wordSubmitted);
-    b.checkforletter('C');
-    b.hitclear();
+    b.chooseLetter('C');
+    b.clearWord();
     QCOMPARE(b.word(), QString());
     QCOMPARE(markedCells(b), 0);
     QCOMPARE(sounds.count(), 0);
-    b.checkforletter('C');
-    b.button_clearClick();
+    b.chooseLetter('C');
+    b.clearWordAloud();
     QCOMPARE(sounds.count(), 1);
     QCOMPARE(b.selected(), QStringList());
-    b.checkforletter('A');
-    b.button_enterClick();
-    b.paintbox_boardMouseUp(true, 500, 500); // the right button submits even an empty word
+    b.chooseLetter('A');
+    b.submitWord();
+    b.chooseCell(true, 500, 500); // the right button submits even an empty word
     QCOMPARE(submitted.count(), 2);
     QCOMPARE(submitted.at(0).at(0).toString(), QStringLiteral("A"));
     QCOMPARE(submitted.at(1).at(0).toString(), QString());
     b.setOpen(false);
-    b.checkforletter('A');
-    b.button_enterClick();
-    b.paintbox_boardMouseUp(true, 5, 5);
+    b.chooseLetter('A');
+    b.submitWord();
+    b.chooseCell(true, 5, 5);
     QCOMPARE(submitted.count(), 2); // closed: nothing goes out, the word stays
     QCOMPARE(b.word(), QStringLiteral("A"));
 }
@@ -314,11 +314,11 @@ void TestBoardModel::shuffleKeepsTheLettersAndDrawsFromTheSource()
         draws << n;
         return script.value(at++);
     });
-    b.checkforletter('C');
+    b.chooseLetter('C');
     QSignalSpy sounds(&b, &BoardModel::soundRequested);
     QSignalSpy opened(&b, &BoardModel::openChanged);
     const QString before = lettersOf(b);
-    b.shufflethem();
+    b.shuffle();
     QString reversed = before;
     std::reverse(reversed.begin(), reversed.end());
     QCOMPARE(lettersOf(b), reversed);
@@ -334,7 +334,7 @@ void TestBoardModel::shuffleKeepsTheLettersAndDrawsFromTheSource()
     // Closed: nothing moves.
     b.setOpen(false);
     const QString now = lettersOf(b);
-    b.shufflethem();
+    b.shuffle();
     QCOMPARE(lettersOf(b), now);
 }
 
@@ -345,7 +345,7 @@ void TestBoardModel::shuffleSurvivesABrokenSource()
     b.setOpen(true);
     b.setRandomSource([](int) { return -7; }); // always the same cell, and out of range
     QString before = lettersOf(b);
-    b.shufflethem();
+    b.shuffle();
     QString after = lettersOf(b);
     std::sort(before.begin(), before.end());
     std::sort(after.begin(), after.end());

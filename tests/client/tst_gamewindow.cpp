@@ -3,16 +3,20 @@
 // widgets, as plain text and to screen readers.
 #include "chat/chatinput.h"
 #include "chat/chatroom.h"
+#include "chat/phrasesdialog.h"
+#include "client/boardpanel.h"
 #include "client/boardroom.h"
 #include "client/boardview.h"
-#include "client/chatform.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/quickhelp.h"
 #include "client/roster.h"
 #include "client/roundflow.h"
 #include "client/roundroom.h"
 #include "client/seats.h"
+#include "harness.h"
 #include "net/dispatcher.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
@@ -21,22 +25,23 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
 
 using vorlith::client::BoardModel;
-using vorlith::client::Tchat;
+using vorlith::client::GameClient;
+using vorlith::client::MainWindow;
 
 namespace {
 
 /// Deal with C, A, T down the first column and three E after them.
-const QByteArray Deal = "CMD_makeboard+1+3+2+1+3+20+4+5+5+5+6+5+7+2+8+4+9+6+10+7+11+8+12+9+13+10+14+11+15+12+16+13"
-                        "+17+14+18+15+19+16+20+17+21+18+22+19+23+21+24+22+25+23+26+24+27+25+28+26+29+2+30+4+31+6"
-                        "+32+7+33+8+34+9+35+10+36+11";
+const QByteArray Deal = dealLine(QStringLiteral("CATEEEBDFGHIJKLMNOPQRSUVWXYZBDFGHIJK"));
+/// Sent by the client after the keys under test: what the host hears
+/// before it is what those keys sent.
+const QByteArray Barrier = "barrier";
 
 QPoint centreOf(int column, int row)
 {
@@ -58,39 +63,40 @@ private Q_SLOTS:
     void clockBarStaysInItsFrameAndTimeUpHidesTheButtons();
     void peerTextIsPlainText();
     void screenReadersReadTheBoardAndTheButtons();
+    void typingLeavesTheOtherWindowsAlone_data();
+    void typingLeavesTheOtherWindowsAlone();
 
 private:
     /// Lines from the host, handled at once.
     void hostSays(const QByteArray &lines);
-    /// Everything the window sent since the last call.
+    /// Everything the client sent since the last call.
     QByteArray hostHears();
     void openRound(int own = 2, const QByteArray &time = "60");
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    vorlith::client::BoardPanel &panel() { return m_window->panel(); }
 
-    std::unique_ptr<QTcpServer> m_host;
-    QTcpSocket *m_peer{nullptr};
+    std::unique_ptr<FakeHost> m_host;
     std::unique_ptr<RecordingSoundOutput> m_sound;
-    std::unique_ptr<Tchat> m_window;
+    std::unique_ptr<GameClient> m_client;
+    std::unique_ptr<MainWindow> m_window;
     RecordingMessageBoxes m_boxes;
 };
 
 void TestGameWindow::init()
 {
-    m_host = std::make_unique<QTcpServer>();
-    QVERIFY(m_host->listen(QHostAddress::LocalHost, 0));
+    m_host = std::make_unique<FakeHost>();
     m_sound = std::make_unique<RecordingSoundOutput>();
-    m_window = std::make_unique<Tchat>(m_sound.get());
-    m_window->flow().setManual(true);
-    m_window->session().dispatcher().setManual(true);
-    auto &launcher = m_window->launcher();
-    launcher.setGamePort(QString::number(m_host->serverPort()));
-    QTcpServer lobby;
-    lobby.listen(QHostAddress::LocalHost, 0);
-    launcher.setPresencePort(QString::number(lobby.serverPort()));
+    m_client = std::make_unique<GameClient>();
+    m_window = std::make_unique<MainWindow>(*m_client, m_sound.get());
+    m_client->flow().setManual(true);
+    m_client->session().dispatcher().setManual(true);
+    auto &launcher = m_client->launcher();
+    launcher.setGamePort(QString::number(m_host->port()));
+    FakeHost lobby;
+    launcher.setPresencePort(QString::number(lobby.port()));
     launcher.setLaunchParameters({"Ann", "127.0.0.1", "join"});
-    launcher.processparams();
-    QTRY_VERIFY(m_host->hasPendingConnections());
-    m_peer = m_host->nextPendingConnection();
+    launcher.run();
+    QVERIFY(m_host->accept());
     m_window->show();
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -99,28 +105,19 @@ void TestGameWindow::init()
 void TestGameWindow::cleanup()
 {
     m_window.reset();
+    m_client.reset();
     m_host.reset();
 }
 
 void TestGameWindow::hostSays(const QByteArray &lines)
 {
-    auto &d = m_window->session().dispatcher();
-    for (const QByteArray &line : lines.split('\xff')) {
-        if (!line.isEmpty())
-            d.enqueue(line);
-    }
-    d.drain();
+    ::hostSays(m_client->session().dispatcher(), lines);
 }
 
 QByteArray TestGameWindow::hostHears()
 {
-    // Loopback delivers within a few event-loop turns.
-    QByteArray got;
-    for (int i = 0; i < 20; ++i) {
-        QTest::qWait(2);
-        got += m_peer->readAll();
-    }
-    return got;
+    m_client->session().send(Barrier);
+    return m_host->hearUntil(Barrier);
 }
 
 void TestGameWindow::openRound(int own, const QByteArray &time)
@@ -141,10 +138,10 @@ void TestGameWindow::key(int k, Qt::KeyboardModifiers modifiers)
 void TestGameWindow::typedKeysDriveTheBoard()
 {
     openRound();
-    QVERIFY(m_window->boardRoom().typingBox()->isChecked());
+    QVERIFY(panel().boardRoom().typingBox()->isChecked());
     for (int i = 0; i < 4; ++i)
         key(Qt::Key_E); // the board holds three E
-    QCOMPARE(m_window->boardRoom().wordLine()->text(), QStringLiteral("EEE"));
+    QCOMPARE(panel().boardRoom().wordLine()->text(), QStringLiteral("EEE"));
     key(Qt::Key_Return);
     QCOMPARE(hostHears(), QByteArray("CMD_myword+2+EEE+\xff"));
 
@@ -152,12 +149,12 @@ void TestGameWindow::typedKeysDriveTheBoard()
     key(Qt::Key_A, Qt::ShiftModifier);
     key(Qt::Key_T, Qt::ControlModifier); // a Ctrl combination types its letter
     key(Qt::Key_Backspace);
-    QCOMPARE(m_window->boardRoom().wordLine()->text(), QStringLiteral("CA"));
+    QCOMPARE(panel().boardRoom().wordLine()->text(), QStringLiteral("CA"));
     key(Qt::Key_1);
-    QCOMPARE(m_window->boardRoom().wordLine()->text(), QString());
+    QCOMPARE(panel().boardRoom().wordLine()->text(), QString());
 
     // Space and 6 shuffle; afterwards every letter can still be typed once.
-    const BoardModel &b = m_window->board();
+    const BoardModel &b = m_client->board();
     QString before;
     for (int c = 1; c <= 6; ++c)
         for (int r = 1; r <= 6; ++r)
@@ -167,7 +164,7 @@ void TestGameWindow::typedKeysDriveTheBoard()
     QCOMPARE(m_sound->played.count(QStringLiteral("shuffle")), 2);
     for (QChar letter : before)
         key(Qt::Key_A + (letter.unicode() - u'A'));
-    QString typed = m_window->board().word();
+    QString typed = m_client->board().word();
     std::sort(typed.begin(), typed.end());
     std::sort(before.begin(), before.end());
     QCOMPARE(typed, before);
@@ -175,8 +172,8 @@ void TestGameWindow::typedKeysDriveTheBoard()
     // Menu shortcuts are typing too: Ctrl+I does not open the instructions.
     key(Qt::Key_1);
     key(Qt::Key_I, Qt::ControlModifier);
-    QVERIFY(!m_window->quickHelp().isVisible());
-    QCOMPARE(m_window->board().word(), QStringLiteral("I"));
+    QVERIFY(!panel().quickHelp().isVisible());
+    QCOMPARE(m_client->board().word(), QStringLiteral("I"));
     QCOMPARE(hostHears(), QByteArray());
 }
 
@@ -184,28 +181,28 @@ void TestGameWindow::typingOffSendsKeysToTheChat()
 {
     // Before the round, keys and Tab belong to the window as usual.
     hostSays("CMD_sendlogininfo+2\xff" + Deal + "\xff");
-    m_window->boardRoom().typingBox()->setFocus();
+    panel().boardRoom().typingBox()->setFocus();
     key(Qt::Key_Tab);
-    QVERIFY(!m_window->boardRoom().typingBox()->hasFocus());
-    QVERIFY(!m_window->board().typing());
+    QVERIFY(!panel().boardRoom().typingBox()->hasFocus());
+    QVERIFY(!m_client->board().typing());
 
     openRound();
-    m_window->boardRoom().enterButton()->setFocus();
+    panel().boardRoom().enterButton()->setFocus();
     key(Qt::Key_Tab);
-    QVERIFY(!m_window->board().typing());
-    QVERIFY(m_window->boardRoom().enterButton()->hasFocus()); // Tab was taken
+    QVERIFY(!m_client->board().typing());
+    QVERIFY(panel().boardRoom().enterButton()->hasFocus()); // Tab was taken
     key(Qt::Key_C);
     // The key moved the focus to the chat input and reached nothing on the board.
-    auto *input = m_window->chatRoom().mychat();
+    auto *input = panel().chatRoom().mychat();
     QVERIFY(input->hasFocus());
-    QCOMPARE(m_window->board().word(), QString());
+    QCOMPARE(m_client->board().word(), QString());
     key(Qt::Key_H);
     key(Qt::Key_I);
     QVERIFY(input->text().endsWith(QStringLiteral("hi")));
     key(Qt::Key_Tab);
-    QVERIFY(m_window->board().typing());
+    QVERIFY(m_client->board().typing());
     key(Qt::Key_C);
-    QCOMPARE(m_window->board().word(), QStringLiteral("C"));
+    QCOMPARE(m_client->board().word(), QStringLiteral("C"));
     QVERIFY(input->text().endsWith(QStringLiteral("hi")));
 }
 
@@ -213,7 +210,7 @@ void TestGameWindow::scoresArePlacedAfterTheName()
 {
     openRound();
     hostSays("CMD_hisscore+2+45+9+\xff");
-    auto &seats = m_window->seats();
+    auto &seats = panel().seats();
     QLabel *name = seats.nameLabel(2);
     QLabel *score = seats.scoreLabel(2);
     QLabel *bonus = seats.bonusLabel(2);
@@ -231,25 +228,25 @@ void TestGameWindow::scoresArePlacedAfterTheName()
 void TestGameWindow::clockBarStaysInItsFrameAndTimeUpHidesTheButtons()
 {
     openRound(2, "2147483647");
-    auto *clock = m_window->roundRoom().clock();
+    auto *clock = panel().roundRoom().clock();
     QVERIFY(clock->frame()->geometry().contains(clock->bar()->geometry()));
     QCOMPARE(clock->bar()->width(), 120);
-    m_window->flow().turntimerTimer();
+    m_client->flow().turntimerTimer();
     QCOMPARE(clock->label()->text(), QStringLiteral("Time: 35791394:06"));
-    QVERIFY(m_window->boardRoom().clearButton()->isVisible());
-    QVERIFY(m_window->boardRoom().shuffleButton()->isVisible());
-    QVERIFY(m_window->boardRoom().enterButton()->isVisible());
+    QVERIFY(panel().boardRoom().clearButton()->isVisible());
+    QVERIFY(panel().boardRoom().shuffleButton()->isVisible());
+    QVERIFY(panel().boardRoom().enterButton()->isVisible());
 
     // A round of 6 seconds reaches Time Up! and sends nothing after it.
     hostSays("CMD_roundstarting+2+6+\xff");
-    QTest::mouseClick(m_window->boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
+    QTest::mouseClick(panel().boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
     for (int i = 0; i < 6; ++i)
-        m_window->flow().turntimerTimer();
-    QCOMPARE(m_window->roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));
+        m_client->flow().turntimerTimer();
+    QCOMPARE(panel().roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));
     QCOMPARE(clock->label()->text(), QStringLiteral("Time: 0:00"));
-    QVERIFY(!m_window->boardRoom().enterButton()->isVisible());
-    QCOMPARE(m_window->boardRoom().wordLine()->text(), QStringLiteral("C")); // the word stays
-    QTest::mouseClick(m_window->boardRoom().board(), Qt::RightButton, {}, centreOf(1, 1));
+    QVERIFY(!panel().boardRoom().enterButton()->isVisible());
+    QCOMPARE(panel().boardRoom().wordLine()->text(), QStringLiteral("C")); // the word stays
+    QTest::mouseClick(panel().boardRoom().board(), Qt::RightButton, {}, centreOf(1, 1));
     key(Qt::Key_Return);
     QCOMPARE(hostHears(), QByteArray());
 }
@@ -273,14 +270,15 @@ void TestGameWindow::peerTextIsPlainText()
     }
     // Seat, results name, round label, status, both banner labels.
     QVERIFY(shown >= 6);
-    QCOMPARE(m_window->seats().nameLabel(1)->text(), QString::fromLatin1(name));
+    QCOMPARE(panel().seats().nameLabel(1)->text(), QString::fromLatin1(name));
 }
 
 void TestGameWindow::screenReadersReadTheBoardAndTheButtons()
 {
     openRound();
-    QTest::mouseClick(m_window->boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
-    QAccessibleInterface *board = QAccessible::queryAccessibleInterface(m_window->boardRoom().board());
+    QTest::mouseClick(panel().boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
+    QAccessibleInterface *board =
+        QAccessible::queryAccessibleInterface(panel().boardRoom().board());
     QVERIFY(board);
     QCOMPARE(board->childCount(), 6);
     QCOMPARE(board->child(0)->text(QAccessible::Name), QStringLiteral("Row 1: C used, B, J, P, W, F"));
@@ -297,6 +295,53 @@ void TestGameWindow::screenReadersReadTheBoardAndTheButtons()
         QVERIFY2(!iface->text(QAccessible::Name).isEmpty(), qPrintable(b->objectName()));
         QCOMPARE(iface->role(), QAccessible::Button);
     }
+}
+
+void TestGameWindow::typingLeavesTheOtherWindowsAlone_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::newRow("phrase list") << QStringLiteral("phrases");
+    QTest::newRow("another main window's chat") << QStringLiteral("main");
+}
+
+void TestGameWindow::typingLeavesTheOtherWindowsAlone()
+{
+    QFETCH(QString, window);
+    openRound();
+    QVERIFY(m_client->board().typing());
+
+    // Another window of the program takes the keys while the round runs.
+    GameClient otherClient;
+    otherClient.launcher().setLaunchParameters({QStringLiteral("Zoe")}); // connects nowhere
+    std::unique_ptr<QWidget> other;
+    QLineEdit *edit = nullptr;
+    if (window == QLatin1String("phrases")) {
+        auto phrases = std::make_unique<vorlith::chat::PhrasesDialog>(QPixmap());
+        phrases->showWith(QStringList(9, QString()));
+        edit = phrases->edit(1);
+        other = std::move(phrases);
+    } else {
+        auto main = std::make_unique<MainWindow>(otherClient, m_sound.get());
+        main->show();
+        edit = main->panel().chatRoom().mychat();
+        other = std::move(main);
+    }
+    other->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(other.get()));
+    edit->setFocus();
+    edit->clear();
+    for (int k :
+         {Qt::Key_C, Qt::Key_A, Qt::Key_T, Qt::Key_Space, Qt::Key_1, Qt::Key_6, Qt::Key_Backspace})
+        key(k);
+    key(Qt::Key_Tab);
+    key(Qt::Key_Return);
+
+    // The keys did their usual work there, and none reached the board.
+    QCOMPARE(edit->text(), QStringLiteral("cat 1"));
+    QCOMPARE(m_client->board().word(), QString());
+    QVERIFY(m_client->board().typing());
+    QCOMPARE(m_sound->played.count(QStringLiteral("shuffle")), 0);
+    QCOMPARE(hostHears(), QByteArray());
 }
 
 QTEST_MAIN(TestGameWindow)

@@ -202,7 +202,7 @@ void TestRoundFlow::roundStartOpensTheBoardForSeatsOnly()
     for (int own : {2, 7}) {
         Table t(own);
         t.hear(proto::MakeBoard::Word, QStringLiteral("1+3"));
-        t.board.checkforletter('C');
+        t.board.chooseLetter('C');
         QSignalSpy help(&t.flow, &RoundFlow::helpHidden);
         QSignalSpy cleared(&t.flow, &RoundFlow::wordListCleared);
         t.hear(proto::StartGame::Word, QStringLiteral("Kim+3+60+"));

@@ -1,32 +1,39 @@
-#include "chat/chatroom.h"
 #include "chat/chatinput.h"
+#include "chat/chatroom.h"
 #include "chat/chatview.h"
 #include "chat/phrases.h"
 #include "chat/sounds.h"
-#include "client/chatform.h"
+#include "client/boardpanel.h"
 #include "client/clientsession.h"
+#include "client/gameclient.h"
 #include "client/launcher.h"
+#include "client/mainwindow.h"
 #include "client/roster.h"
 #include "client/seats.h"
-#include "client/spylistform.h"
+#include "client/spylistwindow.h"
+#include "harness.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 
 #include "net/protocol.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <memory>
 
-using vorlith::client::Tchat;
+using vorlith::client::GameClient;
+using vorlith::client::MainWindow;
+
+namespace {
+/// Sent by the client after the steps under test: what the host hears
+/// before it is what those steps sent.
+const QByteArray Barrier = "barrier";
+} // namespace
 
 /// A main window joined to a stand-in host that the test speaks for.
 class TestSeats : public QObject
@@ -52,56 +59,57 @@ private:
     QByteArray hostHears();
     QString chatText();
 
-    std::unique_ptr<QTcpServer> m_host;
-    QTcpSocket *m_peer{nullptr};
+    vorlith::client::BoardPanel &panel() { return m_window->panel(); }
+
+    std::unique_ptr<FakeHost> m_host;
     std::unique_ptr<RecordingSoundOutput> m_sound;
-    std::unique_ptr<Tchat> m_window;
-    std::unique_ptr<vorlith::client::Tspylist> m_spyWindow;
+    std::unique_ptr<GameClient> m_client;
+    std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<vorlith::client::SpyListWindow> m_spyWindow;
     QListWidget *m_spies{nullptr};
     RecordingMessageBoxes m_boxes;
 };
 
 void TestSeats::init()
 {
-    m_host = std::make_unique<QTcpServer>();
-    QVERIFY(m_host->listen(QHostAddress::LocalHost, 0));
+    m_host = std::make_unique<FakeHost>();
     m_sound = std::make_unique<RecordingSoundOutput>();
-    m_window = std::make_unique<Tchat>(m_sound.get());
-    m_spyWindow = std::make_unique<vorlith::client::Tspylist>(QPixmap());
-    m_spyWindow->observe(m_window->roster());
+    m_client = std::make_unique<GameClient>();
+    m_window = std::make_unique<MainWindow>(*m_client, m_sound.get());
+    m_spyWindow = std::make_unique<vorlith::client::SpyListWindow>(QPixmap());
+    m_spyWindow->observe(m_client->roster());
     m_spies = m_spyWindow->listbox_spys();
-    m_window->launcher().setGamePort(QString::number(m_host->serverPort()));
-    QTcpServer lobby;
-    lobby.listen(QHostAddress::LocalHost, 0);
-    m_window->launcher().setPresencePort(QString::number(lobby.serverPort()));
-    m_window->launcher().setLaunchParameters({"Bob", "127.0.0.1", "join"});
-    m_window->launcher().processparams();
-    QTRY_VERIFY(m_host->hasPendingConnections());
-    m_peer = m_host->nextPendingConnection();
+    m_client->launcher().setGamePort(QString::number(m_host->port()));
+    FakeHost lobby;
+    m_client->launcher().setPresencePort(QString::number(lobby.port()));
+    m_client->launcher().setLaunchParameters({"Bob", "127.0.0.1", "join"});
+    m_client->launcher().run();
+    QVERIFY(m_host->accept());
 }
 
 void TestSeats::cleanup()
 {
     m_window.reset();
+    m_client.reset();
     m_spyWindow.reset();
     m_host.reset();
 }
 
 void TestSeats::hostSays(const QByteArray &lines)
 {
-    m_peer->write(lines);
-    m_peer->flush();
+    m_host->peer()->write(lines);
+    m_host->peer()->flush();
 }
 
 QByteArray TestSeats::hostHears()
 {
-    QTest::qWait(60);
-    return m_peer->readAll();
+    m_client->session().send(Barrier);
+    return m_host->hearUntil(Barrier);
 }
 
 QString TestSeats::chatText()
 {
-    auto *view = m_window->chatRoom().mainchat();
+    auto *view = panel().chatRoom().mainchat();
     view->selectAll();
     const QString text = view->selectedText();
     view->deselect();
@@ -111,17 +119,17 @@ QString TestSeats::chatText()
 
 void TestSeats::arrivalsFillSeatsAndListSpies()
 {
-    QSignalSpy loads(m_window.get(), &Tchat::loadSettingsRequested);
+    QSignalSpy loads(m_client.get(), &GameClient::ownArrival);
     hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff"
              "CMD_existingplayers+1+Kim+0+2+Ann+1+7+Eve+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
-    auto &seats = m_window->seats();
+    auto &seats = panel().seats();
     QCOMPARE(seats.captions(), (QStringList{"Kim", "Ann", "Bob", "<Waiting>", "<Waiting>", "<Waiting>"}));
     QVERIFY(seats.eyes(2)->isVisibleTo(m_window.get()));
     QVERIFY(!seats.eyes(1)->isVisibleTo(m_window.get()));
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("7: Eve"));
-    QCOMPARE(m_window->roster().spies(), QStringList{"7: Eve"});
-    QCOMPARE(m_window->roster().seatNames(), seats.captions());
+    QCOMPARE(m_client->roster().spies(), QStringList{"7: Eve"});
+    QCOMPARE(m_client->roster().seatNames(), seats.captions());
     QCOMPARE(loads.count(), 1);
     const QString text = chatText();
     QVERIFY(text.contains(QStringLiteral("You are Connected. Click \"CTRL-i\" for Quick Instructions")));
@@ -138,7 +146,7 @@ void TestSeats::arrivalsFillSeatsAndListSpies()
 
 void TestSeats::ownSpyRecordSaysSpying()
 {
-    QSignalSpy loads(m_window.get(), &Tchat::loadSettingsRequested);
+    QSignalSpy loads(m_client.get(), &GameClient::ownArrival);
     hostSays("CMD_sendlogininfo+8\xff" "CMD_newplayerinfo+8+Bob+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("8: Bob"));
@@ -150,36 +158,38 @@ void TestSeats::ownSpyRecordSaysSpying()
 void TestSeats::departuresEmptySeatsOnce()
 {
     hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+1+Bob+0\xff" "CMD_newplayerinfo+5+Zoe+1\xff");
-    QTRY_COMPARE(m_window->seats().caption(5), QStringLiteral("Zoe"));
-    QVERIFY(m_window->seats().eyes(5)->isVisibleTo(m_window.get()));
-    m_window->roster().setScore(5, QStringLiteral("49"));
+    QTRY_COMPARE(panel().seats().caption(5), QStringLiteral("Zoe"));
+    QVERIFY(panel().seats().eyes(5)->isVisibleTo(m_window.get()));
+    m_client->roster().setScore(5, QStringLiteral("49"));
     // The caption, not the name in the message, is announced.
     hostSays("CMD_playerdisconnected+5+Someone Else\xff" "CMD_playerdisconnected+5+Zoe\xff");
-    QTRY_COMPARE(m_window->seats().caption(5), QStringLiteral("<Waiting>"));
-    QTest::qWait(30);
+    // Lines are handled in order: the first was handled before the second.
+    QTRY_COMPARE(panel().seats().caption(5), QStringLiteral("<Waiting>"));
     QCOMPARE(chatText().count(QStringLiteral("disconnected.")), 1);
     QVERIFY(chatText().contains(QStringLiteral("Zoe disconnected.")));
-    QVERIFY(!m_window->seats().eyes(5)->isVisibleTo(m_window.get()));
-    QCOMPARE(m_window->seats().scoreLabel(5)->text(), QStringLiteral("49"));
+    QVERIFY(!panel().seats().eyes(5)->isVisibleTo(m_window.get()));
+    QCOMPARE(panel().seats().scoreLabel(5)->text(), QStringLiteral("49"));
 }
 
 void TestSeats::spyDepartureNeedsTheExactEntry()
 {
     hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+7+Ann+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
-    hostSays("CMD_playerdisconnected+7+Anne\xff");
-    QTest::qWait(30);
-    QCOMPARE(m_spies->count(), 1);
+    // A later arrival shows that the departure before it was handled.
+    hostSays("CMD_playerdisconnected+7+Anne\xff"
+             "CMD_newplayerinfo+8+Zed+0\xff");
+    QTRY_COMPARE(m_spies->count(), 2);
+    QCOMPARE(m_spies->item(0)->text(), QStringLiteral("7: Ann"));
     QVERIFY(!chatText().contains(QStringLiteral("has left.")));
     hostSays("CMD_playerdisconnected+7+Ann\xff");
-    QTRY_COMPARE(m_spies->count(), 0);
+    QTRY_COMPARE(m_spies->count(), 1);
     QVERIFY(chatText().contains(QStringLiteral("Ann has left.")));
 }
 
 void TestSeats::justWatchingShowsEyesAndChecksOwnItem()
 {
     hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");
-    QTRY_COMPARE(m_window->seats().caption(3), QStringLiteral("Bob"));
+    QTRY_COMPARE(panel().seats().caption(3), QStringLiteral("Bob"));
     hostHears();
     // Asking does not tick the item: the host's answer does.
     m_window->justWatchAction()->trigger();
@@ -187,25 +197,25 @@ void TestSeats::justWatchingShowsEyesAndChecksOwnItem()
     QVERIFY(!m_window->justWatchAction()->isChecked());
     hostSays("CMD_justwatching+3+1\xff");
     QTRY_VERIFY(m_window->justWatchAction()->isChecked());
-    QVERIFY(m_window->seats().eyes(3)->isVisibleTo(m_window.get()));
+    QVERIFY(panel().seats().eyes(3)->isVisibleTo(m_window.get()));
     QVERIFY(chatText().contains(QStringLiteral("Bob is just watching")));
     m_window->justWatchAction()->trigger();
     QCOMPARE(hostHears(), QByteArray("CMD_justwatch+3+2\xff"));
     hostSays("CMD_justwatching+3+2\xff" "CMD_justwatching+9+1\xff");
     QTRY_VERIFY(!m_window->justWatchAction()->isChecked());
-    QVERIFY(!m_window->seats().eyes(3)->isVisibleTo(m_window.get()));
+    QVERIFY(!panel().seats().eyes(3)->isVisibleTo(m_window.get()));
     QVERIFY(chatText().contains(QStringLiteral("Bob is now playing again")));
 }
 
 void TestSeats::seatMenuFollowsHostAndSeat()
 {
-    auto &seats = m_window->seats();
+    auto &seats = panel().seats();
     seats.preparePopup(2);
     const QList<QAction *> items = seats.popupKick()->actions();
     QCOMPARE(items.size(), 3);
     for (QAction *a : items)
         QVERIFY(!a->isEnabled()); // not the hosting player
-    m_window->launcher().identity().host = true;
+    m_client->launcher().identity().host = true;
     seats.preparePopup(2); // an empty seat cannot be removed
     QVERIFY(!items[0]->isEnabled());
     QVERIFY(items[1]->isEnabled() && items[2]->isEnabled());
@@ -221,11 +231,11 @@ void TestSeats::seatMenuFollowsHostAndSeat()
 
 void TestSeats::chatterSoundsPlayOrBecomeChatLines()
 {
-    auto &phrases = m_window->phraseButtons();
+    auto &phrases = panel().phraseButtons();
     phrases.chooseChatter(1); // not connected yet: nothing goes out
     QCOMPARE(hostHears(), QByteArray());
     hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");
-    QTRY_VERIFY(m_window->session().isConnected());
+    QTRY_VERIFY(m_client->session().isConnected());
     hostHears();
     phrases.popupSounds()->actions().first()->trigger(); // <Cancel>
     phrases.chooseChatter(1);
@@ -239,9 +249,13 @@ void TestSeats::chatterSoundsPlayOrBecomeChatLines()
     QCOMPARE(m_sound->played, QStringList{"wave1"});
 
     m_window->sounds().setPlayerPhraseSounds(false);
-    hostSays("CMD_playasound+3+wave1+\xff" "CMD_playasound+8+wave2+\xff" "CMD_playasound+3+wave99+\xff");
-    QTRY_VERIFY(chatText().contains(QStringLiteral("Bob: <Chatter Sound> Doh")));
-    QTest::qWait(30);
+    // The spy's arrival after them shows that all three were handled.
+    hostSays("CMD_playasound+3+wave1+\xff"
+             "CMD_playasound+8+wave2+\xff"
+             "CMD_playasound+3+wave99+\xff"
+             "CMD_newplayerinfo+7+Eve+0\xff");
+    QTRY_COMPARE(m_spies->count(), 1);
+    QVERIFY(chatText().contains(QStringLiteral("Bob: <Chatter Sound> Doh")));
     QCOMPARE(chatText().count(QStringLiteral("<Chatter Sound>")), 1);
     QCOMPARE(m_sound->played, QStringList{"wave1"});
 }
@@ -249,9 +263,9 @@ void TestSeats::chatterSoundsPlayOrBecomeChatLines()
 void TestSeats::phraseButtonsSendOneActionPerPause()
 {
     hostSays("CMD_sendlogininfo+3\xff");
-    QTRY_VERIFY(m_window->session().isConnected());
+    QTRY_VERIFY(m_client->session().isConnected());
     hostHears();
-    auto &phrases = m_window->phraseButtons();
+    auto &phrases = panel().phraseButtons();
     phrases.lock().setManual(true);
     phrases.setPhrase(2, QStringLiteral("/me waves"));
     phrases.setPhrase(3, QStringLiteral("/me"));
@@ -275,11 +289,11 @@ void TestSeats::phraseButtonsSendOneActionPerPause()
 
 void TestSeats::smileyGoesIntoTheInputBox()
 {
-    auto *input = m_window->chatRoom().mychat();
+    auto *input = panel().chatRoom().mychat();
     QCOMPARE(input->text(), QStringLiteral("<Enter Chat Here>"));
-    Q_EMIT m_window->phraseButtons().smileyChosen(12);
+    Q_EMIT panel().phraseButtons().smileyChosen(12);
     QCOMPARE(input->text(), QStringLiteral(":)#12"));
-    Q_EMIT m_window->phraseButtons().smileyChosen(27);
+    Q_EMIT panel().phraseButtons().smileyChosen(27);
     QCOMPARE(input->text(), QStringLiteral(":)#12:)#27"));
     QCOMPARE(input->cursorPosition(), int(input->text().size()));
     QCOMPARE(hostHears(), QByteArray()); // nothing is sent before Enter

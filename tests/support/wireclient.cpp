@@ -1,6 +1,5 @@
 #include "wireclient.h"
 
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTest>
 
@@ -46,29 +45,17 @@ void WireClient::sendLine(const QByteArray &line)
 
 bool WireClient::waitForLines(int count, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (lines.size() < count && t.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return lines.size() >= count;
+    return QTest::qWaitFor([&] { return lines.size() >= count; }, timeoutMs);
 }
 
 bool WireClient::waitForClose(int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!closed && t.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return closed;
+    return QTest::qWaitFor([&] { return closed; }, timeoutMs);
 }
 
 bool WireClient::waitForLine(const QByteArray &line, int timeoutMs)
 {
-    QElapsedTimer t;
-    t.start();
-    while (!lines.contains(line) && t.elapsed() < timeoutMs)
-        QTest::qWait(5);
-    return lines.contains(line);
+    return QTest::qWaitFor([&] { return lines.contains(line); }, timeoutMs);
 }
 
 QList<QByteArray> WireClient::settle(int ms)

@@ -33,7 +33,8 @@ public:
     /// Waits until a line equal to \a line has arrived.
     bool waitForLine(const QByteArray &line, int timeoutMs = 5000);
 
-    /// Lets the event loop run for \a ms and returns the lines that arrived.
+    /// Lets the event loop run for \a ms and returns the lines that arrived:
+    /// only for proving that nothing comes, where nothing else can tell.
     QList<QByteArray> settle(int ms = 100);
 
     QList<QByteArray> lines;

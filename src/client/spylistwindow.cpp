@@ -1,4 +1,4 @@
-#include "client/spylistform.h"
+#include "client/spylistwindow.h"
 
 #include "client/roster.h"
 #include "net/handlererror.h"
@@ -15,7 +15,7 @@
 
 namespace vorlith::client {
 
-Tspylist::Tspylist(const QPixmap &background, QWidget *parent) : QDialog(parent)
+SpyListWindow::SpyListWindow(const QPixmap &background, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("spylist"));
     setWindowTitle(QStringLiteral("Vorlith - Spys"));
@@ -27,7 +27,8 @@ Tspylist::Tspylist(const QPixmap &background, QWidget *parent) : QDialog(parent)
     m_list->setObjectName(QStringLiteral("listbox_spys"));
     m_list->setGeometry(5, 5, 154, 130);
     m_list->setFont(ui::arial(11));
-    m_list->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 13px; }"));
+    m_list->setStyleSheet(
+        QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 13px; }"));
     m_list->setMouseTracking(true);
     m_list->viewport()->installEventFilter(this);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -36,7 +37,7 @@ Tspylist::Tspylist(const QPixmap &background, QWidget *parent) : QDialog(parent)
     m_kick = menu->addAction(QStringLiteral("Remove From Game"));
     m_kick->setObjectName(QStringLiteral("popup_kickhim"));
     m_kick->setEnabled(false);
-    connect(m_kick, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(m_kick, &QAction::triggered, this, &SpyListWindow::popup_kickhimClick);
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this, menu](const QPoint &pos) { menu->popup(m_list->viewport()->mapToGlobal(pos)); });
 
@@ -51,7 +52,7 @@ Tspylist::Tspylist(const QPixmap &background, QWidget *parent) : QDialog(parent)
     connect(done, &QPushButton::clicked, this, &QDialog::hide);
 }
 
-QStringList Tspylist::entries() const
+QStringList SpyListWindow::entries() const
 {
     QStringList texts;
     for (int i = 0; i < m_list->count(); ++i)
@@ -59,18 +60,19 @@ QStringList Tspylist::entries() const
     return texts;
 }
 
-void Tspylist::observe(const Roster &roster)
+void SpyListWindow::observe(const Roster &roster)
 {
     m_list->clear();
     m_list->addItems(roster.spies());
-    connect(&roster, &Roster::spyAdded, m_list, [this](const QString &entry) { m_list->addItem(entry); });
+    connect(&roster, &Roster::spyAdded, m_list,
+            [this](const QString &entry) { m_list->addItem(entry); });
     connect(&roster, &Roster::spyRemoved, m_list, [this](int index) {
         if (index >= 0 && index < m_list->count())
             delete m_list->takeItem(index);
     });
 }
 
-bool Tspylist::eventFilter(QObject *watched, QEvent *event)
+bool SpyListWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_list->viewport() && event->type() == QEvent::MouseMove) {
         const auto *move = static_cast<QMouseEvent *>(event);
@@ -80,7 +82,7 @@ bool Tspylist::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void Tspylist::popup_kickhimClick()
+void SpyListWindow::popup_kickhimClick()
 {
     if (m_hovered < 0 || m_hovered >= m_list->count())
         return;

@@ -1,4 +1,4 @@
-#include "client/gamestartform.h"
+#include "client/gameoptionsdialog.h"
 
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
@@ -30,7 +30,7 @@ QSpinBox *makeUpDown(QWidget *parent, int x, int y, int min, int max, int step, 
 
 } // namespace
 
-Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(parent)
+GameOptionsDialog::GameOptionsDialog(const QPixmap &background, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("gamestart"));
     setWindowTitle(QStringLiteral("Vorlith - Game Start"));
@@ -79,19 +79,22 @@ Tgamestart::Tgamestart(const QPixmap &background, QWidget *parent) : QDialog(par
     m_strength = new QComboBox(this);
     m_strength->setObjectName(QStringLiteral("combo_strength"));
     m_strength->setGeometry(136, 110, 80, 21);
-    m_strength->addItems({QStringLiteral("Easy"), QStringLiteral("Normal"), QStringLiteral("Hard")});
+    m_strength->addItems(
+        {QStringLiteral("Easy"), QStringLiteral("Normal"), QStringLiteral("Hard")});
     m_strength->setCurrentIndex(1);
     m_strength->setAccessibleName(QStringLiteral("Computer players' strength"));
     strengthLabel->setBuddy(m_strength);
 
-    auto *start = new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
+    auto *start =
+        new ui::ImageButton(QStringLiteral("START"), QStringLiteral("button_start.png"), this);
     start->setObjectName(QStringLiteral("button_start"));
     start->setAccessibleName(QStringLiteral("Start Game"));
     start->move(77, 147);
-    connect(start, &ui::ImageButton::clicked, this, [this] { Q_EMIT startRequested(rounds(), creationTime()); });
+    connect(start, &ui::ImageButton::clicked, this,
+            [this] { Q_EMIT startRequested(rounds(), creationTime()); });
 }
 
-void Tgamestart::showEvent(QShowEvent *event)
+void GameOptionsDialog::showEvent(QShowEvent *event)
 {
     if (!event->spontaneous())
         Q_EMIT aboutToShow();
@@ -106,47 +109,47 @@ void Tgamestart::showEvent(QShowEvent *event)
     QDialog::showEvent(event);
 }
 
-int Tgamestart::rounds() const
+int GameOptionsDialog::rounds() const
 {
     return m_rounds->value();
 }
 
-int Tgamestart::creationTime() const
+int GameOptionsDialog::creationTime() const
 {
     return m_time->value();
 }
 
-void Tgamestart::setRounds(int value)
+void GameOptionsDialog::setRounds(int value)
 {
     m_rounds->setValue(value);
 }
 
-void Tgamestart::setCreationTime(int value)
+void GameOptionsDialog::setCreationTime(int value)
 {
     m_time->setValue(value);
 }
 
-int Tgamestart::computerPlayers() const
+int GameOptionsDialog::computerPlayers() const
 {
     return m_computers->value();
 }
 
-void Tgamestart::setComputerPlayers(int count)
+void GameOptionsDialog::setComputerPlayers(int count)
 {
     m_computers->setValue(count);
 }
 
-void Tgamestart::setComputerPlayerLimit(int most)
+void GameOptionsDialog::setComputerPlayerLimit(int most)
 {
     m_computers->setMaximum(std::max(most, 0));
 }
 
-QString Tgamestart::strength() const
+QString GameOptionsDialog::strength() const
 {
     return m_strength->currentText();
 }
 
-void Tgamestart::setStrength(const QString &name)
+void GameOptionsDialog::setStrength(const QString &name)
 {
     const int index = m_strength->findText(name, Qt::MatchFixedString);
     if (index >= 0)

@@ -10,11 +10,11 @@ namespace vorlith::client {
 class Roster;
 
 /// The Spy List window: one entry "number: name" per spy.
-class Tspylist : public QDialog
+class SpyListWindow : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tspylist(const QPixmap &background, QWidget *parent = nullptr);
+    explicit SpyListWindow(const QPixmap &background, QWidget *parent = nullptr);
 
     QListWidget *listbox_spys() const { return m_list; }
     /// "Remove From Game" in the list's context menu; enabled for the host.

@@ -10,11 +10,11 @@ namespace vorlith::client {
 
 /// The game options dialog: number of rounds and creation time, and the
 /// computer players at the hosting player's table with their strength.
-class Tgamestart : public QDialog
+class GameOptionsDialog : public QDialog
 {
     Q_OBJECT
 public:
-    explicit Tgamestart(const QPixmap &background, QWidget *parent = nullptr);
+    explicit GameOptionsDialog(const QPixmap &background, QWidget *parent = nullptr);
 
     /// The rounds control (1 to 10) and the creation-time control (30 to 120
     /// in steps of 5); values handed to them are held to those ranges.
