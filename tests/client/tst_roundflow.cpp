@@ -59,7 +59,7 @@ struct Table
     Roster roster;
     BoardModel board;
     RoundFlow flow{roster, board};
-    vorlith::net::Dispatcher dispatcher{std::chrono::milliseconds(1)};
+    vorlith::net::Dispatcher dispatcher;
     vorlith::net::MessageRouter router{dispatcher};
     QStringList errors;
     bool host{false};

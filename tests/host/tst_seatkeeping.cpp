@@ -23,8 +23,8 @@ class FakeGame final : public GameHooks
 public:
     bool gameInProgress() const override { return running; }
     void catchUp(int slot) override { caughtUp.append(slot); }
-    void startgame(const QString &, int) override {}
-    void myword(const QString &, int) override {}
+    void startGame(const QString &, std::optional<qint32>, std::optional<qint32>) override {}
+    void playWord(int, const QString &) override {}
 
     bool running{false};
     QList<int> caughtUp;

@@ -189,7 +189,7 @@ void TestProtocol::malformedLinesFailWithTheNumberText()
 {
     QFETCH(QByteArray, line);
     QFETCH(QString, error);
-    Dispatcher dispatcher(std::chrono::milliseconds(1));
+    Dispatcher dispatcher;
     dispatcher.setManual(true);
     MessageRouter router(dispatcher);
     int handled = 0;
@@ -210,7 +210,7 @@ void TestProtocol::malformedLinesFailWithTheNumberText()
 
 void TestProtocol::routesEachLineToItsHandler()
 {
-    Dispatcher dispatcher(std::chrono::milliseconds(1));
+    Dispatcher dispatcher;
     dispatcher.setManual(true);
     QSignalSpy dropped(&dispatcher, &Dispatcher::lineDropped);
     // A word the table had before keeps its handler's place and gets the new one.
