@@ -9,6 +9,7 @@
 #include "chat/sounds.h"
 #include "client/boardroom.h"
 #include "client/clientsession.h"
+#include "client/gamestartform.h"
 #include "client/launcher.h"
 #include "client/quickhelp.h"
 #include "client/resultspanel.h"
@@ -92,6 +93,9 @@ void Tchat::buildMenus()
     m_startGame = m_fileMenu->addAction(QStringLiteral("Start Game"));
     m_startGame->setObjectName(QStringLiteral("StartGame1"));
     connect(m_startGame, &QAction::triggered, this, &Tchat::button_startClick);
+    QAction *online = m_fileMenu->addAction(QStringLiteral("Play Online…"));
+    online->setObjectName(QStringLiteral("PlayOnline1"));
+    connect(online, &QAction::triggered, this, &Tchat::playOnlineRequested);
     m_fileMenu->addSeparator();
     QAction *exit = m_fileMenu->addAction(QStringLiteral("E&xit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -228,6 +232,11 @@ void Tchat::wireSession()
     connect(&s, &ClientSession::loggedIn, this, [this](int own) {
         m_roster->setOwnNumber(own);
         m_chat->setConnected(true);
+        // At a table server's table any seat may start between games.
+        if (m_flow->mayStartWithoutHosting()) {
+            m_startButton->show();
+            m_startGame->setEnabled(true);
+        }
     });
     connect(&s, &ClientSession::closed, this, [this] { close(); });
     connect(&s, &ClientSession::gameFull, this, [this] {
@@ -373,6 +382,16 @@ void Tchat::button_startClick()
 {
     if (!m_session->isConnected()) {
         ui::messageBoxes().inform(QStringLiteral("You are not connected"));
+        return;
+    }
+    if (m_flow->mayStart() && !m_launcher->isHost()) {
+        // The table's options are the server's: it puts them into the start
+        // it sends to all, so the dialog's values only fill the line.
+        auto *options =
+            m_windows.gameStart ? qobject_cast<Tgamestart *>(m_windows.gameStart()) : nullptr;
+        if (options && m_flow->mayStartWithoutHosting())
+            m_session->send(proto::startGame(m_launcher->identity().playerName, options->rounds(),
+                                             options->creationTime()));
         return;
     }
     showWindow(m_windows.gameStart);

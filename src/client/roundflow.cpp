@@ -80,6 +80,7 @@ void RoundFlow::openBoard()
 void RoundFlow::startthegame(const QString &fields)
 {
     const proto::StartGame game = proto::readStartGame(fields);
+    m_gameRunning = true;
     Q_EMIT startButtonShown(false);
     Q_EMIT justWatchUnchecked();
     Q_EMIT helpHidden();
@@ -103,6 +104,11 @@ void RoundFlow::startthegame(const QString &fields)
 void RoundFlow::roundstart(const QString &fields)
 {
     const proto::RoundStarting round = proto::readRoundStarting(fields);
+    if (!m_gameRunning && m_mayStart) {
+        // Joined while a game runs: its start was never seen here.
+        m_gameRunning = true;
+        Q_EMIT startButtonShown(false);
+    }
     m_view.resultsShown = false;
     Q_EMIT helpHidden();
     m_wordList.clear();
@@ -235,6 +241,7 @@ void RoundFlow::gamestats(const QString &fields)
 void RoundFlow::winner(const QString &fields)
 {
     const QString name = proto::readWinner(fields);
+    m_gameRunning = false;
     m_view.resultsShown = false;
     Q_EMIT soundRequested(QStringLiteral("gameover"));
 
@@ -246,11 +253,16 @@ void RoundFlow::winner(const QString &fields)
     m_view.winnerShown = true;
     Q_EMIT viewChanged();
     Q_EMIT winnerRaised();
-    if (m_isHost && m_isHost())
+    if ((m_isHost && m_isHost()) || mayStartWithoutHosting())
         Q_EMIT startButtonShown(true);
     // Opponents are read from the seats as they are now.
     if (seated)
         Q_EMIT gameRecorded(mine ? tally::addToMine() : name);
+}
+
+bool RoundFlow::mayStartWithoutHosting() const
+{
+    return m_mayStart && m_roster.ownIsSeat() && !m_gameRunning;
 }
 
 void RoundFlow::button_showClick()
