@@ -195,21 +195,27 @@ try:
     time.sleep(1)
     check(ann.process.poll() is None and text_of(kim_app, "Seat 2") == "Ann", "a kick is refused: Ann stays")
 
+    # Only Kim scores: a tie would go on to a tie-break round.
     rows = board_rows(kim_app)
-    words = words_on(rows, load_words(), 3, 2)
-    check(len(words) == 2, "two words on the board: %s" % words)
+    dictionary = load_words()
+    words = words_on(rows, dictionary, 3, 1)
+    nonsense = non_word_on(rows, dictionary)
+    check(len(words) == 1, "a word on the board: %s" % words)
     focus(kim_window)
-    type_text(kim_window, words[0])
+    type_text(kim_window, words[0] if words else "")
     keys(kim_window, "Return")
     focus(ann_window)
-    type_text(ann_window, words[1] if len(words) > 1 else "")
+    type_text(ann_window, nonsense)
     keys(ann_window, "Return")
     check(wait_for(lambda: text_of(kim_app, "Score of seat 1") not in (None, "", "0"), timeout=5),
           "Kim's word scores: %s" % text_of(kim_app, "Score of seat 1"))
+    check(wait_for(lambda: text_of(ann_app, "Score of seat 2") in ("0", ""), timeout=2),
+          "Ann's non-word %s scores nothing" % nonsense)
 
     check(wait_for(lambda: text_of(kim_app, "Status") == "Time Up!", timeout=40), "the clock runs out: Time Up!")
-    winner = wait_for(lambda: text_of(kim_app, "Winner") if text_of(kim_app, "Winner") else None, timeout=30)
-    check(winner in ("You have Won the Game!", "Ann has Won the Game!"), "a winner is called: %s" % winner)
+    check(wait_for(lambda: text_of(kim_app, "Winner") == "You have Won the Game!", timeout=40),
+          "the winner banner: You have Won the Game! (%s)" % text_of(kim_app, "Winner"))
+    check(wait_for(lambda: text_of(ann_app, "Winner") == "Kim has Won the Game!"), "Kim has Won the Game! for Ann")
     check(wait_for(lambda: first(kim_app, name="Start Game", role="push button") is not None
                    and first(ann_app, name="Start Game", role="push button") is not None),
           "START GAME is back for both seated players")
