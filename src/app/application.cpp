@@ -98,6 +98,7 @@ int run(int argc, char **argv)
     options.params = chosen.params;
     options.computerPlayers = chosen.computerPlayers;
     options.strength = chosen.strength;
+    options.mayStart = chosen.mayStart;
     options.gamePort = portFromEnvironment("VORLITH_HOST_PORT", options.gamePort);
     options.presencePort = portFromEnvironment("VORLITH_PRESENCE_PORT", options.presencePort);
     options.lanPort =

@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "host/computertable.h"
+#include "net/hostport.h"
 #include "net/protocol.h"
 
 #include <QCommandLineParser>
@@ -13,6 +14,13 @@ namespace {
 const QString HelpName = QStringLiteral("help");
 const QString VersionName = QStringLiteral("version");
 const QString Localhost = QStringLiteral("127.0.0.1");
+
+QString addressError(const QString &address)
+{
+    return QStringLiteral("\"%1\" is not an address: give a host, HOST:PORT or [IPv6]:PORT "
+                          "(a port from 1 to 65535).")
+        .arg(address);
+}
 
 } // namespace
 
@@ -44,6 +52,14 @@ CommandLine::CommandLine()
                  return QStringLiteral("--join needs a NAME and an ADDRESS.");
              request.params = {parser.value(QStringLiteral("join")), request.params.first(),
                                JoinMode};
+             return QString();
+         }});
+    m_rules.push_back(
+        {QCommandLineOption(QStringLiteral("may-start"),
+                            QStringLiteral("Offer START GAME between games while seated, as a "
+                                           "table server allows every seated player.")),
+         [](const QCommandLineParser &, LaunchRequest &request) {
+             request.mayStart = true;
              return QString();
          }});
     // After --host and --join, so that the launch parameters are final.
@@ -179,6 +195,10 @@ LaunchRequest CommandLine::parse(const QStringList &arguments) const
         if (!error.isEmpty())
             return fail(program, error);
     }
+    // Both join forms end here; a hosting program's address is never dialled.
+    if (request.params.size() >= 3 && request.params.at(2) != QLatin1String("true") &&
+        !net::parseHostPort(request.params.at(1)))
+        return fail(program, addressError(request.params.at(1)));
     return request;
 }
 

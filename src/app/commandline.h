@@ -30,6 +30,9 @@ struct LaunchRequest
     /// with "true"), and their strength.
     int computerPlayers{0};
     host::Strength strength{host::Strength::Normal};
+    /// A seated player may start a game between games without hosting (a
+    /// table server's tables let anyone seated start).
+    bool mayStart{false};
     QString output;
     int exitCode{0};
 };

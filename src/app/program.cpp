@@ -2,6 +2,7 @@
 
 #include "app/downloaddialog.h"
 #include "app/gameswitch.h"
+#include "app/lobbyplaces.h"
 #include "app/preferences.h"
 #include "app/settings.h"
 #include "app/strayfiles.h"
@@ -33,7 +34,9 @@
 #include "ui/paths.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QListWidget>
+#include <QProcess>
 #include <QRandomGenerator>
 
 namespace vorlith::app {
@@ -100,10 +103,20 @@ Program::Program(const Options &options)
         launcher.setGamePort(QString::number(m_server->listeningPort()));
     });
     launcher.setLaunchParameters(options.params);
+    game.flow().setMayStart(options.mayStart);
     // The hidden windows wait until the game has been started or joined:
     // nobody can see them before, and a start need not wait for them.
     connect(&launcher, &client::Launcher::launched, this, &Program::makeWindows,
             Qt::QueuedConnection);
+    connect(&chat, &client::MainWindow::playOnlineRequested, this, [] {
+        // The lobby runs on its own: this game goes on whatever it does.
+        const QString lobby = LobbyPlaces::current().program;
+        if (!QFileInfo(lobby).isExecutable() || !QProcess::startDetached(lobby, {}))
+            ui::messageBoxes().inform(
+                QStringLiteral("The lobby program could not be started from %1. Install the "
+                               "package that brings it with the game.")
+                    .arg(lobby));
+    });
     connect(&launcher, &client::Launcher::hostingChanged, this, [this](bool host) {
         if (m_spyList)
             m_spyList->popup_kickhim()->setEnabled(host);

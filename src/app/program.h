@@ -72,6 +72,8 @@ public:
         /// window holds slot 1, and their strength.
         int computerPlayers{0};
         host::Strength strength{host::Strength::Normal};
+        /// A seated player may start games without hosting (--may-start).
+        bool mayStart{false};
         /// The UDP port a hosted game answers local-network queries on, and
         /// where the Join dialog asks.
         quint16 lanPort{7772};

@@ -1,6 +1,7 @@
 #include "client/launcher.h"
 
 #include "client/clientsession.h"
+#include "net/hostport.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 
@@ -78,7 +79,15 @@ void Launcher::joinGame()
 {
     m_identity.loginName = net::proto::bytes(m_identity.playerName) + '\xff';
     m_session.setLoginName(m_identity.loginName);
-    m_session.connectTo(m_identity.hostAddress, m_gamePort);
+    // A table server's table has a port of its own in the address; a bare
+    // host is the game's port. What cannot be read is dialled as given and
+    // fails as unreachable, with the reason shown.
+    const std::optional<net::HostPort> where =
+        net::parseHostPort(m_identity.hostAddress, m_gamePort.toUShort());
+    if (where)
+        m_session.connectTo(where->host, QString::number(where->port));
+    else
+        m_session.connectTo(m_identity.hostAddress, m_gamePort);
     Q_EMIT hostingChanged(false);
 }
 

@@ -10,6 +10,7 @@
 #include "client/boardpanel.h"
 #include "client/boardroom.h"
 #include "client/gameclient.h"
+#include "client/gameoptionsdialog.h"
 #include "client/quickhelp.h"
 #include "client/reviewroom.h"
 #include "client/roster.h"
@@ -73,6 +74,9 @@ void MainWindow::buildMenus()
     m_startGame = m_fileMenu->addAction(QStringLiteral("Start Game"));
     m_startGame->setObjectName(QStringLiteral("StartGame1"));
     connect(m_startGame, &QAction::triggered, this, &MainWindow::offerStart);
+    QAction *online = m_fileMenu->addAction(QStringLiteral("Play Online…"));
+    online->setObjectName(QStringLiteral("PlayOnline1"));
+    connect(online, &QAction::triggered, this, &MainWindow::playOnlineRequested);
     m_fileMenu->addSeparator();
     QAction *exit = m_fileMenu->addAction(QStringLiteral("E&xit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -144,7 +148,14 @@ void MainWindow::connectClient()
     connect(&c, &GameClient::soundRequested, m_sounds, &chat::Sounds::playsounds);
     connect(&c, &GameClient::errorRaised, this,
             [](const QString &text) { ui::showGeneralError(text); });
-    connect(&c, &GameClient::loggedIn, this, [&chat] { chat.setConnected(true); });
+    connect(&c, &GameClient::loggedIn, this, [this, &chat] {
+        chat.setConnected(true);
+        // At a table server's table any seat may start between games.
+        if (m_client.flow().mayStartWithoutHosting()) {
+            m_panel->startButton()->show();
+            m_startGame->setEnabled(true);
+        }
+    });
     connect(&c, &GameClient::connectionLost, this, [this] {
         const QString text = QStringLiteral("The connection to the host was lost.");
         addSystemLine(text);
@@ -252,6 +263,15 @@ void MainWindow::offerStart()
 {
     if (!m_client.isConnected()) {
         ui::messageBoxes().inform(QStringLiteral("You are not connected"));
+        return;
+    }
+    if (m_client.flow().mayStart() && !m_client.isHost()) {
+        // The table's options are the server's: it puts them into the start
+        // it sends to all, so the dialog's values only fill the line.
+        auto *options = m_windows.gameStart ? qobject_cast<GameOptionsDialog *>(m_windows.gameStart())
+                                            : nullptr;
+        if (options && m_client.flow().mayStartWithoutHosting())
+            m_client.startGame(options->rounds(), options->creationTime());
         return;
     }
     showWindow(m_windows.gameStart);

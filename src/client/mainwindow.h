@@ -82,6 +82,8 @@ Q_SIGNALS:
     void saveSettingsRequested();
     /// The window has closed: the program ends.
     void closed();
+    /// File > Play Online…: the lobby program is to start.
+    void playOnlineRequested();
 
 protected:
     void showEvent(QShowEvent *event) override;

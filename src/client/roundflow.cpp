@@ -78,6 +78,7 @@ void RoundFlow::openBoard()
 
 void RoundFlow::onGameStarted(const proto::StartGame &game)
 {
+    m_gameRunning = true;
     Q_EMIT startButtonShown(false);
     Q_EMIT justWatchUnchecked();
     Q_EMIT helpHidden();
@@ -100,6 +101,11 @@ void RoundFlow::onGameStarted(const proto::StartGame &game)
 
 void RoundFlow::onRoundStarting(const proto::RoundStarting &round)
 {
+    if (!m_gameRunning && m_mayStart) {
+        // Joined while a game runs: its start was never seen here.
+        m_gameRunning = true;
+        Q_EMIT startButtonShown(false);
+    }
     m_view.resultsShown = false;
     Q_EMIT helpHidden();
     m_wordList.clear();
@@ -232,6 +238,7 @@ void RoundFlow::onGameStats(const proto::GameStats &g)
 void RoundFlow::onWinner(const proto::Winner &winner)
 {
     const QString &name = winner.name;
+    m_gameRunning = false;
     m_view.resultsShown = false;
     Q_EMIT soundRequested(QStringLiteral("gameover"));
 
@@ -243,11 +250,16 @@ void RoundFlow::onWinner(const proto::Winner &winner)
     m_view.winnerShown = true;
     Q_EMIT viewChanged();
     Q_EMIT winnerRaised();
-    if (m_isHost && m_isHost())
+    if ((m_isHost && m_isHost()) || mayStartWithoutHosting())
         Q_EMIT startButtonShown(true);
     // Opponents are read from the seats as they are now.
     if (seated)
         Q_EMIT gameRecorded(mine ? tally::addToMine() : name);
+}
+
+bool RoundFlow::mayStartWithoutHosting() const
+{
+    return m_mayStart && m_roster.ownIsSeat() && !m_gameRunning;
 }
 
 void RoundFlow::button_showClick()

@@ -65,6 +65,14 @@ public:
     /// Whether this program hosts the game (the start button comes back
     /// after a game for the hosting player only).
     void setHostCheck(std::function<bool()> isHost) { m_isHost = std::move(isHost); }
+    /// Whether a seated player may start games without hosting: the program
+    /// was started to join a table server's table, where the server sets
+    /// the table's options and lets every seat start between games.
+    void setMayStart(bool mayStart) { m_mayStart = mayStart; }
+    bool mayStart() const { return m_mayStart; }
+    /// Whether this program may start a game now without hosting: allowed
+    /// to, seated (watching or not), and no game runs as far as it has seen.
+    bool mayStartWithoutHosting() const;
     /// The name of the sound that opens a round ("turn" unless set).
     void setTurnSound(std::function<QString()> name) { m_turnSound = std::move(name); }
 
@@ -141,6 +149,9 @@ private:
     QString m_roundsToPlay{QStringLiteral("0")};
     qint64 m_countdown{0};
     bool m_counting{false};
+    bool m_mayStart{false};
+    /// From a game's start, or a round seen by a late joiner, to its winner.
+    bool m_gameRunning{false};
     bool m_manual{false};
     QTimer m_timer;
 };

@@ -62,6 +62,18 @@ void TestCommandLine::argumentsGiveLaunchModes_data()
                                                << QStringList{"-K", "127.0.0.1", "true"} << 0 << "";
     QTest::newRow("--join") << QStringList{"--join", "Ann", "192.0.2.7"} << Action::Play
                             << QStringList{"Ann", "192.0.2.7", "join"} << 0 << "";
+    QTest::newRow("--join a table server's port")
+        << QStringList{"--may-start", "--join", "Ann", "127.0.0.1:7781"} << Action::Play
+        << QStringList{"Ann", "127.0.0.1:7781", "join"} << 0 << "";
+    QTest::newRow("--join bracketed v6")
+        << QStringList{"--join", "Ann", "[::1]:7781"} << Action::Play
+        << QStringList{"Ann", "[::1]:7781", "join"} << 0 << "";
+    QTest::newRow("positional join with a port")
+        << QStringList{"Ann", "example.org:7790", "join"} << Action::Play
+        << QStringList{"Ann", "example.org:7790", "join"} << 0 << "";
+    QTest::newRow("hosting ignores the address")
+        << QStringList{"Kim", "h:0", "true"} << Action::Play << QStringList{"Kim", "h:0", "true"}
+        << 0 << "";
 
     // Mistakes: the usage on standard error, exit code 2.
     QTest::newRow("unknown option") << QStringList{"--bogus", "Kim", "h", "true"} << Action::Fail
@@ -76,6 +88,13 @@ void TestCommandLine::argumentsGiveLaunchModes_data()
                                           << none << 2 << "NAME and an ADDRESS";
     QTest::newRow("--host and --join") << QStringList{"--host", "Kim", "--join", "Ann", "h"}
                                        << Action::Fail << none << 2 << "either";
+    QTest::newRow("--join with a bad port") << QStringList{"--join", "Ann", "h:70000"}
+                                            << Action::Fail << none << 2 << "\"h:70000\" is not";
+    QTest::newRow("positional join with a bad address")
+        << QStringList{"Ann", "[::1:7781", "join"} << Action::Fail << none << 2 << "not an address";
+    QTest::newRow("--may-start takes no value")
+        << QStringList{"--may-start=yes", "--join", "Ann", "h"} << Action::Fail << none << 2
+        << "Usage:";
 }
 
 void TestCommandLine::argumentsGiveLaunchModes()
@@ -89,8 +108,10 @@ void TestCommandLine::argumentsGiveLaunchModes()
     const LaunchRequest r = CommandLine().parse(QStringList{"/usr/bin/vorlith"} + arguments);
     QCOMPARE(r.action, action);
     QCOMPARE(r.exitCode, exitCode);
-    if (action == Action::Play)
+    if (action == Action::Play) {
         QCOMPARE(r.params, params);
+        QCOMPARE(r.mayStart, arguments.contains("--may-start"));
+    }
     // The help and every mistake show the usage; the version is one line.
     if (action == Action::Fail || arguments == QStringList{"--help"})
         QVERIFY(r.output.contains("Usage: vorlith [options] [NAME HOST MODE]\n"));

@@ -9,6 +9,7 @@
 #include "ui/site.h"
 #include "webserver.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -123,6 +124,8 @@ private Q_SLOTS:
     void enterPlaysSolo();
     void damagedPictureLeavesTheWindowWorking();
     void handOverClosesTheMainWindow();
+    void playOnlineStartsTheLobby_data();
+    void playOnlineStartsTheLobby();
 };
 
 void TestDownload::placesFollowTheEnvironment_data()
@@ -418,6 +421,52 @@ void TestDownload::handOverClosesTheMainWindow()
     QCOMPARE(closed.size(), 1);
     QCOMPARE(finished.size(), 1);
     QVERIFY(!program.mainWindow().isVisible());
+    vorlith::ui::setDataFolderOverride({});
+}
+
+void TestDownload::playOnlineStartsTheLobby_data()
+{
+    QTest::addColumn<QString>("lobby"); // a file name in the test's folder
+    QTest::addColumn<bool>("executable");
+    QTest::addColumn<bool>("starts");
+    QTest::newRow("installed") << "lobby" << true << true;
+    QTest::newRow("missing") << "none" << false << false;
+    QTest::newRow("not a program") << "lobby" << false << false;
+}
+
+void TestDownload::playOnlineStartsTheLobby()
+{
+    QFETCH(QString, lobby);
+    QFETCH(bool, executable);
+    QFETCH(bool, starts);
+    QTemporaryDir dir;
+    vorlith::ui::setDataFolderOverride(dir.path());
+    const QString started = dir.filePath(QStringLiteral("started"));
+    QFile script(dir.filePath(QStringLiteral("lobby")));
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\ntouch '" + started.toUtf8() + "'\n");
+    script.close();
+    if (executable)
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    qputenv("VORLITH_LOBBY_PROGRAM", dir.filePath(lobby).toUtf8());
+
+    RecordingMessageBoxes boxes;
+    RecordingSoundOutput sound;
+    vorlith::app::Program::Options options;
+    options.gamePort = QStringLiteral("0");
+    options.soundOutput = &sound;
+    vorlith::app::Program program(options);
+    auto *playOnline = program.mainWindow().findChild<QAction *>(QStringLiteral("PlayOnline1"));
+    QVERIFY(playOnline);
+    playOnline->trigger();
+    if (starts) {
+        QTRY_VERIFY(QFile::exists(started));
+        QVERIFY(boxes.shown.isEmpty());
+    } else {
+        QCOMPARE(boxes.shown.size(), 1);
+        QVERIFY(boxes.shown.first().contains(dir.filePath(lobby)));
+    }
+    qunsetenv("VORLITH_LOBBY_PROGRAM");
     vorlith::ui::setDataFolderOverride({});
 }
 

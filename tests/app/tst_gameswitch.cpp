@@ -224,11 +224,13 @@ void TestGameSwitch::hostedGameIsListedUnlessTurnedOff()
         auto program = std::make_unique<Program>(options);
         GameSwitch &gameSwitch = program->gameSwitch();
 
-        // File: Start Game, Host a Game…, Join a Game…, separator, Exit.
+        // File: Start Game, Play Online…, Host a Game…, Join a Game…,
+        // separator, Exit.
         const QList<QAction *> items = program->mainWindow().fileMenu()->actions();
-        QCOMPARE(items.indexOf(gameSwitch.hostAction()), 1);
-        QCOMPARE(items.indexOf(gameSwitch.joinAction()), 2);
-        QVERIFY(items.at(3)->isSeparator());
+        QCOMPARE(items.at(1)->objectName(), QStringLiteral("PlayOnline1"));
+        QCOMPARE(items.indexOf(gameSwitch.hostAction()), 2);
+        QCOMPARE(items.indexOf(gameSwitch.joinAction()), 3);
+        QVERIFY(items.at(4)->isSeparator());
 
         program->client().launcher().run();
         QTRY_COMPARE(program->server().registry().name(1), QString("Kim"));

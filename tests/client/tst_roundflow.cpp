@@ -96,6 +96,8 @@ private Q_SLOTS:
     void lateJoinerGetsAnOpenBoardWithoutClock();
     void winnerBannerAndTally_data();
     void winnerBannerAndTally();
+    void seatedPlayerMayStartBetweenGames_data();
+    void seatedPlayerMayStartBetweenGames();
     void malformedFieldsChangeNothing_data();
     void malformedFieldsChangeNothing();
 };
@@ -426,6 +428,51 @@ void TestRoundFlow::winnerBannerAndTally()
     QCOMPARE(t.sounds(), QStringList{"gameover"});
     QCOMPARE(start.count(), host ? 1 : 0);
     QCOMPARE(firstArguments(games), recorded.isEmpty() ? QStringList() : QStringList{recorded});
+}
+
+void TestRoundFlow::seatedPlayerMayStartBetweenGames_data()
+{
+    QTest::addColumn<int>("own");
+    QTest::addColumn<bool>("mayStart");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("allowed");
+    QTest::addColumn<QString>("lastShown"); // the last startButtonShown, "" for none
+
+    const QStringList none;
+    const QStringList game{"start", "round", "winner"};
+    QTest::newRow("seated, before any game") << 2 << true << none << true << "";
+    QTest::newRow("without the option") << 2 << false << none << false << "";
+    QTest::newRow("a spy") << 7 << true << none << false << "";
+    QTest::newRow("game started") << 2 << true << QStringList{"start"} << false << "false";
+    QTest::newRow("joined during a round") << 2 << true << QStringList{"round"} << false << "false";
+    QTest::newRow("after the winner") << 2 << true << game << true << "true";
+    QTest::newRow("next game started")
+        << 2 << true << game + QStringList{"start"} << false << "false";
+    QTest::newRow("a spy after the winner") << 7 << true << game << false << "false";
+    QTest::newRow("without the option after the winner") << 2 << false << game << false << "false";
+}
+
+void TestRoundFlow::seatedPlayerMayStartBetweenGames()
+{
+    QFETCH(int, own);
+    QFETCH(bool, mayStart);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, allowed);
+    QFETCH(QString, lastShown);
+
+    Table t(own);
+    t.flow.setMayStart(mayStart);
+    QSignalSpy shown(&t.flow, &RoundFlow::startButtonShown);
+    for (const QString &line : lines) {
+        if (line == QLatin1String("start"))
+            t.flow.startthegame(QStringLiteral("Kim+3+60+"));
+        else if (line == QLatin1String("round"))
+            t.flow.roundstart(QStringLiteral("1+60+"));
+        else
+            t.flow.winner(QStringLiteral("Ann+"));
+    }
+    QCOMPARE(t.flow.mayStartWithoutHosting(), allowed);
+    QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), lastShown);
 }
 
 void TestRoundFlow::malformedFieldsChangeNothing_data()

@@ -13,7 +13,7 @@ set -euo pipefail
 ulimit -c unlimited 2>/dev/null || true
 here=$(cd "$(dirname "$0")" && pwd)
 checks=("$@")
-((${#checks[@]})) || checks=(check_board.py check_game.py check_computers.py)
+((${#checks[@]})) || checks=(check_board.py check_game.py check_computers.py check_server.py)
 
 # The X server picks a free display itself and names it on descriptor 5.
 displayfile=$(mktemp)
