@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -33,6 +34,13 @@ public:
     void remove(quint64 key);
     void clear();
     bool contains(quint64 key) const { return m_due.count(key) > 0; }
+    /// The time left until the deadline of \a key (0 once passed, or for none).
+    std::chrono::milliseconds remaining(quint64 key) const
+    {
+        const auto it = m_due.find(key);
+        return it == m_due.end() ? std::chrono::milliseconds(0)
+                                 : std::max(std::chrono::milliseconds(0), it->second - now());
+    }
     bool isEmpty() const { return m_due.empty(); }
     /// True while the timer waits for a deadline.
     bool isTimerActive() const { return m_timer.isActive(); }

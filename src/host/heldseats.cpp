@@ -20,6 +20,16 @@ void HeldSeats::hold(int seat, const QString &name, const QString &address)
     m_deadlines.set(quint64(seat), HoldTime);
 }
 
+std::vector<HeldSeats::Held> HeldSeats::held() const
+{
+    std::vector<Held> seats;
+    for (const auto &[seat, holder] : m_held) {
+        const auto left = m_deadlines.remaining(quint64(seat));
+        seats.push_back({seat, holder.name, qint64((left.count() + 999) / 1000)});
+    }
+    return seats;
+}
+
 int HeldSeats::claim(const QString &name, const QString &address)
 {
     for (auto it = m_held.begin(); it != m_held.end(); ++it) {

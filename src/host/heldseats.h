@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <map>
+#include <vector>
 
 namespace vorlith::host {
 
@@ -31,6 +32,15 @@ public:
     bool isEmpty() const { return m_held.empty(); }
     /// Every seat is free again (the game ended).
     void clear();
+
+    /// A seat held now, for whom, and for how many whole seconds more.
+    struct Held
+    {
+        int seat{0};
+        QString name;
+        qint64 seconds{0};
+    };
+    std::vector<Held> held() const;
 
     Deadlines &deadlines() { return m_deadlines; }
 

@@ -325,8 +325,16 @@ QJsonObject HttpApi::tableObject(const Table &table, const QString &localHost) c
         {QStringLiteral("computers"), o.computers},
         {QStringLiteral("seated"), QJsonArray::fromStringList(table.seated())},
         {QStringLiteral("spies"), table.spies()},
-        {QStringLiteral("held"), QJsonArray()},
+        {QStringLiteral("held"), heldArray(table)},
     };
+}
+
+QJsonArray HttpApi::heldArray(const Table &table)
+{
+    QJsonArray held;
+    for (const auto &[name, seconds] : table.held())
+        held.append(QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("seconds"), seconds}});
+    return held;
 }
 
 HttpApi::Reply HttpApi::createTable(const QByteArray &body, const QString &remote,

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QObject>
@@ -60,6 +61,7 @@ public:
 
     /// The table object of the API, as players' programs and pages read it.
     QJsonObject tableObject(const Table &table, const QString &localHost) const;
+    static QJsonArray heldArray(const Table &table);
 
 private:
     friend struct DaemonCallbacks;

@@ -147,6 +147,16 @@ QStringList Table::seated() const
     return names;
 }
 
+QList<QPair<QString, qint64>> Table::held() const
+{
+    QList<QPair<QString, qint64>> held;
+    if (!isPlaying())
+        return held;
+    for (const host::HeldSeats::Held &seat : m_server->heldSeats().held())
+        held.append({seat.name, seat.seconds});
+    return held;
+}
+
 int Table::spies() const
 {
     int n = 0;

@@ -85,6 +85,9 @@ public:
     qint64 round() const;
     /// The names in seats 1-6 (computer players included), in seat order.
     QStringList seated() const;
+    /// Seats kept for players who dropped out of the running game: their
+    /// names and the whole seconds left to come back.
+    QList<QPair<QString, qint64>> held() const;
     /// Participants in slots 7-9.
     int spies() const;
     /// People (not computer players) connected now.

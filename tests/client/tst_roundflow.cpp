@@ -465,11 +465,11 @@ void TestRoundFlow::seatedPlayerMayStartBetweenGames()
     QSignalSpy shown(&t.flow, &RoundFlow::startButtonShown);
     for (const QString &line : lines) {
         if (line == QLatin1String("start"))
-            t.flow.startthegame(QStringLiteral("Kim+3+60+"));
+            t.hear(proto::StartGame::Word, QStringLiteral("Kim+3+60+"));
         else if (line == QLatin1String("round"))
-            t.flow.roundstart(QStringLiteral("1+60+"));
+            t.hear(proto::RoundStarting::Word, QStringLiteral("1+60+"));
         else
-            t.flow.winner(QStringLiteral("Ann+"));
+            t.hear(proto::Winner::Word, QStringLiteral("Ann+"));
     }
     QCOMPARE(t.flow.mayStartWithoutHosting(), allowed);
     QCOMPARE(shown.isEmpty() ? QString() : shown.last().at(0).toString(), lastShown);

@@ -28,6 +28,7 @@ private Q_SLOTS:
     void connectionsAreBoundedPerAddressAndInAll();
     void computerPlayersCountAgainstNoLimit();
     void gameWithNoPersonSeatedEnds();
+    void aDroppedPlayersSeatIsListedAsHeld();
     void silentGameEndsWithoutAWinnerAndTheTableWaits();
     void tablesCloseTenMinutesAfterTheLastPersonLeft();
 
@@ -110,7 +111,7 @@ bool TestTableRules::roundTrip(WireClient *c, int slot)
 void TestTableRules::runSeconds(Table &table, int seconds)
 {
     for (int i = 0; i < seconds; ++i)
-        table.game().timer_breaksTimer();
+        table.game().onSecond();
 }
 
 void TestTableRules::onlyASeatedPlayerStartsAndOnlyBetweenGames()
@@ -254,6 +255,24 @@ void TestTableRules::gameWithNoPersonSeatedEnds()
     QVERIFY(!table.isPlaying());
     QVERIFY(!table.game().isTimerEnabled());
     QVERIFY(!spy->lines.contains("CMD_winner+Robot 1"));
+}
+
+void TestTableRules::aDroppedPlayersSeatIsListedAsHeld()
+{
+    Table &table = makeTable(3, 30, 0);
+    WireClient *ann = join(table, 1, "Ann");
+    WireClient *bob = join(table, 2, "Bob");
+    QVERIFY(ann && bob);
+    QVERIFY(table.held().isEmpty());
+    ann->sendLine("CMD_startgame+Ann+1+1+");
+    QVERIFY(bob->waitForLine("CMD_roundstarting+1+30+"));
+
+    bob->socket.disconnectFromHost();
+    QVERIFY(ann->waitForLine("CMD_playerdisconnected+2+Bob"));
+    const auto held = table.held();
+    QCOMPARE(held.size(), 1);
+    QCOMPARE(held.first().first, QStringLiteral("Bob"));
+    QVERIFY(held.first().second > 170 && held.first().second <= 180);
 }
 
 void TestTableRules::silentGameEndsWithoutAWinnerAndTheTableWaits()
