@@ -15,11 +15,11 @@ PeerConnection::PeerConnection(QObject *parent)
     connect(m_sock, &Sock::readEvent, this, &PeerConnection::onRead);
     connect(m_sock, &Sock::closed, this, &PeerConnection::onClosed);
     connect(m_sock, &Sock::connectEvent, this, [this] { m_everConnected = true; });
-    connect(m_sock, &Sock::errorRaised, this, [this](Sock *, const QString &text) {
+    connect(m_sock, &Sock::errorRaised, this, [this](Sock *, int code, const QString &text) {
         // After the connection once stood, an error is followed by its close.
         if (!m_everConnected)
             Q_EMIT unreachable(text);
-        else if (isVanishedPeerError(m_sock->lastErrorCode()))
+        else if (isVanishedPeerError(code))
             m_lost = true;
     });
     connect(m_sock, &Sock::failed, this, [this](Sock *, const QString &text) {

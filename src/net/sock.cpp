@@ -101,7 +101,7 @@ void Sock::raise(SocketInfo kind, const QString &text)
     if (kind == SocketInfo::Close)
         Q_EMIT closed(this);
     else if (kind == SocketInfo::Error)
-        Q_EMIT errorRaised(this, text);
+        Q_EMIT errorRaised(this, m_lastError, text);
 }
 
 void Sock::setListen(bool listen)

@@ -103,9 +103,6 @@ public:
     /// How long a connect may take before it fails with WSAETIMEDOUT.
     void setConnectTimeout(int ms) { m_connectTimeoutMs = ms; }
 
-    /// The code of the last error raised (see winsockErrorText), 0 for none.
-    int lastErrorCode() const { return m_lastError; }
-
 Q_SIGNALS:
     void connectEvent(vorlith::net::Sock *sock);
     /// The peer closed the connection; raised before the local close.
@@ -117,8 +114,9 @@ Q_SIGNALS:
     /// The socket closed (the "Socket Closed" notice): by either side, or a
     /// listener stopped. A closing peer may raise it twice.
     void closed(vorlith::net::Sock *sock);
-    /// A socket error (the "Error #..." notices) with its text.
-    void errorRaised(vorlith::net::Sock *sock, const QString &text);
+    /// A socket error (the "Error #..." notices): its code (see
+    /// winsockErrorText) and its text.
+    void errorRaised(vorlith::net::Sock *sock, int code, const QString &text);
     /// An error found after the call that caused it returned (a host name
     /// that cannot be resolved), with the same text the call would have thrown.
     void failed(vorlith::net::Sock *sock, const QString &text);

@@ -171,8 +171,7 @@ void TestClientSession::aVanishedHostIsToldApartFromAClose()
     // system gives up on the peer, and then closes.
     vorlith::net::Sock &sock = m_session->sock();
     if (error)
-        Q_EMIT sock.info(&sock, vorlith::net::SocketInfo::Error,
-                         vorlith::net::winsockErrorText(error));
+        Q_EMIT sock.errorRaised(&sock, error, vorlith::net::winsockErrorText(error));
     sock.close();
     QTRY_VERIFY(events.contains("closed"));
     const QStringList expected = lost ? QStringList{"lost", "closed"} : QStringList{"closed"};

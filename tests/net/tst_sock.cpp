@@ -20,7 +20,7 @@ struct InfoLog
         QObject::connect(s, &Sock::info, s, [this](Sock *, SocketInfo, const QString &t) { texts << t; });
         QObject::connect(s, &Sock::closed, s, [this] { ++closes; });
         QObject::connect(s, &Sock::errorRaised, s,
-                         [this](Sock *, const QString &t) { errors << t; });
+                         [this](Sock *, int, const QString &t) { errors << t; });
     }
     int count(const QString &t) const { return static_cast<int>(texts.count(t)); }
     QStringList texts;
