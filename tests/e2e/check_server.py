@@ -156,9 +156,13 @@ try:
           "a seated player who does not host has START GAME")
 
     # Seats 3 to 6 taken by hand, then a spy tries to start.
-    fillers = [Raw(port) for _ in range(4)]
-    raws.extend(fillers)
-    slots = [f.login("Filler%d" % i) for i, f in enumerate(fillers)]
+    # One after the other: the server closes a fourth connection from one
+    # address while three wait to log in.
+    fillers, slots = [], []
+    for i in range(4):
+        fillers.append(Raw(port))
+        raws.append(fillers[-1])
+        slots.append(fillers[-1].login("Filler%d" % i))
     check(slots == [3, 4, 5, 6], "four more connections fill seats 3 to 6: %s" % slots)
     spy = Raw(port)
     raws.append(spy)
