@@ -210,6 +210,13 @@ void RoundFlow::onRoundOver(const proto::RoundOver &over)
         if (r.roundScore > 0)
             m_roster.setBonus(r.seat, QStringLiteral("+") + QString::number(r.roundScore));
     }
+    // A board opened for a late joiner has no clock to close it: once the
+    // host has closed the round it closes here, or after the last round it
+    // would keep the keys (Typing ON) for ever.
+    if (!m_counting && m_board.isOpen()) {
+        m_board.setOpen(false);
+        m_view.controlsShown = false;
+    }
     setStatus(QStringLiteral("Posting Scores.. Please Wait!"));
     m_view.resultsShown = true;
     Q_EMIT resultsChanged();

@@ -384,9 +384,12 @@ void TestRoundFlow::lateJoinerGetsAnOpenBoardWithoutClock()
         QCOMPARE(t.board.isOpen(), open);
         QCOMPARE(t.flow.view().controlsShown, open);
         QVERIFY(!t.flow.isCounting());
-        // The board stays open until the next round start takes over.
+        // The board stays open while the round runs, and closes with it.
         t.flow.turntimerTimer();
         QCOMPARE(t.board.isOpen(), open);
+        t.hear(proto::RoundOver::Word, QStringLiteral("1+20+0++2+45+0++3+0+0++4+0+0++5+0+0++6+0+0+"));
+        QVERIFY(!t.board.isOpen());
+        QVERIFY(!t.flow.view().controlsShown);
     }
     Table spy(7);
     spy.hear(proto::GameStats::Word, QStringLiteral("7+90+5+2+t+1+20"));

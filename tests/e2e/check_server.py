@@ -216,7 +216,33 @@ try:
     check(wait_for(lambda: text_of(ann_app, "Score of seat 2") in ("0", ""), timeout=2),
           "Ann's non-word %s scores nothing" % nonsense)
 
-    check(wait_for(lambda: text_of(kim_app, "Status") == "Time Up!", timeout=40), "the clock runs out: Time Up!")
+    # Kim's program dies in the middle of the round. Started again with the
+    # same name, it gets seat 1 and Kim's total back; meanwhile the table
+    # object lists Kim under held.
+    kim_score = text_of(kim_app, "Score of seat 1")
+    kim.process.kill()
+    kim.process.wait(5)
+    check(wait_for(lambda: text_of(ann_app, "Seat 1") == "<Waiting>", timeout=10),
+          "Ann sees Kim's seat wait: %s" % text_of(ann_app, "Seat 1"))
+    held = table(public.get("id")).get("held", [])
+    check([h.get("name") for h in held] == ["Kim"] and 0 < held[0].get("seconds", 0) <= 180,
+          "the table object lists Kim as held: %s" % held)
+    kim = Program("--may-start", "--join", "Kim", address)
+    kim_window = kim.window()
+    kim_app = kim.app()
+    check(wait_for(lambda: text_of(kim_app, "Seat 1") == "Kim", timeout=15),
+          "Kim comes back to seat 1: %s" % text_of(kim_app, "Seat 1"))
+    done = first(kim_app, name="Done", role="push button")
+    if done:
+        click_node(done)
+    check(wait_for(lambda: text_of(kim_app, "Score of seat 1") == kim_score, timeout=5),
+          "with Kim's total: %s (was %s)" % (text_of(kim_app, "Score of seat 1"), kim_score))
+    check(wait_for(lambda: text_of(ann_app, "Seat 1") == "Kim"), "Ann sees Kim back in seat 1")
+    check(table(public.get("id")).get("held") == [], "no seat is held any more")
+
+    # Kim's program came back during the round: as for any late joiner, its
+    # clock does not run, so Ann's tells the round's end.
+    check(wait_for(lambda: text_of(ann_app, "Status") == "Time Up!", timeout=40), "the clock runs out: Time Up!")
     check(wait_for(lambda: text_of(kim_app, "Winner") == "You have Won the Game!", timeout=40),
           "the winner banner: You have Won the Game! (%s)" % text_of(kim_app, "Winner"))
     check(wait_for(lambda: text_of(ann_app, "Winner") == "Kim has Won the Game!"), "Kim has Won the Game! for Ann")
