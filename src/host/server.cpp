@@ -89,6 +89,11 @@ bool HostServer::isThisMachine(const QString &peer)
     return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
 }
 
+void HostServer::setListenAddresses(const QList<QHostAddress> &addresses)
+{
+    m_listener->setListenAddresses(addresses);
+}
+
 void HostServer::startListening()
 {
     m_listener->setListen(true);
@@ -275,8 +280,8 @@ void HostServer::Sock1Read(Sock *sock)
     for (QByteArray &line : lines)
         m_dispatcher.enqueue(std::move(line), origin);
 
-    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines
-        || m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
+    if (conn.framer.overflowed() || m_dispatcher.pendingFrom(conn.serial) > MaxPendingLines ||
+        m_dispatcher.pendingBytesFrom(conn.serial) > MaxPendingBytes) {
         qCWarning(lcHost) << "slot" << origin.slot << "floods the host; closing it";
         m_dispatcher.dropFrom(conn.serial);
         dropConnection(sock);
@@ -292,7 +297,8 @@ void HostServer::holdQueueBound()
             return;
         m_dispatcher.dropFrom(*largest);
         if (Sock *sock = connectionOf(*largest); sock && sock->isConnected()) {
-            qCWarning(lcHost) << "slot" << sock->tag() << "holds the most of a full queue; closing it";
+            qCWarning(lcHost) << "slot" << sock->tag()
+                              << "holds the most of a full queue; closing it";
             dropConnection(sock);
         }
     }
@@ -428,8 +434,8 @@ QString HostServer::cleanName(const QString &name)
         if (clean.size() >= MaxNameLength)
             break;
         const char16_t u = c.unicode();
-        const bool breaksProtocol = u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F
-                                    || (u >= 0x80 && u < 0xA0);
+        const bool breaksProtocol =
+            u == u'+' || u == u'|' || u == 0xFF || u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0);
         clean.append(breaksProtocol ? QLatin1Char('_') : c);
     }
     if (clean.trimmed().isEmpty())

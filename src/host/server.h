@@ -1,7 +1,7 @@
 #pragma once
 
-#include "host/hostrules.h"
 #include "host/heldseats.h"
+#include "host/hostrules.h"
 #include "host/loginguard.h"
 #include "host/outbox.h"
 #include "host/registry.h"
@@ -9,6 +9,8 @@
 #include "net/framing.h"
 #include "net/router.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -54,6 +56,8 @@ public:
 
     /// The port to listen on, as text ("7772"; "0" picks a free port).
     void setPortName(const QString &port);
+    /// The local addresses to listen on (none: every address).
+    void setListenAddresses(const QList<QHostAddress> &addresses);
     /// Switches the listening socket on. Throws net::SockError.
     void startListening();
     bool isListening() const;

@@ -4,11 +4,11 @@
 #include "net/winsock.h"
 
 #include <QHostAddress>
-#include <QtEndian>
 #include <QLoggingCategory>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QtEndian>
 
 #include <netdb.h>
 
@@ -53,8 +53,8 @@ Sock::Sock(QObject *parent) : QObject(parent) {}
 
 Sock::~Sock()
 {
-    if (m_server)
-        m_server->close();
+    for (QTcpServer *server : std::as_const(m_servers))
+        server->close();
     if (m_socket)
         releaseSocket(false);
 }
@@ -75,13 +75,13 @@ void Sock::setPortName(const QString &name)
 
 bool Sock::hasSocket() const
 {
-    return m_socket || m_server;
+    return m_socket || !m_servers.isEmpty();
 }
 
 quint16 Sock::localPort() const
 {
-    if (m_server)
-        return m_server->serverPort();
+    if (!m_servers.isEmpty())
+        return m_servers.front()->serverPort();
     return m_socket ? m_socket->localPort() : 0;
 }
 
@@ -104,14 +104,20 @@ void Sock::raise(SocketInfo kind, const QString &text)
         Q_EMIT errorRaised(this, m_lastError, text);
 }
 
+void Sock::stopServers()
+{
+    for (QTcpServer *server : std::exchange(m_servers, {})) {
+        server->close();
+        server->deleteLater();
+    }
+}
+
 void Sock::setListen(bool listen)
 {
     if (!listen) {
-        if (!m_server)
+        if (m_servers.isEmpty())
             return;
-        m_server->close();
-        m_server->deleteLater();
-        m_server = nullptr;
+        stopServers();
         m_listening = false;
         raise(SocketInfo::Close, QStringLiteral("Socket Closed"));
         raise(SocketInfo::Listen, QStringLiteral("Listening Stopped"));
@@ -125,20 +131,34 @@ void Sock::setListen(bool listen)
         throw SockError(QStringLiteral("Listen - Socket Already In Use"));
 
     raise(SocketInfo::Lookup, QStringLiteral("Lookup Of Port ") + m_portName);
-    const quint16 port = resolvePort(m_portName);
-    auto *server = new QTcpServer(this);
-    server->setListenBacklogSize(ListenBacklog);
-    if (!server->listen(QHostAddress::Any, port)) {
-        const auto error = server->serverError();
-        qCInfo(lcSock) << "listen on" << port << "failed:" << server->errorString();
-        delete server;
-        if (error == QAbstractSocket::AddressInUseError || error == QAbstractSocket::SocketAccessError
-            || error == QAbstractSocket::SocketAddressNotAvailableError)
-            throw SockError(QStringLiteral("Listen - Error Binding Socket"));
-        throw SockError(QStringLiteral("Listen - Error Starting Listen"));
+    quint16 port = resolvePort(m_portName);
+    const QList<QHostAddress> addresses = m_listenAddresses.isEmpty()
+                                              ? QList<QHostAddress>{QHostAddress(QHostAddress::Any)}
+                                              : m_listenAddresses;
+    for (const QHostAddress &address : addresses) {
+        auto *server = new QTcpServer(this);
+        server->setListenBacklogSize(ListenBacklog);
+        if (!server->listen(address, port)) {
+            const auto error = server->serverError();
+            qCInfo(lcSock) << "listen on" << address.toString() << port
+                           << "failed:" << server->errorString();
+            delete server;
+            // A machine without IPv6 has no ::1; the other addresses still serve.
+            if (address.isLoopback() && error == QAbstractSocket::SocketAddressNotAvailableError &&
+                !m_servers.isEmpty())
+                continue;
+            stopServers();
+            if (error == QAbstractSocket::AddressInUseError ||
+                error == QAbstractSocket::SocketAccessError ||
+                error == QAbstractSocket::SocketAddressNotAvailableError)
+                throw SockError(QStringLiteral("Listen - Error Binding Socket"));
+            throw SockError(QStringLiteral("Listen - Error Starting Listen"));
+        }
+        // Port "0" picks a free port once; every address then shares it.
+        port = server->serverPort();
+        m_servers.append(server);
+        connect(server, &QTcpServer::newConnection, this, [this] { Q_EMIT acceptEvent(this); });
     }
-    m_server = server;
-    connect(server, &QTcpServer::newConnection, this, [this] { Q_EMIT acceptEvent(this); });
     m_listening = true;
     raise(SocketInfo::Listen, QStringLiteral("Listening Started"));
 }
@@ -187,9 +207,13 @@ void Sock::adoptSocket(QTcpSocket *socket)
 bool Sock::accept(Sock *&accepted)
 {
     accepted = nullptr;
-    if (!m_server)
+    if (m_servers.isEmpty())
         throw SockError(QStringLiteral("Accept - Socket Not In Listening Mode"));
-    QTcpSocket *socket = m_server->nextPendingConnection();
+    QTcpSocket *socket = nullptr;
+    for (QTcpServer *server : std::as_const(m_servers)) {
+        if ((socket = server->nextPendingConnection()))
+            break;
+    }
     if (!socket) {
         raise(SocketInfo::Accept, QStringLiteral("Could Not Accept Connection"));
         return false;
@@ -243,10 +267,8 @@ bool Sock::close()
 {
     const bool wasListening = m_listening;
     bool closed = false;
-    if (m_server) {
-        m_server->close();
-        m_server->deleteLater();
-        m_server = nullptr;
+    if (!m_servers.isEmpty()) {
+        stopServers();
         closed = true;
     }
     if (m_socket) {
@@ -269,7 +291,8 @@ void Sock::releaseSocket(bool graceful)
         m_connectTimer = nullptr;
     }
     socket->disconnect(this);
-    if (!graceful || socket->state() != QAbstractSocket::ConnectedState || socket->bytesToWrite() == 0) {
+    if (!graceful || socket->state() != QAbstractSocket::ConnectedState ||
+        socket->bytesToWrite() == 0) {
         socket->abort();
         socket->deleteLater();
         return;

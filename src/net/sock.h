@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -14,7 +16,17 @@ class QTimer;
 namespace vorlith::net {
 
 /// Kinds of informational notice a Sock raises.
-enum class SocketInfo { Lookup, Connect, Close, Listen, Receive, Send, Accept, Error };
+enum class SocketInfo
+{
+    Lookup,
+    Connect,
+    Close,
+    Listen,
+    Receive,
+    Send,
+    Accept,
+    Error
+};
 
 /// A socket operation that cannot be carried out; text() is the fixed message.
 class SockError : public std::exception
@@ -69,9 +81,13 @@ public:
     /// The peer's port of a connection; 0 for none.
     quint16 peerPort() const;
 
-    /// Starts listening (true) on any local address at portName(), or stops.
-    /// Throws SockError.
+    /// Starts listening (true) at portName() on the listen addresses, or
+    /// stops. Throws SockError.
     void setListen(bool listen);
+    /// The local addresses a listener binds, all on one port (none: every
+    /// address). Each must be bound, except a loopback address the machine
+    /// lacks (::1 with IPv6 switched off). Takes effect at the next listen.
+    void setListenAddresses(const QList<QHostAddress> &addresses) { m_listenAddresses = addresses; }
 
     /// Starts a non-blocking connect to hostName():portName() and returns the
     /// connected flag (false at first). Throws SockError when the port name
@@ -130,6 +146,7 @@ private:
     void onSocketError(int error);
     void onConnectTimeout();
     void releaseSocket(bool graceful);
+    void stopServers();
     void raise(SocketInfo kind, const QString &text);
 
     int m_lastError{0};
@@ -144,7 +161,8 @@ private:
     qint64 m_bytesSent{0};
     qint64 m_bytesReceived{0};
     QTcpSocket *m_socket{nullptr};
-    QTcpServer *m_server{nullptr};
+    QList<QHostAddress> m_listenAddresses;
+    QList<QTcpServer *> m_servers;
     QTimer *m_connectTimer{nullptr};
 };
 

@@ -46,8 +46,21 @@ QString addresses(const QString &text, QList<QHostAddress> &out)
 const std::vector<Key> &keys()
 {
     static const std::vector<Key> table{
-        {"bind", "ADDRESS", "Address the API listens on (default: all; the tables listen on all).",
+        {"bind", "ADDRESS",
+         "Address the tables listen on, loopback besides; the API too unless api-bind is given "
+         "(default: all).",
          [](ServerConfig &c, const QString &v) { return addresses(v, c.bind); }},
+        {"api-bind", "ADDRESS",
+         "Address the API listens on (default: the first bind address, else all).",
+         [](ServerConfig &c, const QString &v) {
+             QList<QHostAddress> one;
+             const QString error = addresses(v, one);
+             if (error.isEmpty() && one.size() != 1)
+                 return QStringLiteral("give one address");
+             if (error.isEmpty())
+                 c.apiBind = one.front();
+             return error;
+         }},
         {"public-host", "NAME", "Host name players dial, given in every table object.",
          [](ServerConfig &c, const QString &v) {
              c.publicHost = v.trimmed();
@@ -209,6 +222,27 @@ ConfigResult readConfig(const QStringList &arguments, ServerConfig &config,
         }
     }
     return result;
+}
+
+QList<QHostAddress> ServerConfig::tableAddresses() const
+{
+    if (bind.isEmpty())
+        return {};
+    QList<QHostAddress> out;
+    for (const QHostAddress &address : bind) {
+        if (!out.contains(address))
+            out.append(address);
+    }
+    const auto covers = [&out](QHostAddress::SpecialAddress any,
+                               QHostAddress::SpecialAddress loopback) {
+        return out.contains(QHostAddress(any)) || out.contains(QHostAddress(loopback)) ||
+               out.contains(QHostAddress(QHostAddress::Any));
+    };
+    if (!covers(QHostAddress::AnyIPv4, QHostAddress::LocalHost))
+        out.append(QHostAddress(QHostAddress::LocalHost));
+    if (!covers(QHostAddress::AnyIPv6, QHostAddress::LocalHostIPv6))
+        out.append(QHostAddress(QHostAddress::LocalHostIPv6));
+    return out;
 }
 
 } // namespace vorlith::server

@@ -14,8 +14,11 @@ struct ServerConfig
 {
     static inline const QString DefaultFile = QStringLiteral("/etc/vorlith/server.conf");
 
-    QList<QHostAddress> bind; ///< the API's address (the first); none: every address
-    QString publicHost;       ///< the name players dial; none: the address asked
+    /// Where the tables listen (and loopback always); none: every address.
+    QList<QHostAddress> bind;
+    /// Where the API listens; none: the first bind address, else every one.
+    QHostAddress apiBind;
+    QString publicHost; ///< the name players dial; none: the address asked
     quint16 apiPort{7780};
     quint16 firstPort{7781};
     quint16 lastPort{7880};
@@ -26,6 +29,11 @@ struct ServerConfig
     int maxConnectionsPerAddress{16};
     QList<QHostAddress> trustedProxies;
     QString wordList; ///< none: the built-in list
+
+    /// The addresses a table listens on: those bound, and loopback (for
+    /// checks and tools on the machine itself) where they do not cover it.
+    QList<QHostAddress> tableAddresses() const;
+    QHostAddress apiAddress() const { return apiBind.isNull() ? bind.value(0) : apiBind; }
 };
 
 /// The outcome of reading the command line (and the file it names).

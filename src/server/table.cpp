@@ -96,9 +96,10 @@ Table::~Table()
     m_server.reset();
 }
 
-bool Table::open(quint16 port)
+bool Table::open(quint16 port, const QList<QHostAddress> &addresses)
 {
     m_server->setPortName(QString::number(port));
+    m_server->setListenAddresses(addresses);
     try {
         m_server->startListening();
     } catch (const net::SockError &e) {

@@ -3,6 +3,8 @@
 #include "host/computerplan.h"
 #include "host/hostrules.h"
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -72,9 +74,10 @@ public:
           QObject *parent = nullptr);
     ~Table() override;
 
-    /// Starts listening on \a port (0: any free one) and seats the computer
-    /// players. False when the port cannot be had.
-    bool open(quint16 port);
+    /// Starts listening on \a port (0: any free one) at \a addresses (none:
+    /// every address) and seats the computer players. False when the port
+    /// cannot be had.
+    bool open(quint16 port, const QList<QHostAddress> &addresses = {});
     quint16 port() const;
 
     int id() const { return m_id; }

@@ -104,7 +104,7 @@ Tables::Made Tables::make(const TableOptions &options, const QString &address)
         const bool used = std::any_of(m_tables.begin(), m_tables.end(), [port](const auto &t) {
             return t.second.table->port() == port;
         });
-        opened = !used && table->open(quint16(port));
+        opened = !used && table->open(quint16(port), m_limits.addresses);
     }
     if (!opened) {
         if (recent.empty())

@@ -43,6 +43,8 @@ public:
         int maxCreationsPerMinute{5};
         quint16 firstPort{7781};
         quint16 lastPort{7880};
+        /// Where each table listens; none: every address.
+        QList<QHostAddress> addresses;
     };
     /// A table nobody is at closes this long after the last person left, or
     /// after it was made when nobody came.

@@ -17,7 +17,8 @@ struct InfoLog
 {
     explicit InfoLog(Sock *s)
     {
-        QObject::connect(s, &Sock::info, s, [this](Sock *, SocketInfo, const QString &t) { texts << t; });
+        QObject::connect(s, &Sock::info, s,
+                         [this](Sock *, SocketInfo, const QString &t) { texts << t; });
         QObject::connect(s, &Sock::closed, s, [this] { ++closes; });
         QObject::connect(s, &Sock::errorRaised, s,
                          [this](Sock *, int, const QString &t) { errors << t; });
@@ -47,6 +48,7 @@ private Q_SLOTS:
     void closeTwiceRaisesSocketClosedTwice();
     void portInUseCannotBeBound();
     void listeningTwiceOnlyNotes();
+    void listensOnTheChosenAddressesOnly();
     void operationsWithoutSocketFail();
     void slowPeerGetsEveryByteInOrder();
     void errorNamesFollowTheWinsockTable();
@@ -170,8 +172,48 @@ void TestSock::listeningTwiceOnlyNotes()
     listener.setListen(true);
     QCOMPARE(log.texts.last(), QStringLiteral("Listening Already Running"));
     listener.setListen(false);
-    QCOMPARE(log.texts.mid(log.texts.size() - 2), (QStringList{"Socket Closed", "Listening Stopped"}));
+    QCOMPARE(log.texts.mid(log.texts.size() - 2),
+             (QStringList{"Socket Closed", "Listening Stopped"}));
     QVERIFY(!listener.isListening());
+}
+
+void TestSock::listensOnTheChosenAddressesOnly()
+{
+    // 127.0.0.2 and 127.0.0.3 are loopback addresses too: a connection to
+    // each shows which ones the listener bound.
+    Sock listener;
+    listener.setPortName(QStringLiteral("0"));
+    listener.setListenAddresses({QHostAddress(QStringLiteral("127.0.0.2")),
+                                 QHostAddress(QHostAddress::LocalHost),
+                                 QHostAddress(QHostAddress::LocalHostIPv6)});
+    listener.setListen(true);
+    const quint16 port = listener.localPort();
+    QVERIFY(port != 0);
+    QList<Sock *> accepted;
+    connect(&listener, &Sock::acceptEvent, this, [&] {
+        Sock *s = nullptr;
+        while (listener.accept(s))
+            accepted << s;
+    });
+    const auto reaches = [port](const char *address) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress(QLatin1String(address)), port);
+        return probe.waitForConnected(5000);
+    };
+    QVERIFY(reaches("127.0.0.2"));
+    QVERIFY(reaches("127.0.0.1"));
+    QVERIFY(!reaches("127.0.0.3"));
+    QTRY_COMPARE(accepted.size(), 2);
+
+    // One address that cannot be had gives the whole port up.
+    Sock second;
+    second.setPortName(QString::number(port));
+    second.setListenAddresses(
+        {QHostAddress(QStringLiteral("127.0.0.3")), QHostAddress(QStringLiteral("127.0.0.2"))});
+    QVERIFY_THROWS_EXCEPTION(SockError, second.setListen(true));
+    QVERIFY(!second.isListening());
+    QVERIFY(reaches("127.0.0.2"));
+    QVERIFY(!reaches("127.0.0.3"));
 }
 
 void TestSock::operationsWithoutSocketFail()
@@ -188,15 +230,19 @@ void TestSock::operationsWithoutSocketFail()
     QVERIFY(expectError([&] { s.send("x"); }, QStringLiteral("Send - Socket Not Connected")));
     QVERIFY(expectError([&] { s.receive(); }, QStringLiteral("Receive - Socket Not Connected")));
     Sock *out = nullptr;
-    QVERIFY(expectError([&] { s.accept(out); }, QStringLiteral("Accept - Socket Not In Listening Mode")));
+    QVERIFY(expectError([&] { s.accept(out); },
+                        QStringLiteral("Accept - Socket Not In Listening Mode")));
     s.setPortName(QStringLiteral("no-such-service-here"));
-    QVERIFY(expectError([&] { s.setListen(true); }, QStringLiteral("Port Lookup - Could Not Find Service Entry")));
+    QVERIFY(expectError([&] { s.setListen(true); },
+                        QStringLiteral("Port Lookup - Could Not Find Service Entry")));
 
     Sock listener;
     listener.setPortName(QStringLiteral("0"));
     listener.setListen(true);
-    QVERIFY(expectError([&] { listener.send("x"); }, QStringLiteral("Send - Cannot Send On A Listener Socket")));
-    QVERIFY(expectError([&] { listener.receive(); }, QStringLiteral("Receive - Cannot Receive On A Listener Socket")));
+    QVERIFY(expectError([&] { listener.send("x"); },
+                        QStringLiteral("Send - Cannot Send On A Listener Socket")));
+    QVERIFY(expectError([&] { listener.receive(); },
+                        QStringLiteral("Receive - Cannot Receive On A Listener Socket")));
 }
 
 void TestSock::slowPeerGetsEveryByteInOrder()
@@ -214,7 +260,8 @@ void TestSock::slowPeerGetsEveryByteInOrder()
 
     QByteArray expected;
     for (int i = 0; i < 400; ++i) {
-        const QByteArray block = QByteArray::number(i).rightJustified(6, '0') + QByteArray(20000, char('a' + i % 26));
+        const QByteArray block =
+            QByteArray::number(i).rightJustified(6, '0') + QByteArray(20000, char('a' + i % 26));
         client.send(block);
         expected += block;
     }

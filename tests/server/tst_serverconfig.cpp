@@ -13,6 +13,8 @@ private Q_SLOTS:
     void badSettingsAreNamed_data();
     void badSettingsAreNamed();
     void helpAndVersionEndAtOnce();
+    void tablesListenWhereBoundAndOnLoopback_data();
+    void tablesListenWhereBoundAndOnLoopback();
 
 private:
     QString write(const QByteArray &text);
@@ -101,10 +103,45 @@ void TestServerConfig::helpAndVersionEndAtOnce()
     for (const char *option :
          {"--config", "--bind", "--public-host", "--api-port", "--ports", "--max-tables",
           "--max-tables-per-address", "--max-creations-per-minute", "--max-connections",
-          "--max-connections-per-address", "--trusted-proxy", "--version"})
+          "--max-connections-per-address", "--trusted-proxy", "--api-bind", "--version"})
         QVERIFY2(help.output.contains(QLatin1String(option)), option);
     QVERIFY(readConfig({QStringLiteral("s"), QStringLiteral("--version")}, c).action ==
             ConfigResult::Action::Exit);
+}
+
+void TestServerConfig::tablesListenWhereBoundAndOnLoopback_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("tables");
+    QTest::addColumn<QString>("api");
+    QTest::newRow("nothing bound") << QStringList() << QStringList() << QString();
+    QTest::newRow("one public address")
+        << QStringList{"--bind", "192.0.2.10"} << QStringList{"192.0.2.10", "127.0.0.1", "::1"}
+        << "192.0.2.10";
+    QTest::newRow("loopback given")
+        << QStringList{"--bind", "192.0.2.10, ::1, 127.0.0.1"}
+        << QStringList{"192.0.2.10", "::1", "127.0.0.1"} << "192.0.2.10";
+    QTest::newRow("every IPv4 address")
+        << QStringList{"--bind", "0.0.0.0"} << QStringList{"0.0.0.0", "::1"} << "0.0.0.0";
+    QTest::newRow("API behind a proxy")
+        << QStringList{"--bind", "192.0.2.10", "--api-bind", "127.0.0.1"}
+        << QStringList{"192.0.2.10", "127.0.0.1", "::1"} << "127.0.0.1";
+}
+
+void TestServerConfig::tablesListenWhereBoundAndOnLoopback()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, tables);
+    QFETCH(QString, api);
+    ServerConfig c;
+    const ConfigResult r = readConfig(
+        QStringList{QStringLiteral("s"), QStringLiteral("--config"), write({})} + options, c);
+    QVERIFY2(r.action == ConfigResult::Action::Run, qPrintable(r.error));
+    QStringList got;
+    for (const QHostAddress &a : c.tableAddresses())
+        got << a.toString();
+    QCOMPARE(got, tables);
+    QCOMPARE(c.apiAddress().toString(), api);
 }
 
 QTEST_GUILESS_MAIN(TestServerConfig)

@@ -60,10 +60,10 @@ int main(int argc, char *argv[])
     Admission admission(config.maxConnectionsPerAddress, config.maxConnections);
     Tables tables(words, admission,
                   {config.maxTables, config.maxTablesPerAddress, config.maxCreationsPerMinute,
-                   config.firstPort, config.lastPort});
+                   config.firstPort, config.lastPort, config.tableAddresses()});
     HttpApi::Settings api;
     api.port = config.apiPort;
-    api.bind = config.bind.value(0);
+    api.bind = config.apiAddress();
     api.publicHost = config.publicHost;
     api.trustedProxies = config.trustedProxies;
     // Behind a proxy every client comes from the proxy's address: the
