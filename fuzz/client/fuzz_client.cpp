@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     dispatcher.drain();
     // Whatever the host said, the countdown runs down without harm.
     for (int second = 0; second < 3; ++second)
-        client.game->flow().turntimerTimer();
+        client.game->flow().tickCountdown();
     // Start every input from an empty chat.
     client.window->panel().chatRoom().clearMainChat();
     return 0;

@@ -92,7 +92,7 @@ ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow,
     close->move(303, 487);
     connect(close, &ui::ImageButton::clicked, this, [this, &flow] {
         hideReview();
-        flow.button_showClick(); // the results under it close too
+        flow.closeResults(); // the results under it close too
     });
     m_panel->hide();
 

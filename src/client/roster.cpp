@@ -30,18 +30,18 @@ QStringList Roster::seatNames() const
     return names;
 }
 
-void Roster::setScore(int number, const QString &text)
+void Roster::setScore(int number, qint64 score)
 {
     if (Seat *s = seatAt(number)) {
-        s->score = text;
+        s->score = score;
         Q_EMIT seatChanged(number);
     }
 }
 
-void Roster::setBonus(int number, const QString &text)
+void Roster::setBonus(int number, std::optional<qint64> points)
 {
     if (Seat *s = seatAt(number)) {
-        s->bonus = text;
+        s->bonus = points;
         Q_EMIT seatChanged(number);
     }
 }
@@ -73,9 +73,8 @@ void Roster::onPlayersArrived(const QList<proto::PlayerEntry> &players)
         if (!net::game::isSpy(number))
             continue;
         if (m_spies.size() < MaxSpyEntries) {
-            const QString entry = QString::number(number) + QStringLiteral(": ") + name;
-            m_spies.append(entry);
-            Q_EMIT spyAdded(entry);
+            m_spies.append({number, name});
+            Q_EMIT spyAdded(m_spies.back());
         }
         if (number == m_own)
             Q_EMIT systemLine(QStringLiteral("You are spying."));
@@ -97,8 +96,7 @@ void Roster::onPlayerLeft(const proto::PlayerDisconnected &left)
         Q_EMIT seatChanged(number);
         return;
     }
-    const qsizetype index =
-        m_spies.indexOf(QString::number(number) + QStringLiteral(": ") + left.name);
+    const qsizetype index = m_spies.indexOf(Spy{number, left.name});
     if (index < 0)
         return;
     Q_EMIT systemLine(left.name + QStringLiteral(" has left."));

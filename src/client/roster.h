@@ -9,11 +9,12 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace vorlith::client {
 
 /// Who is at the table: the six seats (the name as the seat shows it, the
-/// just-watching flag, the score and bonus texts) and the spy entries, with
+/// just-watching flag, the score and the latest points) and the spy entries, with
 /// the host's arrival, departure and watching notices that change them.
 ///
 /// The seat labels and the spy list window only show what it holds; the
@@ -29,9 +30,16 @@ public:
     struct Seat
     {
         QString name{tally::emptySeatName()}; ///< "<Waiting>" while the seat is empty
-        bool watching{false};                  ///< the eyes are shown
-        QString score{QStringLiteral("0")};
-        QString bonus;
+        bool watching{false};                 ///< the eyes are shown
+        qint64 score{0};
+        std::optional<qint64> bonus; ///< the latest points, shown after the score
+    };
+    /// A participant in slot 7-9.
+    struct Spy
+    {
+        int number{0};
+        QString name;
+        bool operator==(const Spy &) const = default;
     };
 
     explicit Roster(QObject *parent = nullptr);
@@ -50,12 +58,12 @@ public:
     /// The seat's name as shown; empty for a number that is no seat.
     QString caption(int number) const;
 
-    /// Score and bonus texts of a seat; numbers that are no seat are ignored.
-    void setScore(int seat, const QString &text);
-    void setBonus(int seat, const QString &text);
+    /// Score and latest points of a seat; numbers that are no seat are ignored.
+    void setScore(int seat, qint64 score);
+    void setBonus(int seat, std::optional<qint64> points);
 
-    /// The spy entries, "number: name", in the order they arrived.
-    const QStringList &spies() const { return m_spies; }
+    /// The spies in the order they arrived.
+    const QList<Spy> &spies() const { return m_spies; }
 
     // Handlers of the host's messages.
     /// Participants arrived (one new, or everybody there before).
@@ -66,7 +74,7 @@ public:
 Q_SIGNALS:
     /// Anything shown for seat \a seat changed.
     void seatChanged(int seat);
-    void spyAdded(const QString &entry);
+    void spyAdded(const vorlith::client::Roster::Spy &spy);
     void spyRemoved(int index);
     /// The program's own notice for the chat.
     void systemLine(const QString &text);
@@ -80,7 +88,7 @@ private:
     Seat *seatAt(int number);
 
     std::array<Seat, SeatCount> m_seats{};
-    QStringList m_spies;
+    QList<Spy> m_spies;
     int m_own{0};
 };
 

@@ -15,7 +15,7 @@ RoundFlow::RoundFlow(Roster &roster, BoardModel &board, QObject *parent)
 {
     m_timer.setInterval(TickInterval);
     m_timer.setTimerType(Qt::PreciseTimer);
-    connect(&m_timer, &QTimer::timeout, this, &RoundFlow::turntimerTimer);
+    connect(&m_timer, &QTimer::timeout, this, &RoundFlow::tickCountdown);
 }
 
 int RoundFlow::activeSeat() const
@@ -56,7 +56,7 @@ void RoundFlow::setStatus(const QString &text)
 void RoundFlow::clearBonuses()
 {
     for (int seat = 1; seat <= Roster::SeatCount; ++seat)
-        m_roster.setBonus(seat, QString());
+        m_roster.setBonus(seat, std::nullopt);
 }
 
 void RoundFlow::addWordRow(const QString &row)
@@ -85,16 +85,17 @@ void RoundFlow::onGameStarted(const proto::StartGame &game)
     m_view.winnerShown = false;
     m_view.resultsShown = false;
 
-    m_roundsToPlay = game.rounds;
-    m_view.timeLabel = QStringLiteral("Time: ") + game.time + QStringLiteral("secs");
+    m_view.rounds = game.rounds;
+    m_view.time = game.time;
 
-    const bool ownStart = m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
+    const bool ownStart =
+        m_roster.ownIsSeat() && m_roster.caption(m_roster.ownNumber()) == game.name;
     Q_EMIT systemLine(ownStart ? QStringLiteral("You have started a game.")
                                : game.name + QStringLiteral(" has started a game."));
 
     for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
-        m_roster.setScore(seat, QStringLiteral("0"));
-        m_roster.setBonus(seat, QString());
+        m_roster.setScore(seat, 0);
+        m_roster.setBonus(seat, std::nullopt);
     }
     Q_EMIT viewChanged();
 }
@@ -112,7 +113,7 @@ void RoundFlow::onRoundStarting(const proto::RoundStarting &round)
     Q_EMIT wordListCleared();
     clearBonuses();
 
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(round.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.round = round.round;
     m_board.clearWord();
     if (m_roster.ownIsSeat())
         openBoard();
@@ -124,18 +125,16 @@ void RoundFlow::onRoundStarting(const proto::RoundStarting &round)
     Q_EMIT roundStarted();
 }
 
-void RoundFlow::turntimerTimer()
+void RoundFlow::tickCountdown()
 {
     if (!m_counting)
         return;
     --m_countdown;
     if (m_countdown > 0) {
         m_view.barWidth = int(std::min<qint64>(m_countdown, BarMaxWidth));
-        const qint64 m = m_countdown / 60;
-        const qint64 s = m_countdown % 60;
-        if (m == 0 && (s == 20 || s < 10))
+        if (m_countdown == 20 || m_countdown < 10)
             Q_EMIT soundRequested(QStringLiteral("tick"));
-        m_view.clock = QStringLiteral("Time: %1:%2").arg(m).arg(s, 2, 10, QLatin1Char('0'));
+        m_view.clock = m_countdown;
         if (m_countdown <= 9)
             Q_EMIT soundRequested(QStringLiteral("timer"));
         Q_EMIT viewChanged();
@@ -144,7 +143,7 @@ void RoundFlow::turntimerTimer()
     // A creation time of 0 or less ends here too, at the first tick.
     m_board.setOpen(false);
     stopCountdown();
-    m_view.clock = QStringLiteral("Time: 0:00");
+    m_view.clock = 0;
     setStatus(QStringLiteral("Time Up!"));
     m_view.controlsShown = false;
     Q_EMIT viewChanged();
@@ -154,7 +153,8 @@ void RoundFlow::onWordAccepted(const proto::HisWord &w)
 {
     if (w.slot != m_roster.ownNumber())
         return;
-    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) + QStringLiteral(" points."));
+    setStatus(w.word + QStringLiteral(" for ") + QString::number(w.points) +
+              QStringLiteral(" points."));
     Q_EMIT viewChanged();
     addWordRow(QString::number(w.points) + QStringLiteral(" : ") + w.word.toUpper());
     Q_EMIT soundRequested(QStringLiteral("goodword"));
@@ -182,9 +182,9 @@ void RoundFlow::onScore(const proto::HisScore &h)
 {
     if (!Roster::isSeat(h.slot))
         return;
-    m_roster.setScore(h.slot, QString::number(h.total));
+    m_roster.setScore(h.slot, h.total);
     Q_EMIT scorePlaced(h.slot);
-    m_roster.setBonus(h.slot, QStringLiteral("+") + QString::number(h.points));
+    m_roster.setBonus(h.slot, h.points);
 }
 
 namespace {
@@ -206,9 +206,9 @@ void RoundFlow::onRoundOver(const proto::RoundOver &over)
         SeatResults &column = m_results[static_cast<size_t>(r.seat - 1)];
         column.name = m_roster.caption(r.seat);
         column.rows = rowsOf(r.words);
-        m_roster.setScore(r.seat, QString::number(r.total));
+        m_roster.setScore(r.seat, r.total);
         if (r.roundScore > 0)
-            m_roster.setBonus(r.seat, QStringLiteral("+") + QString::number(r.roundScore));
+            m_roster.setBonus(r.seat, r.roundScore);
     }
     // A board opened for a late joiner has no clock to close it: once the
     // host has closed the round it closes here, or after the last round it
@@ -222,18 +222,32 @@ void RoundFlow::onRoundOver(const proto::RoundOver &over)
     Q_EMIT resultsChanged();
     Q_EMIT viewChanged();
     Q_EMIT resultsRaised();
+    endIfSilent();
+}
+
+void RoundFlow::endIfSilent()
+{
+    if (!m_mayStart || !m_gameRunning || m_view.round < qint64(m_view.rounds.toInt()) + 3)
+        return;
+    for (int seat = 1; seat <= Roster::SeatCount; ++seat) {
+        if (m_roster.seat(seat)->score != 0)
+            return;
+    }
+    m_gameRunning = false;
+    if (mayStartWithoutHosting())
+        Q_EMIT startButtonShown(true);
 }
 
 void RoundFlow::onGameStats(const proto::GameStats &g)
 {
     if (g.slot != m_roster.ownNumber())
         return;
-    m_view.timeLabel = QStringLiteral("Time: ") + QString::number(g.time) + QStringLiteral("secs");
-    m_roundsToPlay = QString::number(g.rounds);
-    m_view.roundLabel = QStringLiteral("Round: ") + QString::number(g.round) + QStringLiteral(" of ") + m_roundsToPlay;
+    m_view.time = QString::number(g.time);
+    m_view.rounds = QString::number(g.rounds);
+    m_view.round = g.round;
     for (const proto::SeatTotal &t : g.totals) {
         if (Roster::isSeat(t.seat))
-            m_roster.setScore(t.seat, QString::number(t.total));
+            m_roster.setScore(t.seat, t.total);
     }
     // A round already running opens the board without a clock: the countdown
     // is not started for it.
@@ -251,7 +265,8 @@ void RoundFlow::onWinner(const proto::Winner &winner)
 
     const bool seated = m_roster.ownIsSeat();
     const bool mine = seated && m_roster.caption(m_roster.ownNumber()) == name;
-    m_view.winner = mine ? QStringLiteral("You have Won the Game!") : name + QStringLiteral(" has Won the Game!");
+    m_view.winner = mine ? QStringLiteral("You have Won the Game!")
+                         : name + QStringLiteral(" has Won the Game!");
     setStatus(QStringLiteral("Game Over!"));
     Q_EMIT systemLine(m_view.winner);
     m_view.winnerShown = true;
@@ -269,7 +284,7 @@ bool RoundFlow::mayStartWithoutHosting() const
     return m_mayStart && m_roster.ownIsSeat() && !m_gameRunning;
 }
 
-void RoundFlow::button_showClick()
+void RoundFlow::closeResults()
 {
     m_view.resultsShown = false;
     Q_EMIT viewChanged();

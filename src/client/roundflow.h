@@ -34,7 +34,7 @@ using RoundResults = std::array<SeatResults, net::game::Seats>;
 /// the host sends and times its own countdown.
 ///
 /// The countdown runs on a one-second timer; with setManual(true) the timer
-/// never runs by itself and whoever drives the flow calls turntimerTimer()
+/// never runs by itself and whoever drives the flow calls tickCountdown()
 /// once per second of game time.
 class RoundFlow : public QObject
 {
@@ -46,13 +46,14 @@ public:
     /// The word list keeps the latest rows up to this many.
     static constexpr int MaxWordListRows = 2000;
 
-    /// What the round widgets show.
+    /// What the round widgets show; roundtexts.h words it.
     struct View
     {
-        QString roundLabel{QStringLiteral("Round: 0 of 0")}; ///< label_roundnum
-        QString timeLabel;                                  ///< label_playtoscore
-        QString clock{QStringLiteral("Time: 0:00")};        ///< label_timer
-        int barWidth{0};                                    ///< image_timer, held to BarMaxWidth
+        qint64 round{0};                     ///< label_roundnum: the round being played
+        QString rounds{QStringLiteral("0")}; ///< ... of the rounds to play, as the host gave them
+        QString time;    ///< label_playtoscore: the creation time, as given; none yet
+        qint64 clock{0}; ///< label_timer: the seconds the clock shows
+        int barWidth{0}; ///< image_timer, held to BarMaxWidth
         QString status{QStringLiteral("Welcome to Vorlith by Brakmo Software")};
         bool controlsShown{false}; ///< CLEAR, SHUFFLE and SUBMIT
         bool resultsShown{false};  ///< panel_show
@@ -79,7 +80,6 @@ public:
     const View &view() const { return m_view; }
     const QStringList &wordList() const { return m_wordList; }
     const RoundResults &results() const { return m_results; }
-    QString roundsToPlay() const { return m_roundsToPlay; }
     /// Seconds left in the round; may be far beyond what the bar shows.
     qint64 countdown() const { return m_countdown; }
     bool isCounting() const { return m_counting; }
@@ -101,9 +101,9 @@ public:
     void onWinner(const net::proto::Winner &winner);
 
     /// One second of the countdown.
-    void turntimerTimer();
-    /// Closing the results panel.
-    void button_showClick();
+    void tickCountdown();
+    /// Closes the results panel.
+    void closeResults();
 
 Q_SIGNALS:
     /// Something in view() changed.
@@ -136,6 +136,10 @@ private:
     void setStatus(const QString &text);
     void addWordRow(const QString &row);
     void clearBonuses();
+    /// On a server's table (may start), a game nobody has scored in ends
+    /// after its rounds and three tie-breaks without a winner being named;
+    /// the table then waits for the next start.
+    void endIfSilent();
     void startCountdown(qint64 seconds);
     void stopCountdown();
 
@@ -146,7 +150,6 @@ private:
     View m_view;
     QStringList m_wordList;
     RoundResults m_results{};
-    QString m_roundsToPlay{QStringLiteral("0")};
     qint64 m_countdown{0};
     bool m_counting{false};
     bool m_mayStart{false};

@@ -1,5 +1,7 @@
 #include "client/roundroom.h"
 
+#include "client/roundtexts.h"
+
 #include "client/resultspanel.h"
 #include "client/roundflow.h"
 #include "ui/theme.h"
@@ -43,7 +45,8 @@ protected:
         g.setColorAt(0, m_look.top);
         g.setColorAt(1, m_look.bottom);
         p.setBrush(g);
-        p.setPen(m_look.outline.isValid() ? QPen(m_look.outline, m_look.outlineWidth) : QPen(Qt::NoPen));
+        p.setPen(m_look.outline.isValid() ? QPen(m_look.outline, m_look.outlineWidth)
+                                          : QPen(Qt::NoPen));
         p.drawRoundedRect(r, m_look.radius, m_look.radius);
     }
 
@@ -91,17 +94,19 @@ void ClockView::setClock(const QString &text, int barWidth)
     m_bar->resize(std::clamp(barWidth, 0, RoundFlow::BarMaxWidth), m_bar->height());
 }
 
-RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject(parent), m_flow(flow)
+RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent)
+    : QObject(parent), m_flow(flow)
 {
     const QColor navy = ui::colors::Banner;
     m_round = plainLabel(panel, "label_roundnum", QRect(285, 3, 128, 14), ui::arial(11, true), navy,
                          Qt::AlignRight | Qt::AlignVCenter);
-    m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true), navy,
-                        Qt::AlignRight | Qt::AlignVCenter);
+    m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true),
+                        navy, Qt::AlignRight | Qt::AlignVCenter);
     m_round->setAccessibleDescription(QStringLiteral("Round"));
     m_time->setAccessibleDescription(QStringLiteral("Time per round"));
     m_clock = new ClockView(panel);
-    m_status = plainLabel(panel, "label_status", QRect(9, 502, 416, 16), ui::arial(13, true), navy, Qt::AlignCenter);
+    m_status = plainLabel(panel, "label_status", QRect(9, 502, 416, 16), ui::arial(13, true), navy,
+                          Qt::AlignCenter);
     m_status->setAccessibleDescription(QStringLiteral("Status"));
 
     m_wordPanel = new QFrame(panel);
@@ -135,15 +140,16 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
     connect(m_listButton, &QAbstractButton::clicked, this, [this] { showPage(Page::WordList); });
 
     m_results = new ResultsPanel(panel);
-    connect(m_results, &ResultsPanel::closeRequested, &flow, &RoundFlow::button_showClick);
+    connect(m_results, &ResultsPanel::closeRequested, &flow, &RoundFlow::closeResults);
 
-    m_winner = new GradientPanel({QColor(252, 246, 223), QColor(234, 220, 172), Amber, 2.0, 8}, panel);
+    m_winner =
+        new GradientPanel({QColor(252, 246, 223), QColor(234, 220, 172), Amber, 2.0, 8}, panel);
     m_winner->setObjectName(QStringLiteral("panel_winner"));
     m_winner->setGeometry(24, 144, 383, 41);
     m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19),
                                 ui::arial(16, true), QColor(0x9a, 0x9a, 0x9a), Qt::AlignCenter);
-    m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19), ui::arial(16, true), navy,
-                               Qt::AlignCenter);
+    m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19),
+                               ui::arial(16, true), navy, Qt::AlignCenter);
     m_winnerFront->setAccessibleDescription(QStringLiteral("Winner"));
     m_winnerShadow->setAccessibleDescription(QStringLiteral("Winner"));
     m_winner->hide();
@@ -157,7 +163,8 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
             delete m_wordList->takeItem(0);
         m_wordList->scrollToBottom();
     });
-    connect(&flow, &RoundFlow::resultsChanged, this, [this] { m_results->setResults(m_flow.results()); });
+    connect(&flow, &RoundFlow::resultsChanged, this,
+            [this] { m_results->setResults(m_flow.results()); });
     connect(&flow, &RoundFlow::resultsRaised, m_results, &QWidget::raise);
     connect(&flow, &RoundFlow::winnerRaised, m_winner, &QWidget::raise);
     showView();
@@ -166,9 +173,9 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent) : QObject
 void RoundRoom::showView()
 {
     const RoundFlow::View &v = m_flow.view();
-    m_round->setText(v.roundLabel);
-    m_time->setText(v.timeLabel);
-    m_clock->setClock(v.clock, v.barWidth);
+    m_round->setText(roundText(v));
+    m_time->setText(creationTimeText(v));
+    m_clock->setClock(clockText(v.clock), v.barWidth);
     if (m_status->text() != v.status) {
         m_status->setText(v.status);
         // A verdict is what the player waits for: it is drawn now rather

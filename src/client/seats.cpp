@@ -1,6 +1,7 @@
 #include "client/seats.h"
 
 #include "client/roster.h"
+#include "client/roundtexts.h"
 #include "tally/seatnamesource.h"
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
@@ -28,13 +29,15 @@ constexpr std::array<Place, Seats::Count> places{{
 
 } // namespace
 
-Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(parent), m_roster(roster)
+Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
+    : QObject(parent), m_roster(roster)
 {
     // A light card under the seats keeps the dark and blue names readable.
     auto *card = new QLabel(panel);
     card->setObjectName(QStringLiteral("panel_seats"));
     card->setGeometry(417, 50, 344, 80);
-    card->setStyleSheet(QStringLiteral("background: rgba(247,247,238,235); border: 1px solid #b9a97a; border-radius: 8px;"));
+    card->setStyleSheet(QStringLiteral(
+        "background: rgba(247,247,238,235); border: 1px solid #b9a97a; border-radius: 8px;"));
     card->lower();
 
     m_popup = new QMenu(panel);
@@ -68,10 +71,11 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent) : QObject(pa
         name->setText(tally::emptySeatName());
         name->setAccessibleDescription(QStringLiteral("Seat %1").arg(n));
         name->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(name, &QWidget::customContextMenuRequested, this, [this, n, name](const QPoint &pos) {
-            preparePopup(n);
-            m_popup->popup(name->mapToGlobal(pos));
-        });
+        connect(name, &QWidget::customContextMenuRequested, this,
+                [this, n, name](const QPoint &pos) {
+                    preparePopup(n);
+                    m_popup->popup(name->mapToGlobal(pos));
+                });
         s.name = name;
 
         s.score = new QLabel(QStringLiteral("0"), panel);
@@ -114,9 +118,9 @@ void Seats::showSeat(int number)
         return;
     s->name->setText(state->name);
     s->eyes->setVisible(state->watching);
-    s->score->setText(state->score);
+    s->score->setText(QString::number(state->score));
     s->score->adjustSize();
-    s->bonus->setText(state->bonus);
+    s->bonus->setText(state->bonus ? bonusText(*state->bonus) : QString());
     s->bonus->adjustSize();
 }
 

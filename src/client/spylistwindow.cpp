@@ -1,8 +1,5 @@
 #include "client/spylistwindow.h"
 
-#include "client/roster.h"
-#include "net/handlererror.h"
-#include "net/protocol.h"
 #include "ui/clicklabel.h"
 #include "ui/theme.h"
 
@@ -37,7 +34,7 @@ SpyListWindow::SpyListWindow(const QPixmap &background, QWidget *parent) : QDial
     m_kick = menu->addAction(QStringLiteral("Remove From Game"));
     m_kick->setObjectName(QStringLiteral("popup_kickhim"));
     m_kick->setEnabled(false);
-    connect(m_kick, &QAction::triggered, this, &SpyListWindow::popup_kickhimClick);
+    connect(m_kick, &QAction::triggered, this, &SpyListWindow::removeHovered);
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this, menu](const QPoint &pos) { menu->popup(m_list->viewport()->mapToGlobal(pos)); });
 
@@ -63,9 +60,9 @@ QStringList SpyListWindow::entries() const
 void SpyListWindow::observe(const Roster &roster)
 {
     m_list->clear();
-    m_list->addItems(roster.spies());
-    connect(&roster, &Roster::spyAdded, m_list,
-            [this](const QString &entry) { m_list->addItem(entry); });
+    for (const Roster::Spy &spy : roster.spies())
+        addEntry(spy);
+    connect(&roster, &Roster::spyAdded, this, &SpyListWindow::addEntry);
     connect(&roster, &Roster::spyRemoved, m_list, [this](int index) {
         if (index >= 0 && index < m_list->count())
             delete m_list->takeItem(index);
@@ -82,16 +79,18 @@ bool SpyListWindow::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void SpyListWindow::popup_kickhimClick()
+void SpyListWindow::addEntry(const Roster::Spy &spy)
+{
+    auto *item = new QListWidgetItem(QString::number(spy.number) + QStringLiteral(": ") + spy.name);
+    item->setData(Qt::UserRole, spy.number);
+    m_list->addItem(item);
+}
+
+void SpyListWindow::removeHovered()
 {
     if (m_hovered < 0 || m_hovered >= m_list->count())
         return;
-    const QString text = m_list->item(m_hovered)->text();
-    try {
-        Q_EMIT kickRequested(net::proto::toInt(text.section(QLatin1Char(':'), 0, 0)));
-    } catch (const net::HandlerError &) {
-        // an entry that does not start with a number is ignored
-    }
+    Q_EMIT kickRequested(m_list->item(m_hovered)->data(Qt::UserRole).toInt());
 }
 
 } // namespace vorlith::client

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "client/roster.h"
+
 #include <QDialog>
 
 class QAction;
 class QListWidget;
 
 namespace vorlith::client {
-
-class Roster;
 
 /// The Spy List window: one entry "number: name" per spy.
 class SpyListWindow : public QDialog
@@ -35,7 +35,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void popup_kickhimClick();
+    void addEntry(const Roster::Spy &spy);
+    /// Remove From Game for the entry under the pointer.
+    void removeHovered();
 
     QListWidget *m_list{nullptr};
     QAction *m_kick{nullptr};

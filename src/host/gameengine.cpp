@@ -22,8 +22,10 @@ GameEngine::GameEngine(Registry &registry, Outbox &outbox, const dict::Dictionar
 {
 }
 
-GameEngine::GameEngine(Registry &registry, Outbox &outbox, WordCheck isword, RandomSource random, QObject *parent)
-    : QObject(parent), m_registry(registry), m_outbox(outbox), m_isword(std::move(isword)), m_random(std::move(random))
+GameEngine::GameEngine(Registry &registry, Outbox &outbox, WordCheck isword, RandomSource random,
+                       QObject *parent)
+    : QObject(parent), m_registry(registry), m_outbox(outbox), m_isword(std::move(isword)),
+      m_random(std::move(random))
 {
     m_timer.setInterval(TickInterval);
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -75,6 +77,7 @@ bool GameEngine::endedQuietly()
     qCDebug(lcGame) << "game ended without a winner in round" << m_round;
     setTimerEnabled(false);
     m_inProgress = false;
+    Q_EMIT gameEnded(false);
     return true;
 }
 
@@ -170,7 +173,8 @@ void GameEngine::endRound()
 
 bool GameEngine::checkForWinner()
 {
-    if (m_round < qint64(m_roundsToPlay) + 1) // 64 bits: the largest rounds value plus one still fits
+    if (m_round <
+        qint64(m_roundsToPlay) + 1) // 64 bits: the largest rounds value plus one still fits
         return false;
 
     const auto total = [this](int seat) { return m_registry.record(seat)->totalScore; };
@@ -187,7 +191,7 @@ bool GameEngine::checkForWinner()
     qCDebug(lcGame) << "seat" << leader << "wins after round" << m_round - 1;
     m_outbox.sendToAll(proto::encode(proto::Winner{m_registry.name(leader)}));
     m_inProgress = false;
-    Q_EMIT gameEnded();
+    Q_EMIT gameEnded(true);
     return true;
 }
 

@@ -142,8 +142,9 @@ public:
     static int letterCode(QChar c);
 
 Q_SIGNALS:
-    /// The game has been decided and no longer runs.
-    void gameEnded();
+    /// The game no longer runs: decided (a winner was named), or ended
+    /// quietly by the rules.
+    void gameEnded(bool decided);
 
 private:
     void setTimerEnabled(bool on);

@@ -333,7 +333,8 @@ QJsonArray HttpApi::heldArray(const Table &table)
 {
     QJsonArray held;
     for (const auto &[name, seconds] : table.held())
-        held.append(QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("seconds"), seconds}});
+        held.append(
+            QJsonObject{{QStringLiteral("name"), name}, {QStringLiteral("seconds"), seconds}});
     return held;
 }
 
@@ -480,8 +481,10 @@ HttpApi::Reply HttpApi::metrics() const
           QByteArray::number(qulonglong(m_tables.all().size())));
     gauge("vorlith_people_seated", "People (not computer players) in seats.", "gauge",
           QByteArray::number(m_tables.peopleSeated()));
-    gauge("vorlith_games_played_total", "Games started at the tables.", "counter",
+    gauge("vorlith_games_started_total", "Games started at the tables.", "counter",
           QByteArray::number(m_tables.gamesStarted()));
+    gauge("vorlith_games_played_total", "Games played to a winner at the tables.", "counter",
+          QByteArray::number(m_tables.gamesPlayed()));
     const VerdictTimes &v = m_tables.verdictTimes();
     out += "# HELP vorlith_verdict_seconds Time from a word's arrival to its verdict.\n"
            "# TYPE vorlith_verdict_seconds histogram\n";

@@ -74,6 +74,10 @@ Table::Table(int id, TableOptions options, Words &words, Admission &admission, R
     m_game = std::make_unique<host::GameEngine>(m_server->registry(), *m_server,
                                                 m_words.m_impl->dictionary, m_random);
     m_game->setRules(*this);
+    connect(m_game.get(), &host::GameEngine::gameEnded, this, [this](bool decided) {
+        if (decided)
+            ++m_gamesPlayed;
+    });
     m_server->setGame(m_game.get());
     Words::Impl &impl = *m_words.m_impl;
     m_computers = std::make_unique<host::ComputerTable>(

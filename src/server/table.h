@@ -99,6 +99,8 @@ public:
     int peopleSeated() const;
     /// Games started at this table.
     int gamesStarted() const { return m_gamesStarted; }
+    /// Games played to a winner here.
+    int gamesPlayed() const { return m_gamesPlayed; }
 
     /// Drives the game's one-second clock by hand (tests).
     void setManual(bool manual);
@@ -141,6 +143,7 @@ private:
     bool m_closing{false};
     int m_computersExpected{0};
     int m_gamesStarted{0};
+    int m_gamesPlayed{0};
     std::unique_ptr<host::HostServer> m_server;
     std::unique_ptr<host::GameEngine> m_game;
     std::unique_ptr<host::ComputerTable> m_computers;

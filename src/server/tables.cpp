@@ -201,6 +201,7 @@ void Tables::close(int id)
         return;
     Table *table = it->second.table;
     m_gamesOfClosedTables += quint64(table->gamesStarted());
+    m_gamesPlayedAtClosedTables += quint64(table->gamesPlayed());
     m_tables.erase(it);
     qCInfo(lcTables) << "table" << id << "closed: nobody is at it";
     // It may be inside one of its own connections' signals.
@@ -236,6 +237,14 @@ quint64 Tables::gamesStarted() const
     quint64 n = m_gamesOfClosedTables;
     for (const auto &[id, entry] : m_tables)
         n += quint64(entry.table->gamesStarted());
+    return n;
+}
+
+quint64 Tables::gamesPlayed() const
+{
+    quint64 n = m_gamesPlayedAtClosedTables;
+    for (const auto &[id, entry] : m_tables)
+        n += quint64(entry.table->gamesPlayed());
     return n;
 }
 

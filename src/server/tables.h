@@ -93,6 +93,7 @@ public:
 
     int peopleSeated() const;
     quint64 gamesStarted() const;
+    quint64 gamesPlayed() const;
     const VerdictTimes &verdictTimes() const { return m_verdicts; }
 
 Q_SIGNALS:
@@ -123,6 +124,7 @@ private:
     std::map<int, Entry> m_tables;
     std::map<QString, std::deque<qint64>> m_creations;
     quint64 m_gamesOfClosedTables{0};
+    quint64 m_gamesPlayedAtClosedTables{0};
     VerdictTimes m_verdicts;
     QTimer m_closer;
 };

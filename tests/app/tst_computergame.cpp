@@ -70,8 +70,8 @@ private:
 void TestComputerGame::second()
 {
     m_kim->game().onSecond();
-    m_kim->client().flow().turntimerTimer();
-    m_ann->client.flow().turntimerTimer();
+    m_kim->client().flow().tickCountdown();
+    m_ann->client.flow().tickCountdown();
     for (const auto &p : m_kim->computers().players())
         p->tick();
     QVERIFY(m_pump.settle());

@@ -221,8 +221,8 @@ void TestWholeGame::aGameFromStartToTally()
 
     // The clocks run out; the host closes the round 4 seconds later.
     for (int s = 0; s < 30; ++s) {
-        kimGame.flow().turntimerTimer();
-        annGame.flow().turntimerTimer();
+        kimGame.flow().tickCountdown();
+        annGame.flow().tickCountdown();
     }
     for (MainWindow *w : {&kim, &ann}) {
         QCOMPARE(w->panel().roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));

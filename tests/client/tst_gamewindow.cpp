@@ -231,7 +231,7 @@ void TestGameWindow::clockBarStaysInItsFrameAndTimeUpHidesTheButtons()
     auto *clock = panel().roundRoom().clock();
     QVERIFY(clock->frame()->geometry().contains(clock->bar()->geometry()));
     QCOMPARE(clock->bar()->width(), 120);
-    m_client->flow().turntimerTimer();
+    m_client->flow().tickCountdown();
     QCOMPARE(clock->label()->text(), QStringLiteral("Time: 35791394:06"));
     QVERIFY(panel().boardRoom().clearButton()->isVisible());
     QVERIFY(panel().boardRoom().shuffleButton()->isVisible());
@@ -241,7 +241,7 @@ void TestGameWindow::clockBarStaysInItsFrameAndTimeUpHidesTheButtons()
     hostSays("CMD_roundstarting+2+6+\xff");
     QTest::mouseClick(panel().boardRoom().board(), Qt::LeftButton, {}, centreOf(1, 1));
     for (int i = 0; i < 6; ++i)
-        m_client->flow().turntimerTimer();
+        m_client->flow().tickCountdown();
     QCOMPARE(panel().roundRoom().statusLabel()->text(), QStringLiteral("Time Up!"));
     QCOMPARE(clock->label()->text(), QStringLiteral("Time: 0:00"));
     QVERIFY(!panel().boardRoom().enterButton()->isVisible());

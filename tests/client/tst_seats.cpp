@@ -120,19 +120,23 @@ QString TestSeats::chatText()
 void TestSeats::arrivalsFillSeatsAndListSpies()
 {
     QSignalSpy loads(m_client.get(), &GameClient::ownArrival);
-    hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff"
+    hostSays("CMD_sendlogininfo+3\xff"
+             "CMD_newplayerinfo+3+Bob+0\xff"
              "CMD_existingplayers+1+Kim+0+2+Ann+1+7+Eve+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     auto &seats = panel().seats();
-    QCOMPARE(seats.captions(), (QStringList{"Kim", "Ann", "Bob", "<Waiting>", "<Waiting>", "<Waiting>"}));
+    QCOMPARE(seats.captions(),
+             (QStringList{"Kim", "Ann", "Bob", "<Waiting>", "<Waiting>", "<Waiting>"}));
     QVERIFY(seats.eyes(2)->isVisibleTo(m_window.get()));
     QVERIFY(!seats.eyes(1)->isVisibleTo(m_window.get()));
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("7: Eve"));
-    QCOMPARE(m_client->roster().spies(), QStringList{"7: Eve"});
+    QVERIFY((m_client->roster().spies() ==
+             QList<vorlith::client::Roster::Spy>{{7, QStringLiteral("Eve")}}));
     QCOMPARE(m_client->roster().seatNames(), seats.captions());
     QCOMPARE(loads.count(), 1);
     const QString text = chatText();
-    QVERIFY(text.contains(QStringLiteral("You are Connected. Click \"CTRL-i\" for Quick Instructions")));
+    QVERIFY(text.contains(
+        QStringLiteral("You are Connected. Click \"CTRL-i\" for Quick Instructions")));
     QVERIFY(text.contains(QStringLiteral("Kim is Connected.")));
     QVERIFY(text.contains(QStringLiteral("Ann is Connected.")));
     QVERIFY(text.contains(QStringLiteral("Eve is Connected. Eve is spying.")));
@@ -147,7 +151,8 @@ void TestSeats::arrivalsFillSeatsAndListSpies()
 void TestSeats::ownSpyRecordSaysSpying()
 {
     QSignalSpy loads(m_client.get(), &GameClient::ownArrival);
-    hostSays("CMD_sendlogininfo+8\xff" "CMD_newplayerinfo+8+Bob+0\xff");
+    hostSays("CMD_sendlogininfo+8\xff"
+             "CMD_newplayerinfo+8+Bob+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     QCOMPARE(m_spies->item(0)->text(), QStringLiteral("8: Bob"));
     QVERIFY(chatText().contains(QStringLiteral("You are Connected.")));
@@ -157,12 +162,15 @@ void TestSeats::ownSpyRecordSaysSpying()
 
 void TestSeats::departuresEmptySeatsOnce()
 {
-    hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+1+Bob+0\xff" "CMD_newplayerinfo+5+Zoe+1\xff");
+    hostSays("CMD_sendlogininfo+1\xff"
+             "CMD_newplayerinfo+1+Bob+0\xff"
+             "CMD_newplayerinfo+5+Zoe+1\xff");
     QTRY_COMPARE(panel().seats().caption(5), QStringLiteral("Zoe"));
     QVERIFY(panel().seats().eyes(5)->isVisibleTo(m_window.get()));
-    m_client->roster().setScore(5, QStringLiteral("49"));
+    m_client->roster().setScore(5, 49);
     // The caption, not the name in the message, is announced.
-    hostSays("CMD_playerdisconnected+5+Someone Else\xff" "CMD_playerdisconnected+5+Zoe\xff");
+    hostSays("CMD_playerdisconnected+5+Someone Else\xff"
+             "CMD_playerdisconnected+5+Zoe\xff");
     // Lines are handled in order: the first was handled before the second.
     QTRY_COMPARE(panel().seats().caption(5), QStringLiteral("<Waiting>"));
     QCOMPARE(chatText().count(QStringLiteral("disconnected.")), 1);
@@ -173,7 +181,8 @@ void TestSeats::departuresEmptySeatsOnce()
 
 void TestSeats::spyDepartureNeedsTheExactEntry()
 {
-    hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+7+Ann+0\xff");
+    hostSays("CMD_sendlogininfo+1\xff"
+             "CMD_newplayerinfo+7+Ann+0\xff");
     QTRY_COMPARE(m_spies->count(), 1);
     // A later arrival shows that the departure before it was handled.
     hostSays("CMD_playerdisconnected+7+Anne\xff"
@@ -188,7 +197,8 @@ void TestSeats::spyDepartureNeedsTheExactEntry()
 
 void TestSeats::justWatchingShowsEyesAndChecksOwnItem()
 {
-    hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");
+    hostSays("CMD_sendlogininfo+3\xff"
+             "CMD_newplayerinfo+3+Bob+0\xff");
     QTRY_COMPARE(panel().seats().caption(3), QStringLiteral("Bob"));
     hostHears();
     // Asking does not tick the item: the host's answer does.
@@ -201,7 +211,8 @@ void TestSeats::justWatchingShowsEyesAndChecksOwnItem()
     QVERIFY(chatText().contains(QStringLiteral("Bob is just watching")));
     m_window->justWatchAction()->trigger();
     QCOMPARE(hostHears(), QByteArray("CMD_justwatch+3+2\xff"));
-    hostSays("CMD_justwatching+3+2\xff" "CMD_justwatching+9+1\xff");
+    hostSays("CMD_justwatching+3+2\xff"
+             "CMD_justwatching+9+1\xff");
     QTRY_VERIFY(!m_window->justWatchAction()->isChecked());
     QVERIFY(!panel().seats().eyes(3)->isVisibleTo(m_window.get()));
     QVERIFY(chatText().contains(QStringLiteral("Bob is now playing again")));
@@ -219,14 +230,16 @@ void TestSeats::seatMenuFollowsHostAndSeat()
     seats.preparePopup(2); // an empty seat cannot be removed
     QVERIFY(!items[0]->isEnabled());
     QVERIFY(items[1]->isEnabled() && items[2]->isEnabled());
-    hostSays("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+2+Ann+0\xff");
+    hostSays("CMD_sendlogininfo+1\xff"
+             "CMD_newplayerinfo+2+Ann+0\xff");
     QTRY_COMPARE(seats.caption(2), QStringLiteral("Ann"));
     hostHears();
     seats.preparePopup(2);
     QVERIFY(items[0]->isEnabled());
     items[0]->trigger();
     items[1]->trigger();
-    QCOMPARE(hostHears(), QByteArray("CMD_kickhim+1+2+\xff" "CMD_justwatch+2+1\xff"));
+    QCOMPARE(hostHears(), QByteArray("CMD_kickhim+1+2+\xff"
+                                     "CMD_justwatch+2+1\xff"));
 }
 
 void TestSeats::chatterSoundsPlayOrBecomeChatLines()
@@ -234,7 +247,8 @@ void TestSeats::chatterSoundsPlayOrBecomeChatLines()
     auto &phrases = panel().phraseButtons();
     phrases.chooseChatter(1); // not connected yet: nothing goes out
     QCOMPARE(hostHears(), QByteArray());
-    hostSays("CMD_sendlogininfo+3\xff" "CMD_newplayerinfo+3+Bob+0\xff");
+    hostSays("CMD_sendlogininfo+3\xff"
+             "CMD_newplayerinfo+3+Bob+0\xff");
     QTRY_VERIFY(m_client->session().isConnected());
     hostHears();
     phrases.popupSounds()->actions().first()->trigger(); // <Cancel>

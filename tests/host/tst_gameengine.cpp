@@ -6,6 +6,7 @@
 #include "host/registry.h"
 #include "net/protocol.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 #include <random>
@@ -488,6 +489,7 @@ void TestGameEngine::roundsToPlayDecideWhenTheWinnerIsNamed()
     QFETCH(QByteArray, rounds);
     QFETCH(QByteArray, afterFirstBreak);
     start(rounds, "60");
+    QSignalSpy ended(m_game.get(), &GameEngine::gameEnded);
     // Even with no rounds to play, a tie at 0 means round 1 is played.
     QCOMPARE(m_game->roundCounter(), 1);
     word(3, "TEAR");
@@ -495,6 +497,10 @@ void TestGameEngine::roundsToPlayDecideWhenTheWinnerIsNamed()
     const QList<QByteArray> sent = m_out.take();
     QCOMPARE(sent.value(sent.size() - (afterFirstBreak.contains("winner") ? 1 : 2)), afterFirstBreak);
     QCOMPARE(m_game->gameInProgress(), !afterFirstBreak.contains("winner"));
+    // Decided: told so once, with a winner.
+    QCOMPARE(ended.size(), m_game->gameInProgress() ? 0 : 1);
+    if (!ended.isEmpty())
+        QCOMPARE(ended.front().front().toBool(), true);
     QCOMPARE(m_game->isTimerEnabled(), m_game->gameInProgress());
 }
 

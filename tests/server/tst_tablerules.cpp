@@ -279,9 +279,14 @@ void TestTableRules::silentGameEndsWithoutAWinnerAndTheTableWaits()
 {
     Table &table = makeTable(2, 30);
     WireClient *ann = join(table, 1, "Ann");
-    QVERIFY(ann);
+    WireClient *bob = join(table, 2, "Bob");
+    QVERIFY(ann && bob);
     ann->sendLine("CMD_startgame+Ann+2+30+");
     QVERIFY(ann->waitForLine("CMD_roundstarting+1+30+"));
+    // Bob drops out: his seat is held for the rest of this game only.
+    bob->socket.disconnectFromHost();
+    QVERIFY(ann->waitForLine("CMD_playerdisconnected+2+Bob"));
+    QCOMPARE(table.held().size(), 1);
     // Rounds 1 and 2 and tie-breaks 3, 4 and 5 pass with no word.
     for (int round = 1; round <= 5; ++round) {
         QVERIFY(table.isPlaying());
@@ -296,12 +301,14 @@ void TestTableRules::silentGameEndsWithoutAWinnerAndTheTableWaits()
                       [](const QByteArray &l) { return l.startsWith("CMD_winner"); });
     QCOMPARE(winners, 0);
     QVERIFY(!ann->lines.contains("CMD_roundstarting+6+30+"));
+    QVERIFY(table.held().isEmpty());
 
     // The table waits: the next start is honoured.
     ann->sendLine("CMD_startgame+Ann+2+30+");
     QTRY_VERIFY(table.isPlaying());
     QCOMPARE(table.round(), 1);
     QCOMPARE(table.gamesStarted(), 2);
+    QCOMPARE(table.gamesPlayed(), 0); // a game nobody scored in was not played to a winner
 }
 
 void TestTableRules::tablesCloseTenMinutesAfterTheLastPersonLeft()
