@@ -12,7 +12,7 @@ packages=(
 # The checks from outside (tests/e2e) drive the real program on a private X
 # server through the accessibility bus.
 if [ "${VORLITH_E2E:-0}" = 1 ]; then
-    packages+=(xvfb xdotool x11-apps netpbm at-spi2-core python3-pyatspi dbus-x11 debootstrap)
+    packages+=(xvfb xdotool x11-apps netpbm at-spi2-core python3-pyatspi dbus-x11 debootstrap curl chromium iproute2)
 fi
 missing=()
 for p in "${packages[@]}"; do

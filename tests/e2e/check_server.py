@@ -1,15 +1,18 @@
 """A table server with two real programs at its public table: the server is
-started on free ports, a public and a private table are made over its API,
-two programs join the public one with --may-start --join NAME 127.0.0.1:PORT,
+started on free ports (with VORLITH_E2E_NETNS=1, in a network namespace of
+its own reached over a virtual Ethernet pair, bound to its address there), a
+public and a private table are made over its API with curl, two programs join
+the public one with --may-start --join NAME HOST:PORT from the table object,
 the first seated player starts the game from START GAME without the options
 dialog and the table's own rounds and time apply, the game runs to its winner
 and START GAME comes back for both. Raw connections try what the table does
 not allow: a start before logging in, from a spy and in the middle of a game,
-and a kick. The status page lists the public table and not the private one."""
+and a kick. The status page, read by chromium --headless, lists the public
+table and not the private one."""
 
 import json
 import random
-import urllib.request
+import sys
 
 from lib import *
 
@@ -27,20 +30,61 @@ def free_range(count):
 
 API_PORT = free_range(1)
 TABLE_PORT = free_range(4)
-BASE = "http://127.0.0.1:%d" % API_PORT
+
+# In a namespace of our own (run.sh with VORLITH_E2E_NETNS=1) the server runs
+# in another one across a virtual Ethernet pair, bound to its address there:
+# the players dial that address, as they would a server on the internet.
+APART = os.environ.get("VORLITH_E2E_IN_NETNS") == "1"
+SERVER_ADDRESS = "10.8.0.2" if APART else "127.0.0.1"
+UNBOUND_ADDRESS = "10.8.0.3"  # the server's machine has it, the tables do not listen there
+BASE = "http://%s:%d" % (SERVER_ADDRESS, API_PORT)
+
+
+def ip(*args):
+    subprocess.run(["ip"] + list(args), check=True)
+
+
+if APART:
+    ip("netns", "add", "far")
+    ip("link", "add", "vhere", "type", "veth", "peer", "name", "vfar", "netns", "far")
+    ip("addr", "add", "10.8.0.1/24", "dev", "vhere")
+    ip("link", "set", "vhere", "up")
+    ip("-n", "far", "link", "set", "lo", "up")
+    ip("-n", "far", "addr", "add", SERVER_ADDRESS + "/24", "dev", "vfar")
+    ip("-n", "far", "addr", "add", UNBOUND_ADDRESS + "/24", "dev", "vfar")
+    ip("-n", "far", "link", "set", "vfar", "up")
 
 
 def request(method, path, body=None):
-    data = json.dumps(body).encode() if body is not None else None
-    req = urllib.request.Request(BASE + path, data=data, method=method,
-                                 headers={"Content-Type": "application/json"} if data else {})
-    try:
-        with urllib.request.urlopen(req, timeout=5) as answer:
-            return answer.status, answer.read().decode()
-    except urllib.error.HTTPError as e:
-        return e.code, e.read().decode()
-    except OSError:
+    """An API request made with curl: the status and the body."""
+    command = ["curl", "-s", "-m", "5", "-X", method, "-o", "-", "-w", "\n%{http_code}", BASE + path]
+    if body is not None:
+        command += ["-H", "Content-Type: application/json", "--data-binary", json.dumps(body)]
+    answer = subprocess.run(command, capture_output=True, text=True)
+    text, _, code = answer.stdout.rpartition("\n")
+    if answer.returncode != 0 or not code.isdigit():
         return None, ""
+    return int(code), text
+
+
+def browser_text(url):
+    """The page as Debian's chromium reads it, headless, after any script."""
+    try:
+        answer = subprocess.run(["chromium", "--headless", "--no-sandbox", "--disable-gpu", "--dump-dom", url],
+                                capture_output=True, text=True, timeout=90)
+        return answer.stdout
+    except (OSError, subprocess.TimeoutExpired):
+        return ""
+
+
+def reaches(address, port, namespace=None):
+    """Whether a connection to address:port is taken, from here or from
+    inside \a namespace."""
+    probe = ("import socket,sys\ntry:\n socket.create_connection((%r,%d),timeout=3).close()\n"
+             "except OSError:\n sys.exit(1)" % (address, port))
+    command = ([sys.executable, "-c", probe] if namespace is None
+               else ["ip", "netns", "exec", namespace, sys.executable, "-c", probe])
+    return subprocess.run(command).returncode == 0
 
 
 def table(table_id):
@@ -52,7 +96,7 @@ class Raw:
     """A connection that speaks the wire protocol by hand."""
 
     def __init__(self, port):
-        self.sock = socket.create_connection(("127.0.0.1", port), timeout=5)
+        self.sock = socket.create_connection((SERVER_ADDRESS, port), timeout=5)
         self.sock.settimeout(0.05)
         self.got = b""
         self.slot = None
@@ -99,8 +143,9 @@ class Raw:
 
 server_log = open(os.path.join(tempfile.mkdtemp(prefix="vorlith-e2e-server-"), "stderr.txt"), "w")
 folders.append(os.path.dirname(server_log.name))
-server = subprocess.Popen([SERVER, "--config", "/dev/null", "--bind", "127.0.0.1", "--api-port", str(API_PORT),
-                           "--ports", "%d-%d" % (TABLE_PORT, TABLE_PORT + 3)],
+server = subprocess.Popen((["ip", "netns", "exec", "far"] if APART else [])
+                          + [SERVER, "--config", "/dev/null", "--bind", SERVER_ADDRESS, "--api-port", str(API_PORT),
+                             "--ports", "%d-%d" % (TABLE_PORT, TABLE_PORT + 3)],
                           stdout=server_log, stderr=subprocess.STDOUT)
 kim = ann = None
 raws = []
@@ -120,7 +165,12 @@ try:
     names = [t.get("name") for t in json.loads(text)] if status == 200 else []
     check(names == ["Open Table"], "the list holds the public table only: %s" % names)
     port = public.get("port", TABLE_PORT)
-    address = "127.0.0.1:%d" % port
+    check(public.get("host") == SERVER_ADDRESS, "the table object names the address to dial: %s" % public.get("host"))
+    address = "%s:%d" % (public.get("host", SERVER_ADDRESS), port)
+    if APART:
+        check(reaches(SERVER_ADDRESS, port) and reaches("127.0.0.1", port, "far")
+              and not reaches(UNBOUND_ADDRESS, port),
+              "the table listens on its bound address and on loopback, nowhere else")
 
     # A start from a connection that has not logged in.
     early = Raw(port)
@@ -255,6 +305,9 @@ try:
     status, page = request("GET", "/")
     check(status == 200 and "Open Table" in page and "Friends Only" not in page,
           "the status page lists the public table and not the private one")
+    page = browser_text(BASE + "/")
+    check("Open Table" in page and "Kim" in page and "Friends Only" not in page,
+          "chromium shows the status page with the public table and its players, not the private one")
 
     exit_from_menu(kim_window)
     check(wait_for(lambda: kim.process.poll() is not None, timeout=10), "Kim's program exits from File > Exit")
