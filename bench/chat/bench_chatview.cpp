@@ -41,7 +41,7 @@ Figures measure(ChatRoom &room, int history, int samples)
 {
     room.clearMainChat();
     for (int i = 0; i < history; ++i)
-        room.chatrecieved(lineNumber(i));
+        room.onChatReceived(lineNumber(i));
     room.mainchat()->viewport()->repaint();
 
     std::vector<double> costs;
@@ -49,7 +49,7 @@ Figures measure(ChatRoom &room, int history, int samples)
     QElapsedTimer timer;
     for (int i = 0; i < samples; ++i) {
         timer.start();
-        room.chatrecieved(lineNumber(history + i));
+        room.onChatReceived(lineNumber(history + i));
         room.mainchat()->viewport()->repaint();
         costs.push_back(double(timer.nsecsElapsed()) / 1000.0);
     }
@@ -117,14 +117,14 @@ int main(int argc, char **argv)
         room.clearMainChat();
         const QString line = QStringLiteral("3+Mal chats: ") + body + QStringLiteral("|clBlack");
         timer.start();
-        room.chatrecieved(line);
+        room.onChatReceived(line);
         room.mainchat()->viewport()->repaint();
         const double first = double(timer.nsecsElapsed()) / 1e6;
         const long before = residentKb();
         constexpr int kLines = 200;
         timer.start();
         for (int i = 0; i < kLines; ++i)
-            room.chatrecieved(line);
+            room.onChatReceived(line);
         room.mainchat()->viewport()->repaint();
         const double each = double(timer.nsecsElapsed()) / 1e6 / kLines;
         const long after = residentKb();
@@ -137,7 +137,7 @@ int main(int argc, char **argv)
     const QString flood = QStringLiteral("3+Mal chats: ") + QStringLiteral("ab ").repeated(1360) + QStringLiteral("|clBlack");
     timer.start();
     for (int i = 0; i < 3 * ChatView::kMaxLines; ++i)
-        room.chatrecieved(flood);
+        room.onChatReceived(flood);
     out << 3 * ChatView::kMaxLines << " lines of 4 kB: " << double(timer.nsecsElapsed()) / 1e9 << " s; the view keeps "
         << room.mainchat()->lineCount() << " lines in " << double(residentKb() - before) / 1024 << " MB\n";
     return 0;

@@ -139,7 +139,7 @@ void ChatRoom::addSystemLine(const QString &text, ColorValue color)
         draw(chatLineOf(0, text), color);
 }
 
-void ChatRoom::chatrecieved(const QString &fields)
+void ChatRoom::onChatReceived(const QString &fields)
 {
     const ReceivedChat received = splitReceivedChat(fields);
     addlinetochat(received.line, received.color);

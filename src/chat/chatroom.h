@@ -56,7 +56,7 @@ public:
     void setSystemColor(ColorValue color) { m_systemColor = color; }
     /// Handler of received chat and action messages: \a fields is the
     /// message line without its command word.
-    void chatrecieved(const QString &fields);
+    void onChatReceived(const QString &fields);
     /// Sends the content of the input box (Enter in the box).
     void sendit();
 

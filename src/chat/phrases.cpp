@@ -64,7 +64,7 @@ PhraseButtons::PhraseButtons(QWidget *panel, int x, int y, QObject *parent) : QO
                              QStringLiteral("Phrase %1").arg(n), builtInPhrases().at(n - 1));
         b->setObjectName(QStringLiteral("b_phrase%1").arg(n));
         b->setAccessibleDescription(builtInPhrases().at(n - 1));
-        connect(b, &ui::ImageButton::clicked, this, [this, n] { b_phraseClick(n); });
+        connect(b, &ui::ImageButton::clicked, this, [this, n] { sayPhrase(n); });
         m_buttons[static_cast<size_t>(n - 1)] = b;
         setPhrase(n, builtInPhrases().at(n - 1));
     }
@@ -138,7 +138,7 @@ QString PhraseButtons::actionText(const QString &phrase)
     return QStringLiteral("says: ") + phrase;
 }
 
-void PhraseButtons::b_phraseClick(int number)
+void PhraseButtons::sayPhrase(int number)
 {
     if (!button(number) || !m_lock.isReady())
         return;

@@ -38,7 +38,7 @@ public:
 
     /// Clicks phrase button \a number (1..9): sends its phrase unless the
     /// pause after the last phrase still runs.
-    void b_phraseClick(int number);
+    void sayPhrase(int number);
     /// Chooses item \a number of the chatter sounds menu (0 is "<Cancel>").
     void chooseChatter(int number);
 

@@ -18,15 +18,17 @@ class RoundRoom;
 class Seats;
 
 /// The main window's picture of the game: the rooms (board, seats, round,
-/// review, chat, phrases, quick instructions), the logo and the START button,
-/// each put in its place on the one panel the window shows. The rooms show
-/// the game client's parts and hand the player's input to it.
+/// review, chat, phrases, quick instructions), the logo and the START button
+/// on the one panel the window shows. The rooms build their widgets and show
+/// the game client's parts; this panel alone puts them in their places.
 class BoardPanel : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr QPoint Place{2, 2};
     static constexpr QSize Size{766, 526};
+    /// Where the phrase buttons' row begins.
+    static constexpr QPoint PhrasesAt{419, 143};
 
     BoardPanel(GameClient &client, QWidget *parent = nullptr);
     ~BoardPanel() override;
@@ -45,6 +47,9 @@ Q_SIGNALS:
     void startClicked();
 
 private:
+    /// Every room's pixel geometry on the panel.
+    void placeRooms(QWidget *logo);
+
     BoardRoom *m_boardRoom{nullptr};
     Seats *m_seats{nullptr};
     RoundRoom *m_roundRoom{nullptr};

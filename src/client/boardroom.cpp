@@ -14,31 +14,32 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
 {
     m_frame = new QWidget(panel);
     m_frame->setObjectName(QStringLiteral("panel_boardframe"));
-    m_frame->setGeometry(16, 31, 397, 397);
     m_frame->setAutoFillBackground(true);
     QPalette pal = m_frame->palette();
     pal.setColor(QPalette::Window, ui::colors::BoardBlue);
     m_frame->setPalette(pal);
     m_view = new BoardView(model, m_frame);
-    m_view->move(3, 3);
+    m_view->move(3, 3); // inside the frame's 3-pixel border
 
-    const auto makeButton = [panel](const char *name, const QString &caption, const QString &picture, int x) {
+    const auto makeButton = [panel](const char *name, const QString &caption,
+                                    const QString &picture) {
         auto *b = new ui::ImageButton(caption, picture, panel);
         b->setObjectName(QString::fromLatin1(name));
-        b->move(x, 432);
         b->hide();
         return b;
     };
-    m_clear = makeButton("button_clear", QStringLiteral("Clear"), QStringLiteral("button_clear.png"), 16);
-    m_shuffle = makeButton("button_shuffle", QStringLiteral("Shuffle"), QStringLiteral("button_shuffle.png"), 164);
-    m_enter = makeButton("button_enter", QStringLiteral("Submit"), QStringLiteral("button_enter.png"), 311);
+    m_clear =
+        makeButton("button_clear", QStringLiteral("Clear"), QStringLiteral("button_clear.png"));
+    m_shuffle = makeButton("button_shuffle", QStringLiteral("Shuffle"),
+                           QStringLiteral("button_shuffle.png"));
+    m_enter =
+        makeButton("button_enter", QStringLiteral("Submit"), QStringLiteral("button_enter.png"));
     connect(m_clear, &ui::ImageButton::clicked, &model, &BoardModel::clearWordAloud);
     connect(m_shuffle, &ui::ImageButton::clicked, &model, &BoardModel::shuffle);
     connect(m_enter, &ui::ImageButton::clicked, &model, &BoardModel::submitWord);
 
     m_word = new QLabel(panel);
     m_word->setObjectName(QStringLiteral("label_word"));
-    m_word->setGeometry(22, 469, 389, 24);
     m_word->setAlignment(Qt::AlignCenter);
     m_word->setTextFormat(Qt::PlainText);
     m_word->setFont(ui::arial(21, true));
@@ -48,7 +49,6 @@ BoardRoom::BoardRoom(QWidget *panel, BoardModel &model, QObject *parent) : QObje
 
     m_typing = new QCheckBox(QStringLiteral("Typing ON"), panel);
     m_typing->setObjectName(QStringLiteral("checkbox_typing"));
-    m_typing->move(176, 7);
     m_typing->setFont(ui::arial(16, true));
     ui::setTextColour(m_typing, ui::colors::Banner);
     m_typing->adjustSize();

@@ -143,7 +143,7 @@ void MainWindow::connectClient()
     c.setTurnSound([this] { return m_sounds->turnSoundName(); });
 
     connect(&c, &GameClient::systemLine, this, &MainWindow::addSystemLine);
-    connect(&c, &GameClient::chatReceived, &chat, &chat::ChatRoom::chatrecieved);
+    connect(&c, &GameClient::chatReceived, &chat, &chat::ChatRoom::onChatReceived);
     connect(&c, &GameClient::chatterReceived, this, &MainWindow::showChatter);
     connect(&c, &GameClient::soundRequested, m_sounds, &chat::Sounds::playsounds);
     connect(&c, &GameClient::errorRaised, this,

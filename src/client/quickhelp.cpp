@@ -11,9 +11,10 @@ namespace vorlith::client {
 QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
 {
     setObjectName(QStringLiteral("panel_help"));
-    setGeometry(3, 3, 411, 520);
-    setStyleSheet(QStringLiteral("#panel_help { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"
-                                 "QLabel { color: #1f2a33; }"));
+    resize(411, 520);
+    setStyleSheet(QStringLiteral(
+        "#panel_help { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"
+        "QLabel { color: #1f2a33; }"));
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(22, 18, 22, 14);
@@ -33,7 +34,8 @@ QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
         "The CLEAR button clears the current word.",
         "The SHUFFLE button mixes up the letters on the board.",
         "The SUBMIT button sends the word to be checked.",
-        "You can also type your words out, using Backspace to clear the last letter, Enter to submit, and Space to shuffle.",
+        "You can also type your words out, using Backspace to clear the last letter, Enter to "
+        "submit, and Space to shuffle.",
     };
     bool first = true;
     for (const char *text : lines) {
@@ -46,7 +48,8 @@ QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
     }
     layout->addStretch();
 
-    auto *done = new ui::ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
+    auto *done =
+        new ui::ImageButton(QStringLiteral("Done"), QStringLiteral("button_done.png"), this);
     done->setObjectName(QStringLiteral("button_done"));
     layout->addWidget(done, 0, Qt::AlignHCenter);
     connect(done, &ui::ImageButton::clicked, this, &QWidget::hide);

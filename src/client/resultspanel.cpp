@@ -12,8 +12,9 @@ namespace vorlith::client {
 ResultsPanel::ResultsPanel(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("panel_show"));
-    setGeometry(3, 3, 412, 520);
-    setStyleSheet(QStringLiteral("#panel_show { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"));
+    resize(412, 520);
+    setStyleSheet(QStringLiteral(
+        "#panel_show { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"));
 
     constexpr int lefts[] = {4, 139, 274};
     for (int seat = 1; seat <= 6; ++seat) {
@@ -24,12 +25,15 @@ ResultsPanel::ResultsPanel(QWidget *parent) : QFrame(parent)
         name->setGeometry(left, top, 117, 18);
         name->setTextFormat(Qt::PlainText);
         name->setFont(ui::arial(13, true));
-        name->setStyleSheet(QStringLiteral("color: %1;").arg(seat % 2 ? ui::colors::SeatOdd.name() : QStringLiteral("black")));
+        name->setStyleSheet(
+            QStringLiteral("color: %1;")
+                .arg(seat % 2 ? ui::colors::SeatOdd.name() : QStringLiteral("black")));
         auto *list = new QListWidget(this);
         list->setObjectName(QStringLiteral("listbox_show%1").arg(seat));
         list->setGeometry(left, top + 19, 132, 218);
         list->setFont(ui::arial(12));
-        list->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; } QListWidget::item { height: 16px; }"));
+        list->setStyleSheet(QStringLiteral(
+            "QListWidget { background: #f7f7ee; } QListWidget::item { height: 16px; }"));
         list->setFocusPolicy(Qt::NoFocus);
         name->setAccessibleDescription(QStringLiteral("Results of seat %1").arg(seat));
         list->setAccessibleName(QStringLiteral("Words of seat %1").arg(seat));

@@ -59,7 +59,7 @@ ReviewRoom::ReviewRoom(QWidget *panel, const BoardModel &board, RoundFlow &flow,
 {
     m_panel = new ReviewPanel(panel, [this] { hideReview(); });
     m_panel->setObjectName(QStringLiteral("panel_review"));
-    m_panel->setGeometry(3, 3, 412, 520);
+    m_panel->resize(412, 520);
     m_panel->setStyleSheet(QStringLiteral(
         "#panel_review { background: #f4efce; border: 2px solid #1f4a6d; border-radius: 10px; }"));
 

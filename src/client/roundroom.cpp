@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 namespace vorlith::client {
 
@@ -61,7 +62,8 @@ QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, con
 {
     auto *label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
+    if (geometry.isValid())
+        label->setGeometry(geometry);
     label->setTextFormat(Qt::PlainText);
     label->setFont(font);
     label->setAlignment(alignment);
@@ -74,7 +76,7 @@ QLabel *plainLabel(QWidget *parent, const char *name, const QRect &geometry, con
 ClockView::ClockView(QWidget *panel) : QWidget(panel)
 {
     setObjectName(QStringLiteral("clock"));
-    setGeometry(18, 4, 123, 25);
+    resize(123, 25);
     m_frame = new GradientPanel({QColor(20, 48, 74), QColor(38, 82, 118), Amber, 1.0, 5}, this);
     m_frame->setObjectName(QStringLiteral("image_timer1"));
     m_frame->setGeometry(0, 0, 123, 25);
@@ -98,23 +100,23 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent)
     : QObject(parent), m_flow(flow)
 {
     const QColor navy = ui::colors::Banner;
-    m_round = plainLabel(panel, "label_roundnum", QRect(285, 3, 128, 14), ui::arial(11, true), navy,
+    m_round = plainLabel(panel, "label_roundnum", {}, ui::arial(11, true), navy,
                          Qt::AlignRight | Qt::AlignVCenter);
-    m_time = plainLabel(panel, "label_playtoscore", QRect(285, 17, 128, 14), ui::arial(11, true),
-                        navy, Qt::AlignRight | Qt::AlignVCenter);
+    m_time = plainLabel(panel, "label_playtoscore", {}, ui::arial(11, true), navy,
+                        Qt::AlignRight | Qt::AlignVCenter);
     m_round->setAccessibleDescription(QStringLiteral("Round"));
     m_time->setAccessibleDescription(QStringLiteral("Time per round"));
     m_clock = new ClockView(panel);
-    m_status = plainLabel(panel, "label_status", QRect(9, 502, 416, 16), ui::arial(13, true), navy,
-                          Qt::AlignCenter);
+    m_status = plainLabel(panel, "label_status", {}, ui::arial(13, true), navy, Qt::AlignCenter);
     m_status->setAccessibleDescription(QStringLiteral("Status"));
 
     m_wordPanel = new QFrame(panel);
     m_wordPanel->setObjectName(QStringLiteral("panel_wordlist"));
-    m_wordPanel->setGeometry(419, 168, 342, 331);
     m_wordList = new QListWidget(m_wordPanel);
     m_wordList->setObjectName(QStringLiteral("listbox_wordlist"));
-    m_wordList->setGeometry(0, 0, 342, 331);
+    auto *fill = new QVBoxLayout(m_wordPanel);
+    fill->setContentsMargins(0, 0, 0, 0);
+    fill->addWidget(m_wordList);
     m_wordList->setFont(ui::arial(14, true));
     m_wordList->setStyleSheet(QStringLiteral("QListWidget { background: #f7f7ee; color: #1f4a6d; }"
                                              " QListWidget::item { height: 19px; }"));
@@ -123,18 +125,17 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent)
 
     m_wordPanel->lower();
 
-    const auto makeTab = [panel](const char *name, const QString &text, int x) {
+    const auto makeTab = [panel](const char *name, const QString &text) {
         auto *b = new QToolButton(panel);
         b->setObjectName(QString::fromLatin1(name));
         b->setText(text);
-        b->setGeometry(x, 143, 30, 21);
         b->setCheckable(true);
         b->setAutoExclusive(true);
         b->setFont(ui::arial(11, true));
         return b;
     };
-    m_chatButton = makeTab("FlatSpeedButton1", QStringLiteral("Chat"), 694);
-    m_listButton = makeTab("FlatSpeedButton2", QStringLiteral("List"), 726);
+    m_chatButton = makeTab("FlatSpeedButton1", QStringLiteral("Chat"));
+    m_listButton = makeTab("FlatSpeedButton2", QStringLiteral("List"));
     m_chatButton->setChecked(true);
     connect(m_chatButton, &QAbstractButton::clicked, this, [this] { showPage(Page::Chat); });
     connect(m_listButton, &QAbstractButton::clicked, this, [this] { showPage(Page::WordList); });
@@ -145,7 +146,6 @@ RoundRoom::RoundRoom(QWidget *panel, RoundFlow &flow, QObject *parent)
     m_winner =
         new GradientPanel({QColor(252, 246, 223), QColor(234, 220, 172), Amber, 2.0, 8}, panel);
     m_winner->setObjectName(QStringLiteral("panel_winner"));
-    m_winner->setGeometry(24, 144, 383, 41);
     m_winnerShadow = plainLabel(m_winner, "label_winner2", QRect(2, 11, 377, 19),
                                 ui::arial(16, true), QColor(0x9a, 0x9a, 0x9a), Qt::AlignCenter);
     m_winnerFront = plainLabel(m_winner, "label_winner1", QRect(1, 12, 377, 19),

@@ -12,30 +12,13 @@
 
 namespace vorlith::client {
 
-namespace {
-
-struct Place
-{
-    int nameLeft, nameTop, scoreLeft, eyesLeft, eyesTop;
-};
-constexpr std::array<Place, Seats::Count> places{{
-    {434, 59, 524, 424, 62},
-    {434, 82, 524, 424, 84},
-    {434, 106, 524, 424, 108},
-    {610, 57, 700, 600, 60},
-    {610, 81, 700, 600, 84},
-    {610, 104, 700, 600, 108},
-}};
-
-} // namespace
-
 Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
     : QObject(parent), m_roster(roster)
 {
     // A light card under the seats keeps the dark and blue names readable.
     auto *card = new QLabel(panel);
     card->setObjectName(QStringLiteral("panel_seats"));
-    card->setGeometry(417, 50, 344, 80);
+    m_card = card;
     card->setStyleSheet(QStringLiteral(
         "background: rgba(247,247,238,235); border: 1px solid #b9a97a; border-radius: 8px;"));
     card->lower();
@@ -58,7 +41,6 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
 
     const QPixmap eyesPicture = ui::picture(QStringLiteral("eyes.png"));
     for (int n = 1; n <= Count; ++n) {
-        const Place &p = places[static_cast<size_t>(n - 1)];
         Seat &s = m_seats[static_cast<size_t>(n - 1)];
         const QColor colour = n % 2 ? ui::colors::SeatOdd : QColor(Qt::black);
 
@@ -66,7 +48,6 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
         name->setObjectName(QStringLiteral("label_playername%1").arg(n));
         name->setFont(ui::arial(13, true));
         ui::setTextColour(name, colour);
-        name->setGeometry(p.nameLeft, p.nameTop, 86, 18);
         name->setTextFormat(Qt::PlainText); // a name is whatever the player typed
         name->setText(tally::emptySeatName());
         name->setAccessibleDescription(QStringLiteral("Seat %1").arg(n));
@@ -83,7 +64,6 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
         s.score->setTextFormat(Qt::PlainText);
         s.score->setFont(ui::arial(13, true));
         ui::setTextColour(s.score, colour);
-        s.score->move(p.scoreLeft, p.nameTop);
         s.score->adjustSize();
         s.score->setAccessibleDescription(QStringLiteral("Score of seat %1").arg(n));
 
@@ -92,14 +72,12 @@ Seats::Seats(QWidget *panel, const Roster &roster, QObject *parent)
         s.bonus->setTextFormat(Qt::PlainText);
         s.bonus->setFont(ui::arial(13, true));
         ui::setTextColour(s.bonus, colour);
-        s.bonus->move(p.scoreLeft + 40, p.nameTop);
         s.bonus->setText(QString());
         s.bonus->adjustSize();
         s.bonus->setAccessibleDescription(QStringLiteral("Latest points of seat %1").arg(n));
 
         s.eyes = new QLabel(panel);
         s.eyes->setObjectName(QStringLiteral("image_eyes%1").arg(n));
-        s.eyes->setGeometry(p.eyesLeft, p.eyesTop, 23, 10);
         s.eyes->setScaledContents(true);
         s.eyes->setPixmap(eyesPicture);
         s.eyes->setAttribute(Qt::WA_TranslucentBackground);

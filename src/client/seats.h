@@ -23,13 +23,15 @@ class Seats : public QObject
 public:
     static constexpr int Count = 6;
 
-    /// Creates the seat components on \a panel at their places.
+    /// Creates the seat components on \a panel; the panel places them.
     Seats(QWidget *panel, const Roster &roster, QObject *parent = nullptr);
 
     QLabel *nameLabel(int seat) const;
     QLabel *scoreLabel(int seat) const;
     QLabel *bonusLabel(int seat) const;
     QLabel *eyes(int seat) const;
+    /// The light card under the seats.
+    QWidget *card() const { return m_card; }
     /// The caption of a seat's name label; empty for numbers that are no seat.
     QString caption(int seat) const;
     /// The six captions in seat order.
@@ -42,7 +44,10 @@ public:
     /// Whether the seat menu's items may be used (the hosting player).
     void setHostCheck(std::function<bool()> isHost) { m_isHost = std::move(isHost); }
     /// Whether this program is connected (the menu asks nothing before).
-    void setConnectedCheck(std::function<bool()> isConnected) { m_isConnected = std::move(isConnected); }
+    void setConnectedCheck(std::function<bool()> isConnected)
+    {
+        m_isConnected = std::move(isConnected);
+    }
     QMenu *popupKick() const { return m_popup; }
     /// Prepares the seat menu for \a seat as it opens; returns its target.
     void preparePopup(int seat);
@@ -66,6 +71,7 @@ private:
 
     const Roster &m_roster;
     std::array<Seat, Count> m_seats{};
+    QWidget *m_card{nullptr};
     QMenu *m_popup{nullptr};
     QAction *m_remove{nullptr};
     QAction *m_setWatch{nullptr};

@@ -26,7 +26,7 @@ HostServer::HostServer(QObject *parent)
       m_loginGuard([this](quint64 serial) { loginTooLate(serial); })
 {
     m_listener->setPortName(QStringLiteral("7772"));
-    connect(m_listener, &Sock::acceptEvent, this, &HostServer::Sock1Accept);
+    connect(m_listener, &Sock::acceptEvent, this, &HostServer::onNewConnection);
 
     m_dispatcher.setErrorHandler([this](const QString &text) {
         // A peer's malformed message must never put boxes on the hosting
@@ -148,7 +148,7 @@ void HostServer::sendToAll(const QByteArray &line)
 
 // ---- connections -------------------------------------------------------
 
-void HostServer::Sock1Accept()
+void HostServer::onNewConnection()
 {
     Sock *sock = nullptr;
     try {
@@ -222,9 +222,9 @@ void HostServer::Sock1Accept()
     r->loggedIn = false;
     r->loginName.clear();
     sock->setTag(slot);
-    connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { Sock1Read(s); });
-    connect(sock, &Sock::disconnectEvent, this, &HostServer::tempsockDisconnect);
-    connect(sock, &Sock::closed, this, &HostServer::tempsockInfo);
+    connect(sock, &Sock::readEvent, this, [this](Sock *s, qsizetype) { onReadyRead(s); });
+    connect(sock, &Sock::disconnectEvent, this, &HostServer::onPeerClosed);
+    connect(sock, &Sock::closed, this, &HostServer::onConnectionClosed);
 
     qCDebug(lcHost) << "connection from" << sock->hostName() << "in slot" << slot;
     if (!own)
@@ -264,7 +264,7 @@ void HostServer::loginTooLate(quint64 serial)
     dropConnection(sock); // announced and freed like any departure
 }
 
-void HostServer::Sock1Read(Sock *sock)
+void HostServer::onReadyRead(Sock *sock)
 {
     auto it = m_connections.find(sock);
     if (it == m_connections.end())
@@ -327,7 +327,7 @@ void HostServer::forgetConnection(Sock *sock)
     sock->disconnect(this);
 }
 
-void HostServer::tempsockInfo(Sock *sock)
+void HostServer::onConnectionClosed(Sock *sock)
 {
     if (const auto it = m_connections.find(sock); it != m_connections.end()) {
         m_dispatcher.keepNextFrom(it->second.serial, LinesAfterClose);
@@ -351,11 +351,11 @@ void HostServer::tempsockInfo(Sock *sock)
     r->watching = false;
 }
 
-void HostServer::tempsockDisconnect(Sock *sock)
+void HostServer::onPeerClosed(Sock *sock)
 {
     const PlayerRecord *r = m_registry.record(sock->tag());
     if (r && r->active && r->connection == sock)
-        disconnectsock(sock->tag());
+        closeConnection(sock->tag());
 }
 
 void HostServer::holdSeat(Sock *sock, int slot)
@@ -414,10 +414,10 @@ void HostServer::removeFromGame(int slot)
         return;
     if (const auto it = m_connections.find(r->connection); it != m_connections.end())
         it->second.removed = true;
-    disconnectsock(slot);
+    closeConnection(slot);
 }
 
-void HostServer::disconnectsock(int slot)
+void HostServer::closeConnection(int slot)
 {
     PlayerRecord *r = m_registry.record(slot);
     if (r && r->active && r->connection)

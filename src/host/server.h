@@ -121,11 +121,11 @@ private:
         bool removed{false}; ///< closed by Remove From Game
     };
 
-    void Sock1Accept();
-    void Sock1Read(net::Sock *sock);
-    void tempsockInfo(net::Sock *sock);
-    void tempsockDisconnect(net::Sock *sock);
-    void disconnectsock(int slot);
+    void onNewConnection();
+    void onReadyRead(net::Sock *sock);
+    void onConnectionClosed(net::Sock *sock);
+    void onPeerClosed(net::Sock *sock);
+    void closeConnection(int slot);
     void dropConnection(net::Sock *sock);
     void forgetConnection(net::Sock *sock);
     /// Closes connections, the one with the most waiting first, until the

@@ -68,7 +68,7 @@ private Q_SLOTS:
 
     void drawsAChatAsBoldItemsInTheSendersStyle()
     {
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: hello|clBlack"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: hello|clBlack"));
         QCOMPARE(view().itemCount(), 3);
         QCOMPARE(view().item(0).text, QStringLiteral("Bob chats: "));
         QCOMPARE(view().item(1).text, QStringLiteral(" "));
@@ -85,7 +85,7 @@ private Q_SLOTS:
 
     void drawsAnActionFromItsLine()
     {
-        m_room->chatrecieved(QStringLiteral("2+Ann waves|clBlack"));
+        m_room->onChatReceived(QStringLiteral("2+Ann waves|clBlack"));
         QCOMPARE(view().itemCount(), 3);
         QCOMPARE(view().item(0).text, QStringLiteral(" "));
         QCOMPARE(view().item(1).text, QStringLiteral("Ann "));
@@ -104,7 +104,7 @@ private Q_SLOTS:
 
     void drawsUnreadableColoursInRed()
     {
-        m_room->chatrecieved(QStringLiteral("5+Cy chats: a|b|clBlue"));
+        m_room->onChatReceived(QStringLiteral("5+Cy chats: a|b|clBlue"));
         QCOMPARE(view().style(10).color, QColor(255, 0, 0));
         QCOMPARE(view().item(2).text, QStringLiteral("a "));
         QCOMPARE(view().itemCount(), 3);
@@ -112,13 +112,13 @@ private Q_SLOTS:
 
     void recoloursAPlayersEarlierLines()
     {
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: MMMM|clRed"));
-        m_room->chatrecieved(QStringLiteral("2+Ann chats: MMMM|clBlue"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: MMMM|clRed"));
+        m_room->onChatReceived(QStringLiteral("2+Ann chats: MMMM|clBlue"));
         const QRect bobFirst = view().rowsOfLine(0).at(0).at(0).rect;
         const QRect annFirst = view().rowsOfLine(1).at(0).at(0).rect;
         QVERIFY(pixelsOf(view(), bobFirst, QColor(255, 0, 0)) > 10);
 
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: MMMM|$00008000"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: MMMM|$00008000"));
         QCOMPARE(pixelsOf(view(), bobFirst, QColor(255, 0, 0)), 0);
         QVERIFY(pixelsOf(view(), bobFirst, QColor(0, 128, 0)) > 10);
         QVERIFY(pixelsOf(view(), annFirst, QColor(0, 0, 255)) > 10);
@@ -139,7 +139,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, code);
         QFETCH(int, image);
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: :)#") + code +
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: :)#") + code +
                              QStringLiteral("|clBlack"));
         QCOMPARE(view().itemCount(), 4);
         QCOMPARE(view().item(3).kind, ChatView::ItemKind::Image);
@@ -149,7 +149,7 @@ private Q_SLOTS:
     void opensWebLinksWithoutTheirSpace()
     {
         RecordingMessageBoxes boxes;
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: look www.example.com/a?b=1|clBlack"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: look www.example.com/a?b=1|clBlack"));
         QCOMPARE(view().item(3).style, ChatView::kLinkStyle);
         QCOMPARE(view().item(3).text, QStringLiteral("www.example.com/a?b=1 "));
         QTest::mouseClick(view().viewport(), Qt::LeftButton, {},
@@ -179,19 +179,19 @@ private Q_SLOTS:
         m_room->setTextSize(14);
         // One long line wrapping over many rows is shown to its end, though it
         // has only a few items.
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: ") + QString(400, QLatin1Char('W')) +
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: ") + QString(400, QLatin1Char('W')) +
                              QStringLiteral("|clBlack"));
         QVERIFY(view().rowsOfLine(0).size() > 5);
         QVERIFY(view().vScrollMax() > view().itemCount());
         QCOMPARE(view().vScrollPos(), view().vScrollMax());
 
         for (int i = 0; i < 40; ++i)
-            m_room->chatrecieved(QStringLiteral("3+Bob chats: line %1|clBlack").arg(i));
+            m_room->onChatReceived(QStringLiteral("3+Bob chats: line %1|clBlack").arg(i));
         QCOMPARE(view().vScrollPos(), view().vScrollMax());
 
         m_room->scrollChatOffAction()->trigger();
         QVERIFY(m_room->scrollChatOff());
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: more|clBlack"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: more|clBlack"));
         QCOMPARE(view().vScrollPos(), 0);
     }
 
@@ -294,11 +294,11 @@ private Q_SLOTS:
 
     void clearMainChatEmptiesTheView()
     {
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: hello|clBlack"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: hello|clBlack"));
         m_room->clearMainChatAction()->trigger();
         QCOMPARE(view().itemCount(), 0);
         QCOMPARE(view().vScrollMax(), 0);
-        m_room->chatrecieved(QStringLiteral("3+Bob chats: again|clBlack"));
+        m_room->onChatReceived(QStringLiteral("3+Bob chats: again|clBlack"));
         QCOMPARE(view().itemCount(), 3);
     }
 
@@ -306,7 +306,7 @@ private Q_SLOTS:
     {
         const int total = ChatView::kMaxLines + 10;
         for (int i = 0; i < total; ++i)
-            m_room->chatrecieved(QStringLiteral("3+Bob chats: line %1|clBlack").arg(i));
+            m_room->onChatReceived(QStringLiteral("3+Bob chats: line %1|clBlack").arg(i));
         QCOMPARE(view().lineCount(), ChatView::kMaxLines);
         QCOMPARE(view().item(3).text, QStringLiteral("10 "));
         QCOMPARE(view().vScrollPos(), view().vScrollMax()); // still follows the newest line

@@ -283,21 +283,21 @@ void TestSeats::phraseButtonsSendOneActionPerPause()
     phrases.lock().setManual(true);
     phrases.setPhrase(2, QStringLiteral("/me waves"));
     phrases.setPhrase(3, QStringLiteral("/me"));
-    phrases.b_phraseClick(1);
+    phrases.sayPhrase(1);
     for (int i = 0; i < 5; ++i)
         phrases.lock().tick();
-    phrases.b_phraseClick(2); // still in the pause
+    phrases.sayPhrase(2); // still in the pause
     QCOMPARE(hostHears(), QByteArray("CMD_action+3+says: Way To Go!|clBlack\xff"));
     for (int i = 5; i < 100; ++i)
         phrases.lock().tick();
-    phrases.b_phraseClick(2);
+    phrases.sayPhrase(2);
     QCOMPARE(hostHears(), QByteArray()); // the 101st tick opens the lock
     phrases.lock().tick();
-    phrases.b_phraseClick(2);
+    phrases.sayPhrase(2);
     QCOMPARE(hostHears(), QByteArray("CMD_action+3+waves|clBlack\xff"));
     for (int i = 0; i < 101; ++i)
         phrases.lock().tick();
-    phrases.b_phraseClick(3);
+    phrases.sayPhrase(3);
     QCOMPARE(hostHears(), QByteArray("CMD_action+3+says: /me|clBlack\xff"));
 }
 
