@@ -31,6 +31,8 @@ namespace {
 
 const QString Title = QStringLiteral("Vorlith Lobby");
 
+// A label's text is its accessible name: a name of its own would hide the
+// text from screen readers, so what it is goes into the description.
 QLabel *plainLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -119,7 +121,7 @@ void LobbyWindow::build()
             [this] { m_lobby.removeServer(m_lobby.server()); });
 
     m_status = plainLabel(this);
-    m_status->setAccessibleName(QStringLiteral("Server status"));
+    m_status->setAccessibleDescription(QStringLiteral("Server status"));
     layout->addWidget(m_status);
 
     m_freeOnly = new QCheckBox(QStringLiteral("Only tables with &free seats"), this);
@@ -167,10 +169,10 @@ void LobbyWindow::build()
     connect(m_rejoin, &QPushButton::clicked, &m_lobby, &Lobby::rejoin);
 
     m_playing = plainLabel(this);
-    m_playing->setAccessibleName(QStringLiteral("Game under way"));
+    m_playing->setAccessibleDescription(QStringLiteral("Game under way"));
     layout->addWidget(m_playing);
     m_message = plainLabel(this);
-    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_message->setAccessibleDescription(QStringLiteral("Message"));
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_message);
 

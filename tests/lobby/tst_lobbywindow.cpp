@@ -6,6 +6,7 @@
 #include "webserver.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -72,6 +73,20 @@ void TestLobbyWindow::everyControlIsReachedByTabAndNamed()
         headers.append(view->model()->headerData(c, Qt::Horizontal).toString());
     QCOMPARE(headers, QStringList({"Table", "Seated", "Free seats", "State", "Computer players"}));
     QVERIFY(!view->horizontalHeader()->isHidden());
+
+    // A label's text is what a screen reader reads of it; the description
+    // says what it is.
+    QLabel *status = nullptr;
+    for (QLabel *label : rig.window.findChildren<QLabel *>()) {
+        if (label->accessibleDescription() == QStringLiteral("Server status"))
+            status = label;
+    }
+    QVERIFY(status);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(status);
+    QVERIFY(read);
+    QVERIFY(!rig.lobby.statusText().isEmpty());
+    QCOMPARE(read->text(QAccessible::Name), rig.lobby.statusText());
+    QCOMPARE(read->text(QAccessible::Description), QStringLiteral("Server status"));
 }
 
 void TestLobbyWindow::theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull()
