@@ -43,6 +43,11 @@ public:
     static constexpr int RetryMs = 5000;
     /// A started game that has not connected by then did not get to a table.
     static constexpr int GameReportMs = 30000;
+    /// After a game ends while the table still seats the player, the server
+    /// has not yet noticed the drop (a vanished connection takes it up to
+    /// 90 s): the table is asked again this often, this many times.
+    static constexpr int HeldLookMs = 3000;
+    static constexpr int HeldLookTries = 34;
 
     enum class ServerState
     {
@@ -135,7 +140,7 @@ private:
     void gameConnected();
     void gameEnded(int remaining);
     void leaveGame();
-    void lookForHeldSeat(const QString &tableId);
+    void lookForHeldSeat();
     void clearRejoin();
     QString unreachableText(const QString &reason) const;
     bool haveName();
@@ -152,6 +157,7 @@ private:
     QTimer *m_poll{nullptr};
     QTimer *m_report{nullptr};
     QTimer *m_countdown{nullptr};
+    QTimer *m_heldLook{nullptr};
 
     QString m_name;
     QStringList m_defaults;
@@ -168,6 +174,8 @@ private:
     QString m_playingAt;
     std::optional<Table> m_playingTable;
     QUrl m_playingServer;
+    QString m_heldTableId; ///< the table of the game that ended, while it is asked
+    int m_heldTriesLeft{0};
     std::optional<Table> m_rejoin;
     int m_rejoinSeconds{0};
 };
