@@ -306,6 +306,15 @@ void TestTables::refreshKeepsRowsOfTablesStillListed()
                  .data()
                  .toString(),
              QStringLiteral("nobody"));
+
+    // A server started again gives the id "c" to another table: the old
+    // row goes (what pointed at it is let go) and the new one comes.
+    Table other = table("c", "Quite another table", 0);
+    other.port = 2;
+    model.setTables({table("d", "D", 0), other, table("b", "B", 6)});
+    QVERIFY(!c.isValid());
+    QVERIFY(b.isValid());
+    QCOMPARE(model.tableById(QStringLiteral("c"))->name, QStringLiteral("Quite another table"));
     model.setTables({});
     QCOMPARE(model.rowCount(), 0);
 }
