@@ -149,6 +149,12 @@ void LobbyWindow::build()
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LobbyWindow::updateButtons);
     connect(&m_lobby.filter(), &QAbstractItemModel::dataChanged, this, &LobbyWindow::updateButtons);
+    const TableFilter *filter = &m_lobby.filter();
+    connect(filter, &QAbstractItemModel::dataChanged, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::rowsInserted, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::rowsRemoved, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::modelReset, this, &LobbyWindow::fitColumns);
 
     auto *actions = new QHBoxLayout;
     m_join = button(QStringLiteral("&Join"), QStringLiteral("Joins the selected table"), this);
@@ -277,6 +283,17 @@ void LobbyWindow::updateButtons()
     m_removeServer->setEnabled(haveServer && !m_lobby.defaultServers().contains(m_lobby.server()));
     m_joinLocal->setEnabled(m_local->currentItem() &&
                             m_local->currentItem()->data(AddressRole).isValid());
+}
+
+void LobbyWindow::fitColumns()
+{
+    // The header fits its columns to their texts when it lays itself out,
+    // which rows arriving in a sorted list do not always cause: a longer
+    // name or "round 3 of 5" would be cut short until the window is resized.
+    for (int column = 0; column < TableListModel::ColumnCount; ++column) {
+        if (column != TableListModel::SeatedColumn)
+            m_view->resizeColumnToContents(column);
+    }
 }
 
 void LobbyWindow::updatePlaying()
