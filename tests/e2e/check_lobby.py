@@ -5,7 +5,7 @@ Runs in a network namespace of its own (it starts one with unshare, so it
 needs root), on a private X server with the accessibility bus, which it gets
 by running itself through run.sh there:
 
-    sudo tests/e2e/check_lobby.py          # about four minutes
+    sudo tests/e2e/check_lobby.py          # about two and a half minutes
 
 Kim and Ann are two users: each lobby lies in a folder of its own with the
 game beside it (so each has its own settings file), with a home, a runtime
@@ -23,6 +23,9 @@ folder (the one-lobby-per-user rule) and a configuration folder of its own.
   and total back.
 - The server stops: both lobbies say they cannot reach it, naming its
   address, and list its tables again once it is back, untouched.
+
+With E2E_SHOTS=1 the picture docs/lobby.png is made from Ann's lobby with
+real tables listed.
 """
 
 import os
@@ -210,13 +213,46 @@ def show_again(lobby, app, what):
           "%s's lobby: mapped, the list showing, no game under way" % lobby.name)
 
 
-server = TableServer(free_run(1), free_run(4), tables=4)
+def picture_of_tables(server, lobby, app):
+    """docs/lobby.png: the lobby listing real tables, waiting and playing,
+    with people and computer players at them."""
+    made = {}
+    for name, rounds, computers in (("Beginners welcome", 5, 0), ("Night owls", 5, 1), ("Quick words", 3, 2)):
+        status, text = server.request("POST", "/api/tables", {"name": name, "rounds": rounds, "time": 60,
+                                                              "computers": computers, "strength": "normal",
+                                                              "private": False})
+        made[name] = json.loads(text) if status == 201 else {}
+    # One after the other: the server takes only so many unnamed
+    # connections from one address at a time.
+    for port, names, starter in ((made["Night owls"].get("port"), ["Bo"], "Bo"),
+                                 (made["Quick words"].get("port"), ["Lea", "Max", "Noor", "Tom"], "Lea")):
+        for name in names:
+            raws.append(RawPlayer(port, name))
+            wait_for(lambda: name in server.table(made_id(made, port)).get("seated", []), timeout=5)
+        raws[-len(names)].say("CMD_startgame+%s+%d+60+" % (starter, 5 if starter == "Bo" else 3))
+    shown = wait_for(lambda: len(table_cells(app, "Public tables") or []) == 4
+                     and row_of(app, "Night owls")[3].startswith("round")
+                     and row_of(app, "Quick words")[2] == "0", timeout=15)
+    check(shown, "the lobby lists the tables for the picture: %s" % table_cells(app, "Public tables"))
+    shot(lobby.main_window(), "lobby.png")
+
+
+def made_id(made, port):
+    return next((t.get("id") for t in made.values() if t.get("port") == port), None)
+
+
+raws = []
+# Every table here is made from one address: more than a stranger may.
+server = TableServer(free_run(1), free_run(6), 6, "--max-tables-per-address", "10",
+                     "--max-creations-per-minute", "10")
 kim = ann = None
 games = []
 try:
     check(server.start(), "the table server answers on its API port %d" % server.api_port)
     address = "127.0.0.1:%d" % server.api_port
+    # Kim's lobby first: it takes the presence port 9001, Ann's another.
     kim = Lobby("Kim", address)
+    kim.main_window()
     ann = Lobby("Ann", address)
     kim_app, ann_app = kim.app(), ann.app()
     check(kim.main_window() and ann.main_window() and kim_app and ann_app,
@@ -334,11 +370,12 @@ try:
     ann_window = ann_game.window()
     kim_game_app, ann_game_app = kim_game.app(), ann_game.app()
     check(wait_for(lambda: text_of(kim_game_app, "Seat 1") == "Kim" and text_of(kim_game_app, "Seat 2") == "Ann",
-                   timeout=15), "Kim and Ann sit at the private table")
+                   timeout=15), "Kim and Ann sit at the private table: %s, %s" % (
+        text_of(kim_game_app, "Seat 1"), text_of(kim_game_app, "Seat 2")))
     xdo("windowmove", "--sync", ann_window, 800, 3)
     for app in (kim_game_app, ann_game_app):
         close_instructions(app)
-    click_node(wait_for(lambda: button(kim_game_app, "Start Game")))
+    check(press(kim_game_app, "Start Game"), "Kim presses START GAME")
     check(wait_for(lambda: text_of(kim_game_app, "Status") == "Find Words!"), "the game at the private table runs")
     words = words_on(board_rows(kim_game_app), dictionary, 3, 1)
     focus(kim_window)
@@ -387,16 +424,21 @@ try:
         check(said, "%s's lobby says the server is gone: %s" % (lobby.name, text_of(app, "Server status")))
     print("     the lobbies noticed within %.1f s" % (time.time() - stopped_at))
     check(server.start(), "the server starts again on the same ports")
-    status, text = server.request("POST", "/api/tables", {"name": "Back Again", "rounds": 1, "time": 30,
+    status, text = server.request("POST", "/api/tables", {"name": "Sunday letters", "rounds": 1, "time": 30,
                                                           "computers": 0, "strength": "normal", "private": False})
     check(status == 201, "a table is made at the new server: %s" % status)
     back_at = time.time()
     for lobby, app in ((kim, kim_app), (ann, ann_app)):
-        back = wait_for(lambda: row_of(app, "Back Again"), timeout=15)
+        back = wait_for(lambda: row_of(app, "Sunday letters"), timeout=15)
         check(back and (text_of(app, "Server status") or "").startswith("1 public table at %s" % address),
               "%s's lobby lists the server again untouched (%.1f s): %s" % (
                   lobby.name, time.time() - back_at, text_of(app, "Server status")))
+
+    if SHOTS:
+        picture_of_tables(server, ann, ann_app)
 finally:
+    for raw in raws:
+        raw.close()
     for game in games:
         if game:
             game.stop()

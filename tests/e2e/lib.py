@@ -405,8 +405,9 @@ class TableServer:
     tables on the \\a tables ports from \\a first_port; stopped and started
     again on the same ports."""
 
-    def __init__(self, api_port, first_port, tables=4):
+    def __init__(self, api_port, first_port, tables=4, *options):
         self.api_port, self.first_port, self.tables = api_port, first_port, tables
+        self.options = list(options)
         self.dir = tempfile.mkdtemp(prefix="vorlith-e2e-server-")
         folders.append(self.dir)
         self.log = open(os.path.join(self.dir, "stderr.txt"), "a")
@@ -416,7 +417,7 @@ class TableServer:
     def start(self):
         self.process = subprocess.Popen(
             [SERVER_BINARY, "--config", "/dev/null", "--bind", "127.0.0.1", "--api-port", str(self.api_port),
-             "--ports", "%d-%d" % (self.first_port, self.first_port + self.tables - 1)],
+             "--ports", "%d-%d" % (self.first_port, self.first_port + self.tables - 1)] + self.options,
             stdout=self.log, stderr=subprocess.STDOUT)
         return wait_for(lambda: self.request("GET", "/healthz")[0] == 200, timeout=10)
 
@@ -514,3 +515,32 @@ def type_line(window, text):
     blanks included."""
     focus(window)
     xdo("type", "--delay", "40", text)
+
+
+class RawPlayer:
+    """A participant that speaks the wire protocol by hand: it logs in as
+    \\a name at the table on \\a port and may start a game."""
+
+    def __init__(self, port, name, timeout=5.0):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+        self.sock.settimeout(0.05)
+        self.got = b""
+        marker = b"CMD_sendlogininfo+"
+
+        def asked():
+            try:
+                self.got += self.sock.recv(65536)
+            except socket.timeout:
+                pass
+            at = self.got.find(marker)
+            digits = self.got[at + len(marker):].split(b"+")[0].split(TERMINATOR)[0] if at >= 0 else b""
+            return int(digits) if digits.isdigit() else None
+        self.slot = wait_for(asked, timeout)
+        if self.slot is not None:
+            self.say("CMD_logininfo+%d+1.0.3+%s" % (self.slot, name))
+
+    def say(self, line):
+        self.sock.sendall(line.encode("latin-1") + TERMINATOR)
+
+    def close(self):
+        self.sock.close()
