@@ -32,7 +32,8 @@ class TableListModel;
 ///
 /// Every timer here runs only while there is something to do: the list's
 /// refresh while the window shows, a retry while the server cannot be
-/// reached, the rejoin offer's countdown while it stands.
+/// reached, the rejoin offer's countdown while it stands, the look for a
+/// held seat while the server may not yet have noticed a game drop.
 class Lobby : public QObject
 {
     Q_OBJECT
