@@ -61,7 +61,10 @@ QString GameLauncher::dialAddress(const QString &host, quint16 port)
 Launch GameLauncher::make(const QStringList &arguments) const
 {
     Launch launch{program(), arguments, {}};
-    if (m_presencePort != DefaultPresencePort)
+    // The game inherits the lobby's environment: a port the lobby was
+    // started with would send the game's report past the lobby, so the
+    // lobby's own port is named then too.
+    if (m_presencePort != DefaultPresencePort || qEnvironmentVariableIsSet("VORLITH_PRESENCE_PORT"))
         launch.environment.insert(QStringLiteral("VORLITH_PRESENCE_PORT"),
                                   QString::number(m_presencePort));
     return launch;

@@ -40,7 +40,7 @@ Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &pr
       m_api(std::make_unique<ApiClient>()), m_tables(new TableListModel(this)),
       m_filter(new TableFilter(this)), m_finder(new net::LocalGameFinder(this)),
       m_poll(singleShotTimer(this, RefreshMs)), m_report(singleShotTimer(this, GameReportMs)),
-      m_countdown(new QTimer(this))
+      m_countdown(new QTimer(this)), m_heldLook(singleShotTimer(this, HeldLookMs))
 {
     m_filter->setSourceModel(m_tables);
     // The games learn where to report only when it is not their default.
@@ -53,6 +53,7 @@ Lobby::Lobby(LobbySettings &settings, GameLauncher &launcher, PresenceServer &pr
         leaveGame();
     });
     connect(m_countdown, &QTimer::timeout, this, &Lobby::rejoinTick);
+    connect(m_heldLook, &QTimer::timeout, this, &Lobby::lookForHeldSeat);
     connect(&m_presence, &PresenceServer::gameConnected, this, &Lobby::gameConnected);
     connect(&m_presence, &PresenceServer::gameEnded, this, &Lobby::gameEnded);
 
@@ -463,6 +464,8 @@ void Lobby::launchGame(const Launch &launch, const QString &where,
         return;
     }
     clearRejoin();
+    m_heldLook->stop();
+    m_heldTableId.clear();
     m_playing = true;
     m_reported = false;
     m_playingAt = where;
@@ -501,22 +504,41 @@ void Lobby::leaveGame()
     Q_EMIT playingChanged();
     Q_EMIT showRequested();
     refresh();
-    if (table && m_api->server() == m_playingServer)
-        lookForHeldSeat(table->id);
+    if (table && m_api->server() == m_playingServer) {
+        m_heldTableId = table->id;
+        m_heldTriesLeft = HeldLookTries;
+        lookForHeldSeat();
+    }
 }
 
-void Lobby::lookForHeldSeat(const QString &tableId)
+void Lobby::lookForHeldSeat()
 {
-    m_api->table(tableId, [this](const ApiResult &result) {
-        if (result.kind != ApiResult::Kind::Ok || m_playing)
+    if (m_heldTableId.isEmpty() || m_playing || m_api->server() != m_playingServer) {
+        m_heldTableId.clear();
+        return;
+    }
+    --m_heldTriesLeft;
+    m_api->table(m_heldTableId, [this, id = m_heldTableId](const ApiResult &result) {
+        if (id != m_heldTableId || m_playing || m_api->server() != m_playingServer)
             return;
-        const std::optional<int> seconds = result.table->heldSeconds(m_name);
-        if (!seconds || *seconds <= 0)
+        const bool ok = result.kind == ApiResult::Kind::Ok;
+        const std::optional<int> seconds = ok ? result.table->heldSeconds(m_name) : std::nullopt;
+        if (seconds && *seconds > 0) {
+            m_heldTableId.clear();
+            m_rejoin = result.table;
+            m_rejoinSeconds = *seconds;
+            m_countdown->start();
+            Q_EMIT rejoinChanged();
             return;
-        m_rejoin = result.table;
-        m_rejoinSeconds = *seconds;
-        m_countdown->start();
-        Q_EMIT rejoinChanged();
+        }
+        // Still seated: the server has not seen the game go yet. Gone from
+        // the seats without a hold, or the table closed: nothing to offer.
+        const bool unsure =
+            result.kind == ApiResult::Kind::Unreachable || (ok && result.table->seats(m_name));
+        if (unsure && m_heldTriesLeft > 0)
+            m_heldLook->start(HeldLookMs);
+        else
+            m_heldTableId.clear();
     });
 }
 

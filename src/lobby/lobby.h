@@ -32,7 +32,8 @@ class TableListModel;
 ///
 /// Every timer here runs only while there is something to do: the list's
 /// refresh while the window shows, a retry while the server cannot be
-/// reached, the rejoin offer's countdown while it stands.
+/// reached, the rejoin offer's countdown while it stands, the look for a
+/// held seat while the server may not yet have noticed a game drop.
 class Lobby : public QObject
 {
     Q_OBJECT
@@ -43,6 +44,11 @@ public:
     static constexpr int RetryMs = 5000;
     /// A started game that has not connected by then did not get to a table.
     static constexpr int GameReportMs = 30000;
+    /// After a game ends while the table still seats the player, the server
+    /// has not yet noticed the drop (a vanished connection takes it up to
+    /// 90 s): the table is asked again this often, this many times.
+    static constexpr int HeldLookMs = 3000;
+    static constexpr int HeldLookTries = 34;
 
     enum class ServerState
     {
@@ -135,7 +141,7 @@ private:
     void gameConnected();
     void gameEnded(int remaining);
     void leaveGame();
-    void lookForHeldSeat(const QString &tableId);
+    void lookForHeldSeat();
     void clearRejoin();
     QString unreachableText(const QString &reason) const;
     bool haveName();
@@ -152,6 +158,7 @@ private:
     QTimer *m_poll{nullptr};
     QTimer *m_report{nullptr};
     QTimer *m_countdown{nullptr};
+    QTimer *m_heldLook{nullptr};
 
     QString m_name;
     QStringList m_defaults;
@@ -168,6 +175,8 @@ private:
     QString m_playingAt;
     std::optional<Table> m_playingTable;
     QUrl m_playingServer;
+    QString m_heldTableId; ///< the table of the game that ended, while it is asked
+    int m_heldTriesLeft{0};
     std::optional<Table> m_rejoin;
     int m_rejoinSeconds{0};
 };

@@ -31,6 +31,8 @@ namespace {
 
 const QString Title = QStringLiteral("Vorlith Lobby");
 
+// A label's text is its accessible name: a name of its own would hide the
+// text from screen readers, so what it is goes into the description.
 QLabel *plainLabel(QWidget *parent)
 {
     auto *label = new QLabel(parent);
@@ -119,7 +121,7 @@ void LobbyWindow::build()
             [this] { m_lobby.removeServer(m_lobby.server()); });
 
     m_status = plainLabel(this);
-    m_status->setAccessibleName(QStringLiteral("Server status"));
+    m_status->setAccessibleDescription(QStringLiteral("Server status"));
     layout->addWidget(m_status);
 
     m_freeOnly = new QCheckBox(QStringLiteral("Only tables with &free seats"), this);
@@ -147,6 +149,12 @@ void LobbyWindow::build()
     connect(m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &LobbyWindow::updateButtons);
     connect(&m_lobby.filter(), &QAbstractItemModel::dataChanged, this, &LobbyWindow::updateButtons);
+    const TableFilter *filter = &m_lobby.filter();
+    connect(filter, &QAbstractItemModel::dataChanged, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::rowsInserted, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::rowsRemoved, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::layoutChanged, this, &LobbyWindow::fitColumns);
+    connect(filter, &QAbstractItemModel::modelReset, this, &LobbyWindow::fitColumns);
 
     auto *actions = new QHBoxLayout;
     m_join = button(QStringLiteral("&Join"), QStringLiteral("Joins the selected table"), this);
@@ -167,10 +175,10 @@ void LobbyWindow::build()
     connect(m_rejoin, &QPushButton::clicked, &m_lobby, &Lobby::rejoin);
 
     m_playing = plainLabel(this);
-    m_playing->setAccessibleName(QStringLiteral("Game under way"));
+    m_playing->setAccessibleDescription(QStringLiteral("Game under way"));
     layout->addWidget(m_playing);
     m_message = plainLabel(this);
-    m_message->setAccessibleName(QStringLiteral("Message"));
+    m_message->setAccessibleDescription(QStringLiteral("Message"));
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(m_message);
 
@@ -275,6 +283,17 @@ void LobbyWindow::updateButtons()
     m_removeServer->setEnabled(haveServer && !m_lobby.defaultServers().contains(m_lobby.server()));
     m_joinLocal->setEnabled(m_local->currentItem() &&
                             m_local->currentItem()->data(AddressRole).isValid());
+}
+
+void LobbyWindow::fitColumns()
+{
+    // The header fits its columns to their texts when it lays itself out,
+    // which rows arriving in a sorted list do not always cause: a longer
+    // name or "round 3 of 5" would be cut short until the window is resized.
+    for (int column = 0; column < TableListModel::ColumnCount; ++column) {
+        if (column != TableListModel::SeatedColumn)
+            m_view->resizeColumnToContents(column);
+    }
 }
 
 void LobbyWindow::updatePlaying()

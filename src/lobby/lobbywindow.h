@@ -49,6 +49,7 @@ private:
     void updateServers();
     void updateStatus();
     void updateButtons();
+    void fitColumns();
     void updatePlaying();
     void updateRejoin();
     void showMessage(const QString &text);

@@ -4,6 +4,15 @@
 
 namespace vorlith::lobby {
 
+namespace {
+
+bool sameTable(const Table &a, const Table &b)
+{
+    return a.id == b.id && a.name == b.name && a.host == b.host && a.port == b.port;
+}
+
+} // namespace
+
 TableListModel::TableListModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 void TableListModel::setTables(const QList<Table> &tables)
@@ -13,8 +22,13 @@ void TableListModel::setTables(const QList<Table> &tables)
         fresh.insert(tables.at(i).id, i);
 
     // Rows of tables that closed go first, from the end so rows keep their numbers.
+    // A server started again numbers its tables anew: an id that now names
+    // another table (its name and address are fixed for its life) is a
+    // table that closed, so a selection does not pass to the newcomer.
     for (int row = int(m_tables.size()) - 1; row >= 0; --row) {
-        if (!fresh.contains(m_tables.at(row).id)) {
+        const Table &shown = m_tables.at(row);
+        const auto it = fresh.constFind(shown.id);
+        if (it == fresh.constEnd() || !sameTable(shown, tables.at(*it))) {
             beginRemoveRows({}, row, row);
             m_tables.removeAt(row);
             endRemoveRows();

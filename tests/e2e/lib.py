@@ -383,3 +383,164 @@ def non_word_on(rows, words, length=3):
         if w not in words:
             return w
     return None
+
+
+# ---- a table server ---------------------------------------------------------
+
+SERVER_BINARY = os.environ.get("VORLITH_SERVER_BINARY", os.path.join(ROOT, "build", "vorlith-server"))
+
+
+def free_run(count):
+    """The first of \\a count free ports in a row, somewhere high."""
+    import random
+    for _ in range(200):
+        start = random.randint(20000, 60000)
+        if all(port_is_free(p) for p in range(start, start + count)):
+            return start
+    raise RuntimeError("no free run of ports")
+
+
+class TableServer:
+    """A vorlith-server on 127.0.0.1 with its API on \\a api_port and its
+    tables on the \\a tables ports from \\a first_port; stopped and started
+    again on the same ports."""
+
+    def __init__(self, api_port, first_port, tables=4, *options):
+        self.api_port, self.first_port, self.tables = api_port, first_port, tables
+        self.options = list(options)
+        self.dir = tempfile.mkdtemp(prefix="vorlith-e2e-server-")
+        folders.append(self.dir)
+        self.log = open(os.path.join(self.dir, "stderr.txt"), "a")
+        self.process = None
+        self.base = "http://127.0.0.1:%d" % api_port
+
+    def start(self):
+        self.process = subprocess.Popen(
+            [SERVER_BINARY, "--config", "/dev/null", "--bind", "127.0.0.1", "--api-port", str(self.api_port),
+             "--ports", "%d-%d" % (self.first_port, self.first_port + self.tables - 1)] + self.options,
+            stdout=self.log, stderr=subprocess.STDOUT)
+        return wait_for(lambda: self.request("GET", "/healthz")[0] == 200, timeout=10)
+
+    def stop(self):
+        if self.process and self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(5)
+
+    def request(self, method, path, body=None):
+        """(status, text) of one API request; (None, "") when nobody answers."""
+        import json
+        import urllib.error
+        import urllib.request
+        data = json.dumps(body).encode() if body is not None else None
+        req = urllib.request.Request(self.base + path, data=data, method=method,
+                                     headers={"Content-Type": "application/json"} if data else {})
+        try:
+            with urllib.request.urlopen(req, timeout=5) as answer:
+                return answer.status, answer.read().decode()
+        except urllib.error.HTTPError as e:
+            return e.code, e.read().decode()
+        except OSError:
+            return None, ""
+
+    def table(self, table_id):
+        """The table object, or {} when there is none."""
+        import json
+        status, text = self.request("GET", "/api/tables/%s" % table_id)
+        return json.loads(text) if status == 200 else {}
+
+    def tables_list(self):
+        import json
+        status, text = self.request("GET", "/api/tables")
+        return json.loads(text) if status == 200 else []
+
+
+# ---- processes, labels and lists --------------------------------------------
+
+def processes_of(path):
+    """Process ids running the executable at \\a path, zombies left out."""
+    found = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            if os.readlink("/proc/%s/exe" % entry) != path:
+                continue
+            with open("/proc/%s/stat" % entry) as f:
+                if f.read().rsplit(")", 1)[1].split()[0] == "Z":
+                    continue
+        except OSError:
+            continue
+        found.append(int(entry))
+    return found
+
+
+def command_line(pid):
+    """The arguments \\a pid was started with (the program first)."""
+    try:
+        with open("/proc/%d/cmdline" % pid, "rb") as f:
+            return [a.decode() for a in f.read().split(b"\0")[:-1]]
+    except OSError:
+        return []
+
+
+def text_in(app, name):
+    """The text in the showing text field (or spin box) named \\a name."""
+    node = first(app, name=name, role="text") or first(app, name=name, role="spin button")
+    if node is None:
+        return None
+    try:
+        return node.queryText().getText(0, -1)
+    except Exception:
+        return None
+
+
+def table_cells(app, name):
+    """The rows of the showing table named \\a name, as lists of cell texts."""
+    node = first(app, name=name, role="table")
+    if node is None:
+        return None
+    try:
+        t = node.queryTable()
+        return [[t.getAccessibleAt(r, c).name for c in range(t.nColumns)] for r in range(t.nRows)]
+    except Exception:
+        return None
+
+
+def type_line(window, text):
+    """Types \\a text into the window that has the focus, capitals and
+    blanks included."""
+    focus(window)
+    xdo("type", "--delay", "40", text)
+
+
+class RawPlayer:
+    """A participant that speaks the wire protocol by hand: it logs in as
+    \\a name at the table on \\a port and may start a game."""
+
+    def __init__(self, port, name, timeout=5.0):
+        self.sock = socket.create_connection(("127.0.0.1", port), timeout=timeout)
+        self.sock.settimeout(0.05)
+        self.got = b""
+        marker = b"CMD_sendlogininfo+"
+
+        def asked():
+            try:
+                self.got += self.sock.recv(65536)
+            except socket.timeout:
+                pass
+            at = self.got.find(marker)
+            digits = self.got[at + len(marker):].split(b"+")[0].split(TERMINATOR)[0] if at >= 0 else b""
+            return int(digits) if digits.isdigit() else None
+        self.slot = wait_for(asked, timeout)
+        if self.slot is not None:
+            self.say("CMD_logininfo+%d+1.0.3+%s" % (self.slot, name))
+
+    def say(self, line):
+        self.sock.sendall(line.encode("latin-1") + TERMINATOR)
+
+    def close(self):
+        self.sock.close()

@@ -97,6 +97,7 @@ private Q_SLOTS:
     void aCodeFindsItsTable();
     void thePresenceConnectionTellsWhenTheGameEnded();
     void aHeldSeatIsOfferedBackAndCountsDown();
+    void aSeatTheServerStillGivesIsAskedForAgain();
     void aGameThatNeverReportsGivesTheLobbyBack();
     void theCommandLineIsRead_data();
     void theCommandLineIsRead();
@@ -372,6 +373,74 @@ void TestLobby::aHeldSeatIsOfferedBackAndCountsDown()
     QTRY_VERIFY(rig.lobby->hasRejoinOffer());
     for (int i = 0; i < 3; ++i)
         rig.lobby->rejoinTick();
+    QVERIFY(!rig.lobby->hasRejoinOffer());
+}
+
+void TestLobby::aSeatTheServerStillGivesIsAskedForAgain()
+{
+    Rig rig;
+    FakeServer server;
+    const QByteArray free = httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo"])"));
+    const QByteArray seated = httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo","Ann"])"));
+    server.list(tableJson("1", "Owls", R"(["Bo"])"));
+    rig.lobby->setName(QStringLiteral("Ann"));
+    rig.lobby->useServer(server.web.hostAndPort());
+    QTimer *look = nullptr;
+    for (QTimer *t : rig.lobby->findChildren<QTimer *>()) {
+        if (t->interval() == Lobby::HeldLookMs)
+            look = t;
+    }
+    QVERIFY(look);
+    const auto asked = [&server] { return int(server.paths.count("/api/tables/1")); };
+    // Ann joins; her game's end finds the table answering \a afterwards.
+    const auto playAndDrop = [&](const QByteArray &afterwards) {
+        server.answers.insert("/api/tables/1", free);
+        rig.lobby->join(QStringLiteral("1"));
+        QTRY_VERIFY(rig.lobby->isPlaying());
+        server.answers.insert("/api/tables/1", afterwards);
+        QTcpSocket game;
+        game.connectToHost(QHostAddress::LocalHost, rig.presence.port());
+        QTRY_COMPARE(rig.presence.connections(), 1);
+        const int before = asked();
+        game.abort();
+        QTRY_VERIFY(!rig.lobby->isPlaying());
+        QTRY_COMPARE(asked(), before + 1);
+        QTRY_COMPARE(rig.lobby->api().pending(), 0);
+    };
+
+    // The game's connection vanished without a word: the server still seats
+    // Ann, and holds her seat only once it notices.
+    playAndDrop(seated);
+    QVERIFY(look->isActive());
+    QVERIFY(!rig.lobby->hasRejoinOffer());
+    look->start(0);
+    QTRY_COMPARE(rig.lobby->api().pending(), 0);
+    QVERIFY(look->isActive());
+    server.answers.insert("/api/tables/1",
+                          httpAnswer("200 OK", tableJson("1", "Owls", R"(["Bo","Ann"])",
+                                                         R"([{"name":"Ann","seconds":170}])")));
+    look->start(0);
+    QTRY_VERIFY(rig.lobby->hasRejoinOffer());
+    QCOMPARE(rig.lobby->rejoinSeconds(), 170);
+    QVERIFY(!look->isActive());
+
+    // Gone from the seats without a hold (she left between games): nothing
+    // to offer and nothing more to ask.
+    playAndDrop(free);
+    QVERIFY(!look->isActive());
+    QVERIFY(!rig.lobby->hasRejoinOffer());
+
+    // A server that never lets go is asked a bounded number of times.
+    const int first = asked() + 1; // the join asks too
+    playAndDrop(seated);
+    for (int n = 1; n < Lobby::HeldLookTries; ++n) {
+        QVERIFY2(look->isActive(), qPrintable(QString::number(n)));
+        look->start(0);
+        QTRY_COMPARE(asked(), first + n + 1);
+        QTRY_COMPARE(rig.lobby->api().pending(), 0);
+    }
+    QVERIFY(!look->isActive());
+    QCOMPARE(asked(), first + Lobby::HeldLookTries);
     QVERIFY(!rig.lobby->hasRejoinOffer());
 }
 

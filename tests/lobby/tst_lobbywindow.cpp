@@ -6,6 +6,7 @@
 #include "webserver.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -21,6 +22,7 @@ class TestLobbyWindow : public QObject
 private Q_SLOTS:
     void everyControlIsReachedByTabAndNamed();
     void theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull();
+    void columnsGrowWithTheirTextsAndASelectionStaysWithItsTable();
 };
 
 namespace {
@@ -72,6 +74,20 @@ void TestLobbyWindow::everyControlIsReachedByTabAndNamed()
         headers.append(view->model()->headerData(c, Qt::Horizontal).toString());
     QCOMPARE(headers, QStringList({"Table", "Seated", "Free seats", "State", "Computer players"}));
     QVERIFY(!view->horizontalHeader()->isHidden());
+
+    // A label's text is what a screen reader reads of it; the description
+    // says what it is.
+    QLabel *status = nullptr;
+    for (QLabel *label : rig.window.findChildren<QLabel *>()) {
+        if (label->accessibleDescription() == QStringLiteral("Server status"))
+            status = label;
+    }
+    QVERIFY(status);
+    QAccessibleInterface *read = QAccessible::queryAccessibleInterface(status);
+    QVERIFY(read);
+    QVERIFY(!rig.lobby.statusText().isEmpty());
+    QCOMPARE(read->text(QAccessible::Name), rig.lobby.statusText());
+    QCOMPARE(read->text(QAccessible::Description), QStringLiteral("Server status"));
 }
 
 void TestLobbyWindow::theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull()
@@ -105,6 +121,69 @@ void TestLobbyWindow::theListShowsWhileTheWindowDoesAndJoinSaysWatchWhenFull()
     QTRY_VERIFY(rig.lobby.isActive());
     rig.window.hide();
     QVERIFY(!rig.lobby.isActive());
+}
+
+void TestLobbyWindow::columnsGrowWithTheirTextsAndASelectionStaysWithItsTable()
+{
+    Rig rig;
+    WebServer server;
+    const auto table = [](const QByteArray &id, const QByteArray &name, const QByteArray &state,
+                          int port) {
+        return R"({"id":")" + id + R"(","name":")" + name + R"(","host":"h","port":)" +
+               QByteArray::number(port) + R"(,"state":")" + state +
+               R"(","round":3,"rounds":5,"time":60,"computers":0,"seated":["a"],"spies":0,)"
+               R"("held":[]})";
+    };
+    const auto list = [&server](const QList<QByteArray> &tables) {
+        server.setResponder(WebServer::answer(httpAnswer("200 OK", "[" + tables.join(',') + "]")));
+    };
+    list({table("1", "Owls", "waiting", 7781)});
+    rig.lobby.useServer(server.hostAndPort());
+    rig.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.window));
+    QTableView *view = rig.window.tableView();
+    QTRY_COMPARE(view->model()->rowCount(), 1);
+    view->selectRow(0);
+    const auto selected = [view] {
+        const QModelIndexList rows = view->selectionModel()->selectedRows();
+        return rows.isEmpty() ? QString() : rows.first().data().toString();
+    };
+    QCOMPARE(selected(), QStringLiteral("Owls"));
+    // No name or state is cut short.
+    const auto fits = [view] {
+        for (int row = 0; row < view->model()->rowCount(); ++row) {
+            for (const int column :
+                 {int(TableListModel::NameColumn), int(TableListModel::StateColumn)}) {
+                const QModelIndex cell = view->model()->index(row, column);
+                if (view->columnWidth(column) < view->sizeHintForIndex(cell).width())
+                    return false;
+            }
+        }
+        return true;
+    };
+
+    // The selected table starts playing; then others arrive: the columns
+    // widen, and the selection stays with its table.
+    list({table("1", "Owls", "playing", 7781)});
+    rig.lobby.refresh();
+    QTRY_VERIFY(fits());
+    list({table("1", "Owls", "playing", 7781), table("2", "Beginners welcome", "waiting", 7782),
+          table("3", "Night owls", "playing", 7783)});
+    rig.lobby.refresh();
+    QTRY_COMPARE(view->model()->rowCount(), 3);
+    // Fitted as they arrive, not only when the next refresh touches them.
+    QCoreApplication::processEvents();
+    QVERIFY(fits());
+    QCOMPARE(selected(), QStringLiteral("Owls"));
+
+    // A server started again numbers its tables anew: the table it calls 1
+    // now is another one, and the selection does not pass to it.
+    list({table("1", "Sunday letters for everybody", "waiting", 7790)});
+    rig.lobby.refresh();
+    QTRY_COMPARE(view->model()->index(0, TableListModel::NameColumn).data().toString(),
+                 QStringLiteral("Sunday letters for everybody"));
+    QCOMPARE(selected(), QString());
+    QTRY_VERIFY(fits());
 }
 
 QTEST_MAIN(TestLobbyWindow)

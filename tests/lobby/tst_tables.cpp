@@ -244,8 +244,14 @@ void TestTables::launchesCarryTheParametersAndThePresencePort()
     GameLauncher launcher(QStringLiteral("/nonexistent"));
     Launch join = launcher.joinTable(QStringLiteral("Ann"), QStringLiteral("::1"), 7790);
     QCOMPARE(join.arguments, QStringList({"--may-start", "--join", "Ann", "[::1]:7790"}));
-    // The game's default presence port needs no word.
+    // The game's default presence port needs no word, unless the lobby's
+    // own environment names another that the game would inherit.
     QVERIFY(join.environment.isEmpty());
+    qputenv("VORLITH_PRESENCE_PORT", "40404");
+    const Launch inherited = launcher.joinTable(QStringLiteral("Ann"), QStringLiteral("h"), 1);
+    qunsetenv("VORLITH_PRESENCE_PORT");
+    QCOMPARE(inherited.environment.value(QStringLiteral("VORLITH_PRESENCE_PORT")),
+             QStringLiteral("9001"));
     QCOMPARE(launcher.host(QStringLiteral("Ann")).arguments, QStringList({"--host", "Ann"}));
     QCOMPARE(launcher.joinLocal(QStringLiteral("Ann"), QStringLiteral("10.0.0.2")).arguments,
              QStringList({"--join", "Ann", "10.0.0.2"}));
@@ -306,6 +312,15 @@ void TestTables::refreshKeepsRowsOfTablesStillListed()
                  .data()
                  .toString(),
              QStringLiteral("nobody"));
+
+    // A server started again gives the id "c" to another table: the old
+    // row goes (what pointed at it is let go) and the new one comes.
+    Table other = table("c", "Quite another table", 0);
+    other.port = 2;
+    model.setTables({table("d", "D", 0), other, table("b", "B", 6)});
+    QVERIFY(!c.isValid());
+    QVERIFY(b.isValid());
+    QCOMPARE(model.tableById(QStringLiteral("c"))->name, QStringLiteral("Quite another table"));
     model.setTables({});
     QCOMPARE(model.rowCount(), 0);
 }
