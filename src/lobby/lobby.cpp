@@ -312,25 +312,31 @@ void Lobby::join(const QString &tableId)
     const QString name = listed ? listed->name : QStringLiteral("that table");
     setBusy(true);
     m_api->table(tableId, [this, name](const ApiResult &result) {
-        setBusy(false);
-        switch (result.kind) {
-        case ApiResult::Kind::Ok:
-            checkAndLaunch(*result.table);
-            return;
-        case ApiResult::Kind::NotFound:
-            Q_EMIT message(
-                QStringLiteral("The table %1 is gone: it closed when everybody had left.")
-                    .arg(quoted(name)));
-            refresh();
-            return;
-        case ApiResult::Kind::Unreachable:
-            Q_EMIT message(unreachableText(result.text));
-            return;
-        default:
-            Q_EMIT message(QStringLiteral("%1 answered strangely: %2.").arg(m_server, result.text));
-            return;
-        }
+        launchAnswered(result,
+                       QStringLiteral("The table %1 is gone: it closed when everybody had left.")
+                           .arg(quoted(name)));
+        if (result.kind == ApiResult::Kind::NotFound)
+            refresh(); // the list still shows it
     });
+}
+
+void Lobby::launchAnswered(const ApiResult &result, const QString &notFound)
+{
+    setBusy(false);
+    switch (result.kind) {
+    case ApiResult::Kind::Ok:
+        checkAndLaunch(*result.table);
+        return;
+    case ApiResult::Kind::NotFound:
+        Q_EMIT message(notFound);
+        return;
+    case ApiResult::Kind::Unreachable:
+        Q_EMIT message(unreachableText(result.text));
+        return;
+    default:
+        Q_EMIT message(QStringLiteral("%1 answered strangely: %2.").arg(m_server, result.text));
+        return;
+    }
 }
 
 void Lobby::joinTable(const Table &table)
@@ -351,24 +357,10 @@ void Lobby::joinWithCode(const QString &typed)
     }
     setBusy(true);
     m_api->invite(code, [this, code](const ApiResult &result) {
-        setBusy(false);
-        switch (result.kind) {
-        case ApiResult::Kind::Ok:
-            checkAndLaunch(*result.table);
-            return;
-        case ApiResult::Kind::NotFound:
-            Q_EMIT message(
-                QStringLiteral("No table at %1 has the code %2. Check the code, and that "
-                               "it is for this server; a table closes when everybody has left.")
-                    .arg(m_server, code));
-            return;
-        case ApiResult::Kind::Unreachable:
-            Q_EMIT message(unreachableText(result.text));
-            return;
-        default:
-            Q_EMIT message(QStringLiteral("%1 answered strangely: %2.").arg(m_server, result.text));
-            return;
-        }
+        launchAnswered(
+            result, QStringLiteral("No table at %1 has the code %2. Check the code, and that "
+                                   "it is for this server; a table closes when everybody has left.")
+                        .arg(m_server, code));
     });
 }
 

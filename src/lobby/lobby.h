@@ -137,6 +137,9 @@ private:
     void listed(const ApiResult &result);
     void schedule();
     void checkAndLaunch(const Table &table);
+    /// Launches the table a join asked for, or says why not; \a notFound
+    /// tells of a table the server does not know.
+    void launchAnswered(const ApiResult &result, const QString &notFound);
     void launchGame(const Launch &launch, const QString &where, const std::optional<Table> &table);
     void gameConnected();
     void gameEnded(int remaining);

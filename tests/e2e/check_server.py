@@ -11,25 +11,12 @@ and a kick. The status page, read by chromium --headless, lists the public
 table and not the private one."""
 
 import json
-import random
 import sys
 
 from lib import *
 
-SERVER = os.environ.get("VORLITH_SERVER_BINARY", os.path.join(ROOT, "build", "vorlith-server"))
-
-
-def free_range(count):
-    """The first of \\a count free ports in a row, somewhere high."""
-    for _ in range(200):
-        first = random.randint(20000, 60000)
-        if all(port_is_free(p) for p in range(first, first + count)):
-            return first
-    raise RuntimeError("no free run of ports")
-
-
-API_PORT = free_range(1)
-TABLE_PORT = free_range(4)
+API_PORT = free_run(1)
+TABLE_PORT = free_run(4)
 
 # In a namespace of our own (run.sh with VORLITH_E2E_NETNS=1) the server runs
 # in another one across a virtual Ethernet pair, bound to its address there:
@@ -144,7 +131,7 @@ class Raw:
 server_log = open(os.path.join(tempfile.mkdtemp(prefix="vorlith-e2e-server-"), "stderr.txt"), "w")
 folders.append(os.path.dirname(server_log.name))
 server = subprocess.Popen((["ip", "netns", "exec", "far"] if APART else [])
-                          + [SERVER, "--config", "/dev/null", "--bind", SERVER_ADDRESS, "--api-port", str(API_PORT),
+                          + [SERVER_BINARY, "--config", "/dev/null", "--bind", SERVER_ADDRESS, "--api-port", str(API_PORT),
                              "--ports", "%d-%d" % (TABLE_PORT, TABLE_PORT + 3)],
                           stdout=server_log, stderr=subprocess.STDOUT)
 kim = ann = None
