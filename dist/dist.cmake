@@ -39,12 +39,13 @@ install(FILES ${dist}/vorlith.6 ${dist}/vorlith-lobby.6 DESTINATION ${CMAKE_INST
 install(FILES ${distOut}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith COMPONENT game)
 
 # The table server's own files (its binary is installed by src/server). The
-# settings file is an example: the server runs on its defaults without one.
+# settings file goes to /etc as the package's conffile (an operator's edits
+# survive upgrades); it is left out of a plain `cmake --install`, which must
+# not write outside its prefix. The server runs on its defaults without it.
 install(FILES ${dist}/vorlith-server.service DESTINATION lib/systemd/system COMPONENT server)
+install(FILES ${dist}/server.conf DESTINATION /etc/vorlith COMPONENT server EXCLUDE_FROM_ALL)
 install(FILES ${distOut}/copyright ${CMAKE_SOURCE_DIR}/docs/server.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith-server
         COMPONENT server)
-install(FILES ${dist}/server.conf DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vorlith-server
-        RENAME server.conf.example COMPONENT server)
 
 # The package. Its libraries come from Debian itself: dpkg-shlibdeps names
 # the Qt 6, libjpeg and C++ runtime packages the binary links (Debian's Qt
@@ -82,6 +83,8 @@ set(CPACK_COMPONENTS_ALL game server)
 set(CPACK_DEBIAN_GAME_PACKAGE_NAME vorlith)
 set(CPACK_DEBIAN_SERVER_PACKAGE_NAME vorlith-server)
 set(CPACK_DEBIAN_SERVER_PACKAGE_SECTION games)
+configure_file(${dist}/server.conffiles ${CMAKE_CURRENT_BINARY_DIR}/server/conffiles COPYONLY)
+set(CPACK_DEBIAN_SERVER_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/server/conffiles)
 set(CPACK_COMPONENT_GAME_DESCRIPTION "${gameSummary}\n${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_COMPONENT_SERVER_DESCRIPTION "headless table server for the Vorlith word game
 Keeps tables of the game open on the internet: each table is a host engine

@@ -3,6 +3,8 @@
 # installed program there, as a new user of the package would meet it.
 #
 # Usage (as root): tests/e2e/debian/run.sh build/vorlith_1.0.3_amd64.deb [work folder]
+#                  tests/e2e/debian/run.sh build/vorlith-server_1.0.3_amd64.deb [work folder]
+# (the server's package is checked by server.sh, the game's by inside.sh)
 #
 # The work folder (default /var/tmp/vorlith-debian) keeps a pristine minimal
 # root made once by debootstrap (base.tar); each run unpacks a fresh copy,
@@ -29,14 +31,16 @@ trap 'rm -rf "$root"' EXIT
 cp "$deb" "$root/tmp/"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir -p "$root/opt/e2e"
-cp -r "$here/../desktop" "$here/../lib" "$here/inside.sh" "$root/opt/e2e/"
+cp -r "$here/../desktop" "$here/../lib" "$here/inside.sh" "$here/server.sh" "$root/opt/e2e/"
+inside=inside.sh
+case $(basename "$deb") in vorlith-server_*) inside=server.sh ;; esac
 
-unshare --mount --propagation private -- bash -s "$root" "$(basename "$deb")" <<'INNER'
+unshare --mount --propagation private -- bash -s "$root" "$(basename "$deb")" "$inside" <<'INNER'
 set -euo pipefail
-root=$1 deb=$2
+root=$1 deb=$2 inside=$3
 mount --rbind /dev "$root/dev"
 mount -t proc proc "$root/proc"
 mount -t sysfs sysfs "$root/sys"
 mount -t tmpfs tmpfs "$root/run"
-chroot "$root" /bin/bash /opt/e2e/inside.sh "/tmp/$deb"
+chroot "$root" /bin/bash "/opt/e2e/$inside" "/tmp/$deb"
 INNER
