@@ -69,7 +69,7 @@ FakeHost::FakeHost(QObject *parent) : QObject(parent)
 
 bool FakeHost::accept(int timeoutMs)
 {
-    if (!m_peer && !QTest::qWaitFor([this] { return m_server.hasPendingConnections(); }, timeoutMs))
+    if (!m_peer && !Pump().until([this] { return m_server.hasPendingConnections(); }, timeoutMs))
         return false;
     if (!m_peer) {
         m_peer = m_server.nextPendingConnection();
@@ -88,14 +88,14 @@ void FakeHost::say(const QByteArray &line)
 
 QByteArray FakeHost::hear(const QByteArray &bytes, int timeoutMs)
 {
-    (void)QTest::qWaitFor([&] { return m_heard.size() >= bytes.size(); }, timeoutMs);
+    (void)Pump().until([&] { return m_heard.size() >= bytes.size(); }, timeoutMs);
     return takeHeard();
 }
 
 QByteArray FakeHost::hearUntil(const QByteArray &barrier, int timeoutMs)
 {
     const QByteArray end = barrier + '\xff';
-    (void)QTest::qWaitFor([&] { return m_heard.contains(end); }, timeoutMs);
+    (void)Pump().until([&] { return m_heard.contains(end); }, timeoutMs);
     const qsizetype at = m_heard.indexOf(end);
     if (at < 0)
         return takeHeard() + "<the barrier never came>";
