@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include "files.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -42,19 +43,6 @@ struct FakeTarget final : SettingsTarget
     bool phraseSounds{true};
     int helpShown{0};
 };
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 } // namespace
 
@@ -131,7 +119,7 @@ void TestSettings::readsOddValues()
     QFETCH(QByteArray, lines);
     QFETCH(QString, what);
     QFETCH(QVariant, expected);
-    writeFile(m_path, "[vorlith]\r\n" + lines + "\r\nHelp=2\r\n");
+    QVERIFY(writeFile(m_path, "[vorlith]\r\n" + lines + "\r\nHelp=2\r\n"));
     FakeTarget t;
     Settings(m_path, t).load();
     QVariant got;
@@ -186,7 +174,7 @@ void TestSettings::otherProgramsSectionsSurviveByteForByte()
 {
     const QByteArray before = "; lobby settings\r\n[Lobby]\r\nUser=Kim\r\nServer = play.example\r\n\r\n"
                               "[VORLITH]\r\nTop=10\r\n; my note\r\nPhrase1=Hi there\r\n[Other]\r\nx=1\r\n";
-    writeFile(m_path, before);
+    QVERIFY(writeFile(m_path, before));
     FakeTarget t;
     Settings settings(m_path, t);
     settings.load();
@@ -204,7 +192,7 @@ void TestSettings::otherProgramsSectionsSurviveByteForByte()
 
 void TestSettings::helpOneShowsThePanelOnceMore()
 {
-    writeFile(m_path, "[Vorlith]\r\nHelp=1\r\n");
+    QVERIFY(writeFile(m_path, "[Vorlith]\r\nHelp=1\r\n"));
     FakeTarget t;
     Settings settings(m_path, t);
     settings.load();
@@ -238,7 +226,7 @@ void TestSettings::unwritableFileRaisesAndKeepsTheOldFile()
 void TestSettings::failedWriteKeepsTheExistingFile()
 {
     // A file that exists stays as it was when a write fails half-way (read-only folder).
-    writeFile(m_path, "[Vorlith]\r\nTop=7\r\n");
+    QVERIFY(writeFile(m_path, "[Vorlith]\r\nTop=7\r\n"));
     QFile::setPermissions(m_dir->path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     FakeTarget u;
     u.bounds = QRect(1, 2, 800, 600);
@@ -288,7 +276,7 @@ void TestSettings::storeKeepsNameLanAnswersAndPhrases()
     QFETCH(bool, lanAnswers);
     QFETCH(QByteArray, after);
     if (!before.isEmpty())
-        writeFile(m_path, before);
+        QVERIFY(writeFile(m_path, before));
     PreferencesStore store(m_path);
     const Preferences loaded = store.load();
     QCOMPARE(loaded.playerName, name);

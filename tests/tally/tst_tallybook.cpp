@@ -3,6 +3,7 @@
 #include "tally/codec/stringgrid.h"
 #include "tally/tallybook.h"
 
+#include "files.h"
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -40,18 +41,6 @@ QString counts(const TallyBook &book, const QString &name)
 QString own(const TallyBook &book)
 {
     return book.cell(1, 0) + QLatin1Char(' ') + book.cell(2, 0) + QLatin1Char(' ') + book.cell(3, 0);
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // A tally big enough that its file cannot be squeezed into a few hundred bytes.
