@@ -74,7 +74,7 @@ void TestComputerGame::second()
     m_ann->client.flow().turntimerTimer();
     for (const auto &p : m_kim->computers().players())
         p->tick();
-    QVERIFY(m_pump.settle());
+    QVERIFY(m_pump.until([this] { return nothingInFlight(*m_kim, {&m_ann->client}); }));
 }
 
 void TestComputerGame::aGameWithComputerPlayers()

@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTest>
 #include <QTimer>
 
 void Pump::add(vorlith::net::Dispatcher &dispatcher)
@@ -38,19 +37,6 @@ bool Pump::until(const std::function<bool()> &done, int timeoutMs)
         if (!handled)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
-}
-
-bool Pump::settle(int idleTurns, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    int idle = 0;
-    while (idle < idleTurns) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        idle = drain() ? 0 : idle + 1;
-    }
-    return true;
 }
 
 void hostSays(vorlith::net::Dispatcher &client, const QByteArray &lines)
