@@ -22,11 +22,13 @@ int Pump::drain()
 
 bool Pump::until(const std::function<bool()> &done, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    // Wakes the loop at the deadline should nothing else happen.
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
+    // Wakes the loop at the deadline should nothing else happen. A timer may
+    // fire a little early, so it is set again for what is left before each
+    // wait: a wait never outlives the deadline.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(timeoutMs);
+    wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         const int handled = drain();
@@ -34,8 +36,11 @@ bool Pump::until(const std::function<bool()> &done, int timeoutMs)
             return true;
         if (deadline.hasExpired())
             return false;
-        if (!handled)
+        if (!handled) {
+            if (!wake.isActive())
+                wake.start(int(qMax<qint64>(1, deadline.remainingTime())));
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
 }
 
