@@ -2,6 +2,7 @@
 #include "app/httpfetch.h"
 #include "app/program.h"
 #include "client/mainwindow.h"
+#include "harness.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/jpeg.h"
@@ -70,7 +71,7 @@ struct Offer
     }
     bool waitUntilEnded()
     {
-        return QTest::qWaitFor([this] { return !window->fetch().isRunning(); }, 10000);
+        return Pump().until([this] { return !window->fetch().isRunning(); }, 10000);
     }
     void verifyButtonsAfterEnd() const
     {

@@ -1,4 +1,5 @@
 #include "app/httpfetch.h"
+#include "harness.h"
 #include "webserver.h"
 #include "wireclient.h"
 
@@ -26,8 +27,8 @@ struct Fetch
     bool get(const QUrl &url) { return fetch.get(url, &file); }
     bool waitForEnd()
     {
-        return QTest::qWaitFor([this] { return !completed.isEmpty() || !failed.isEmpty(); }, 10000)
-               && completed.size() + failed.size() == 1;
+        return Pump().until([this] { return !completed.isEmpty() || !failed.isEmpty(); }, 10000) &&
+               completed.size() + failed.size() == 1;
     }
     QString reason() const { return failed.isEmpty() ? QString() : failed.first().first().toString(); }
 
