@@ -74,7 +74,7 @@ void TestComputerGame::second()
     m_ann->client.flow().tickCountdown();
     for (const auto &p : m_kim->computers().players())
         p->tick();
-    QVERIFY(m_pump.settle());
+    QVERIFY(m_pump.until([this] { return nothingInFlight(*m_kim, {&m_ann->client}); }));
 }
 
 void TestComputerGame::aGameWithComputerPlayers()
@@ -117,7 +117,10 @@ void TestComputerGame::aGameWithComputerPlayers()
     dialog.setStrength(QStringLiteral("Hard"));
     dialog.findChild<ui::ImageButton *>(QStringLiteral("button_start"))->click();
     // The third took its seat before the game began, and plays its first round.
-    QVERIFY(m_pump.until([&] { return annGame.board().isOpen(); }));
+    // Every computer player has its board too, and its plan, once nothing
+    // is on its way any more.
+    QVERIFY(m_pump.until(
+        [&] { return annGame.board().isOpen() && nothingInFlight(*m_kim, {&annGame}); }));
     QCOMPARE(annGame.roster().caption(5), QStringLiteral("Robot 3"));
     QCOMPARE(ann.panel().roundRoom().roundLabel()->text(), QStringLiteral("Round: 1 of 1"));
     QCOMPARE(m_kim->computers().count(), 3);

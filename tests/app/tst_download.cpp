@@ -2,6 +2,7 @@
 #include "app/httpfetch.h"
 #include "app/program.h"
 #include "client/mainwindow.h"
+#include "harness.h"
 #include "recordingboxes.h"
 #include "recordingsound.h"
 #include "ui/jpeg.h"
@@ -70,7 +71,7 @@ struct Offer
     }
     bool waitUntilEnded()
     {
-        return QTest::qWaitFor([this] { return !window->fetch().isRunning(); }, 10000);
+        return Pump().until([this] { return !window->fetch().isRunning(); }, 10000);
     }
     void verifyButtonsAfterEnd() const
     {
@@ -89,15 +90,20 @@ struct Offer
     QStringList lowerLines;
 };
 
-/// Writes \a head at once and \a body in two halves, one turn apart.
-WebServer::Responder inTwoParts(const QByteArray &head, const QByteArray &body)
+/// Writes \a head and the first half of \a body at once, and the rest
+/// once \a reader has taken in the first half.
+WebServer::Responder inTwoParts(const QByteArray &head, const QByteArray &body, HttpFetch &reader)
 {
-    return [head, body](QTcpSocket *peer, int) {
-        peer->write(head + body.left(body.size() / 2));
-        QTimer::singleShot(20, peer, [peer, rest = body.mid(body.size() / 2)] {
-            peer->write(rest);
-            peer->disconnectFromHost();
-        });
+    return [head, body, &reader](QTcpSocket *peer, int) {
+        const qint64 half = body.size() / 2;
+        peer->write(head + body.left(half));
+        QObject::connect(&reader, &HttpFetch::bodyReceived, peer,
+                         [peer, half, rest = body.mid(half)](qint64 received) {
+                             if (received != half)
+                                 return;
+                             peer->write(rest);
+                             peer->disconnectFromHost();
+                         });
     };
 }
 
@@ -178,7 +184,7 @@ void TestDownload::completedDownloadStartsTheInstaller()
     const QByteArray body = QByteArray(40000, 'i') + "the installer";
     const QByteArray head = withLength ? "HTTP/1.0 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n"
                                        : QByteArray("HTTP/1.0 200 OK\r\nServer: test\r\n\r\n");
-    o.server.setResponder(inTwoParts(head, body));
+    o.server.setResponder(inTwoParts(head, body, o.window->fetch()));
 
     QFile old(o.installer()); // an earlier download is replaced
     QVERIFY(old.open(QIODevice::WriteOnly));

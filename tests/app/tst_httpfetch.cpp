@@ -1,4 +1,5 @@
 #include "app/httpfetch.h"
+#include "harness.h"
 #include "webserver.h"
 #include "wireclient.h"
 
@@ -26,8 +27,8 @@ struct Fetch
     bool get(const QUrl &url) { return fetch.get(url, &file); }
     bool waitForEnd()
     {
-        return QTest::qWaitFor([this] { return !completed.isEmpty() || !failed.isEmpty(); }, 10000)
-               && completed.size() + failed.size() == 1;
+        return Pump().until([this] { return !completed.isEmpty() || !failed.isEmpty(); }, 10000) &&
+               completed.size() + failed.size() == 1;
     }
     QString reason() const { return failed.isEmpty() ? QString() : failed.first().first().toString(); }
 
@@ -147,18 +148,27 @@ void TestHttpFetch::bodyLandsInTheFile()
     QFETCH(QByteArray, body);
     QFETCH(int, headLines);
     QFETCH(qint64, total);
+    // The next piece goes once the reader has taken what came before, so
+    // that it sees them apart.
+    QPointer<QTcpSocket> peer;
+    qsizetype next = 0;
+    const auto writeNext = [&] {
+        if (!peer || next >= pieces.size())
+            return;
+        peer->write(pieces.at(next));
+        // With a known length the fetch must end without waiting for the close.
+        if (++next == pieces.size() && total < 0)
+            peer->disconnectFromHost();
+    };
     WebServer server;
-    server.setResponder([&](QTcpSocket *peer, int) {
-        // One piece per turn of the event loop, so the reader sees them apart.
-        for (int i = 0; i < pieces.size(); ++i)
-            QTimer::singleShot(i * 20, peer, [peer, piece = pieces.at(i), last = i == pieces.size() - 1, total] {
-                peer->write(piece);
-                // With a known length the fetch must end without waiting for the close.
-                if (last && total < 0)
-                    peer->disconnectFromHost();
-            });
-    });
     Fetch f;
+    server.setResponder([&](QTcpSocket *p, int) {
+        peer = p;
+        // The request came, so the fetch's socket is there by now.
+        if (auto *reader = f.fetch.findChild<QTcpSocket *>())
+            connect(reader, &QTcpSocket::readyRead, &f.fetch, writeNext);
+        writeNext();
+    });
     QVERIFY(f.get(installerAt(server)));
     QVERIFY(f.waitForEnd());
     QCOMPARE(f.reason(), QString());

@@ -60,9 +60,8 @@ private Q_SLOTS:
     void hostingListensAndLogsInAsSlotOne();
     void soloGameHostsAsYouWithoutPresence();
     void joiningAnswersTheLoginByteExactly();
-    void oneOrTwoParametersConnectNowhere_data();
-    void oneOrTwoParametersConnectNowhere();
-    void capitalTrueJoins();
+    void launchParametersDecideWhereToConnect_data();
+    void launchParametersDecideWhereToConnect();
     void secondHostReportsBindingError();
     void fullGameShowsBoxAndCloses();
     void unreachableHostSaysSo();
@@ -166,16 +165,20 @@ void TestLaunch::joiningAnswersTheLoginByteExactly()
     QTRY_COMPARE(closed.count(), 1);
 }
 
-void TestLaunch::oneOrTwoParametersConnectNowhere_data()
+void TestLaunch::launchParametersDecideWhereToConnect_data()
 {
     QTest::addColumn<QStringList>("params");
-    QTest::newRow("one") << QStringList{"Ann"};
-    QTest::newRow("two") << QStringList{"Ann", "127.0.0.1"};
+    QTest::addColumn<bool>("joins");
+    QTest::newRow("one: nowhere") << QStringList{"Ann"} << false;
+    QTest::newRow("two: nowhere") << QStringList{"Ann", "127.0.0.1"} << false;
+    // Only "true" itself hosts; any other third parameter joins.
+    QTest::newRow("capital TRUE joins") << QStringList{"Ann", "127.0.0.1", "TRUE"} << true;
 }
 
-void TestLaunch::oneOrTwoParametersConnectNowhere()
+void TestLaunch::launchParametersDecideWhereToConnect()
 {
     QFETCH(QStringList, params);
+    QFETCH(bool, joins);
     FakeHost host;
     FakeHost lobby;
     Player p;
@@ -185,26 +188,16 @@ void TestLaunch::oneOrTwoParametersConnectNowhere()
     p.client.launcher().setPresencePort(portOf(lobby));
     p.client.launcher().setLaunchParameters(params);
     p.client.launcher().run();
-    QCOMPARE(chatText(p), QStringLiteral("Loading Multi-player Game.. Please Wait."));
     QVERIFY(!hosted);
+    QVERIFY(!p.client.launcher().isHost());
+    if (joins) {
+        QVERIFY(host.accept());
+        return;
+    }
+    QCOMPARE(chatText(p), QStringLiteral("Loading Multi-player Game.. Please Wait."));
     // Neither connection was ever tried.
     QVERIFY(!p.client.session().sock().hasSocket());
     QVERIFY(!p.client.launcher().presenceSock().hasSocket());
-}
-
-void TestLaunch::capitalTrueJoins()
-{
-    FakeHost host;
-    Player p;
-    bool hosted = false;
-    p.client.launcher().setHostStarter([&] { hosted = true; });
-    p.client.launcher().setGamePort(portOf(host));
-    p.client.launcher().setPresencePort(QString::number(closedPort()));
-    p.client.launcher().setLaunchParameters({"Ann", "127.0.0.1", "TRUE"});
-    p.client.launcher().run();
-    QVERIFY(host.accept());
-    QVERIFY(!hosted);
-    QVERIFY(!p.client.launcher().isHost());
 }
 
 void TestLaunch::secondHostReportsBindingError()

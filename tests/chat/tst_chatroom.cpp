@@ -66,48 +66,45 @@ private Q_SLOTS:
         m_window.reset();
     }
 
-    void drawsAChatAsBoldItemsInTheSendersStyle()
+    void drawsEachLineAsItemsInItsStyle_data()
     {
-        m_room->onChatReceived(QStringLiteral("3+Bob chats: hello|clBlack"));
-        QCOMPARE(view().itemCount(), 3);
-        QCOMPARE(view().item(0).text, QStringLiteral("Bob chats: "));
-        QCOMPARE(view().item(1).text, QStringLiteral(" "));
-        QCOMPARE(view().item(2).text, QStringLiteral("hello "));
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(view().item(i).style, 8);
-        QVERIFY(view().item(0).startsLine);
-        QVERIFY(!view().item(1).startsLine);
-        QVERIFY(view().style(8).bold);
-        QVERIFY(!view().style(8).italic);
-        QVERIFY(!view().style(8).underline);
-        QCOMPARE(view().style(8).color, QColor(0, 0, 0));
+        QTest::addColumn<QString>("line"); // as relayed; without a slot, the program's own
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QColor>("color");
+        // A chat: bold, in the sender's colour (slot 3 draws in style 8).
+        QTest::newRow("chat") << "3+Bob chats: hello|clBlack"
+                              << QStringList{"Bob chats: ", " ", "hello "} << 8 << QColor(0, 0, 0);
+        QTest::newRow("action") << "2+Ann waves|clBlack" << QStringList{" ", "Ann ", "waves "} << 7
+                                << QColor(0, 0, 0);
+        QTest::newRow("own line, in the system colour")
+            << "You are Connected." << QStringList{" ", "You ", "are ", "Connected. "} << 0
+            << QColor(0, 0, 255);
+        QTest::newRow("unreadable colour: red")
+            << "5+Cy chats: a|b|clBlue" << QStringList{"Cy chats: ", " ", "a "} << 10
+            << QColor(255, 0, 0);
     }
-
-    void drawsAnActionFromItsLine()
+    void drawsEachLineAsItemsInItsStyle()
     {
-        m_room->onChatReceived(QStringLiteral("2+Ann waves|clBlack"));
-        QCOMPARE(view().itemCount(), 3);
-        QCOMPARE(view().item(0).text, QStringLiteral(" "));
-        QCOMPARE(view().item(1).text, QStringLiteral("Ann "));
-        QCOMPARE(view().item(2).text, QStringLiteral("waves "));
-        QCOMPARE(view().item(0).style, 7);
-    }
-
-    void drawsOwnLinesInTheSystemColour()
-    {
-        m_room->addSystemLine(QStringLiteral("You are Connected."));
-        QCOMPARE(view().item(0).style, 0);
-        QCOMPARE(view().item(1).text, QStringLiteral("You "));
-        QCOMPARE(view().style(0).color, QColor(0, 0, 255));
-        QVERIFY(view().style(0).bold);
-    }
-
-    void drawsUnreadableColoursInRed()
-    {
-        m_room->onChatReceived(QStringLiteral("5+Cy chats: a|b|clBlue"));
-        QCOMPARE(view().style(10).color, QColor(255, 0, 0));
-        QCOMPARE(view().item(2).text, QStringLiteral("a "));
-        QCOMPARE(view().itemCount(), 3);
+        QFETCH(QString, line);
+        QFETCH(QStringList, items);
+        QFETCH(int, style);
+        QFETCH(QColor, color);
+        if (line.contains(QLatin1Char('|')))
+            m_room->onChatReceived(line);
+        else
+            m_room->addSystemLine(line);
+        QStringList drawn;
+        for (int i = 0; i < view().itemCount(); ++i) {
+            drawn << view().item(i).text;
+            QCOMPARE(view().item(i).startsLine, i == 0);
+        }
+        QCOMPARE(drawn, items);
+        QCOMPARE(view().item(0).style, style);
+        QCOMPARE(view().style(style).color, color);
+        QVERIFY(view().style(style).bold);
+        QVERIFY(!view().style(style).italic);
+        QVERIFY(!view().style(style).underline);
     }
 
     void recoloursAPlayersEarlierLines()

@@ -2,6 +2,7 @@
 #include "dict/wordfinder.h"
 #include "host/gameengine.h"
 
+#include "files.h"
 #include <QFile>
 #include <QRandomGenerator>
 #include <QResource>
@@ -89,12 +90,6 @@ QByteArray builtInList()
     vorlith::dict::initBuiltInWordList();
     const QResource res(Dictionary::builtInResource());
     return QByteArray(reinterpret_cast<const char *>(res.data()), qsizetype(res.size()));
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 QByteArray record(unsigned char length, const QByteArray &word)

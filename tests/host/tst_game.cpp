@@ -4,6 +4,7 @@
 #include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/server.h"
+#include "hostdoubles.h"
 #include "wireclient.h"
 
 #include <QTest>
@@ -16,24 +17,6 @@ using host::GameEngine;
 using host::HostServer;
 
 namespace {
-
-/// Deals the given letters cell after cell, board after board (see the
-/// engine's letter table): the column of the letter, then its row.
-GameEngine::RandomSource riggedDeal(const QByteArray &letters)
-{
-    QList<int> answers;
-    for (char letter : letters) {
-        for (size_t r = 0; r < GameEngine::LetterTable.size(); ++r) {
-            const auto &row = GameEngine::LetterTable[r];
-            const auto at = std::find(row.begin(), row.end(), letter);
-            if (at != row.end()) {
-                answers << int(at - row.begin()) << int(r);
-                break;
-            }
-        }
-    }
-    return [answers, at = qsizetype(0)](int) mutable { return answers[at++ % answers.size()]; };
-}
 
 const QByteArray Board = "tearsdlonhikbmpcugwfyvaoiusdlnhkbmpc";
 const QByteArray BoardLine = "CMD_makeboard+1+20+2+5+3+1+4+18+5+19+6+4+7+12+8+15+9+14+10+8+11+9+12+11+13+2+14+13+15+16+16+3"
@@ -57,21 +40,20 @@ private Q_SLOTS:
     void theWinnerFreesTheSeatsHeldForThoseWhoLeft();
 
 private:
-    WireClient *join(int slot, const QByteArray &name);
+    WireClient *join(int slot, const QByteArray &name) { return m_table.join(slot, name); }
     /// Lets \a seconds pass on the game timer.
     void tick(int seconds);
-    /// Sends an action line from \a from and waits until every participant
-    /// has it back: whatever the host sent before it has arrived by then.
-    void sync(WireClient *from, int slot);
-    /// What \a c received since the last call, without the sync lines.
+    /// A round trip from \a from to every participant: whatever the host
+    /// sent before it has arrived by then.
+    void sync(WireClient *from) { QVERIFY(from->roundTrip(m_table.connected())); }
+    /// What \a c received since the last call, without the round trips.
     QList<QByteArray> got(WireClient *c);
 
     dict::Dictionary m_dict;
     std::unique_ptr<HostServer> m_server;
     std::unique_ptr<GameEngine> m_game;
-    std::vector<std::unique_ptr<WireClient>> m_clients;
+    WireTable m_table;
     QHash<WireClient *, qsizetype> m_seen;
-    int m_syncs{0};
 };
 
 void TestGame::initTestCase()
@@ -88,44 +70,21 @@ void TestGame::init()
     m_server->setPortName(QStringLiteral("0"));
     m_server->startListening();
     QVERIFY(m_server->listeningPort() != 0);
+    m_table.port = m_server->listeningPort();
 }
 
 void TestGame::cleanup()
 {
-    m_clients.clear();
+    m_table.clear();
     m_seen.clear();
     m_game.reset();
     m_server.reset();
-}
-
-WireClient *TestGame::join(int slot, const QByteArray &name)
-{
-    m_clients.push_back(std::make_unique<WireClient>());
-    WireClient *c = m_clients.back().get();
-    if (!c->connectTo(m_server->listeningPort()) || !c->waitForLine("CMD_sendlogininfo+" + QByteArray::number(slot)))
-        return nullptr;
-    c->sendRaw("CMD_logininfo+" + QByteArray::number(slot) + "+1.0.3+" + name + "\xff\xff");
-    if (!c->waitForLine("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" + name + "+0"))
-        return nullptr;
-    return c;
 }
 
 void TestGame::tick(int seconds)
 {
     for (int i = 0; i < seconds; ++i)
         m_game->onSecond();
-}
-
-void TestGame::sync(WireClient *from, int slot)
-{
-    const QByteArray text = "sync " + QByteArray::number(++m_syncs);
-    from->sendLine("CMD_action+" + QByteArray::number(slot) + "+" + text + "|clRed");
-    const QByteArray echo = "CMD_action+" + QByteArray::number(slot) + "+" + m_server->registry().name(slot).toLatin1()
-                            + " " + text + "|clRed";
-    for (const auto &c : m_clients) {
-        if (!c->closed)
-            QVERIFY2(c->waitForLine(echo), echo.constData());
-    }
 }
 
 QList<QByteArray> TestGame::got(WireClient *c)
@@ -135,7 +94,7 @@ QList<QByteArray> TestGame::got(WireClient *c)
     QList<QByteArray> lines;
     for (qsizetype i = from; i < c->lines.size(); ++i) {
         const QByteArray &l = c->lines[i];
-        if (!(l.startsWith("CMD_action+") && l.contains(" sync ")))
+        if (!WireClient::isRoundTrip(l))
             lines.append(l);
     }
     return lines;
@@ -146,24 +105,24 @@ void TestGame::oneRoundGameStartedByAParticipant()
     WireClient *kim = join(1, "Kim");
     WireClient *ann = join(2, "Ann");
     QVERIFY(kim && ann);
-    sync(kim, 1);
+    sync(kim);
     got(kim);
     got(ann);
 
     ann->sendLine("CMD_startgame+Ann+1+60+");
-    sync(ann, 2);
+    sync(ann);
     const QList<QByteArray> start{"CMD_startgame+Ann+1+60+", BoardLine, "CMD_roundstarting+1+60+"};
     QCOMPARE(got(kim), start);
     QCOMPARE(got(ann), start);
     QVERIFY(m_game->gameInProgress());
 
     kim->sendLine("CMD_myword+2+HOLD+"); // in somebody else's name: ignored
-    sync(kim, 1);
+    sync(kim);
     ann->sendLine("CMD_myword+2+TEAR+");
     ann->sendLine("CMD_myword+2+AETR+");  // on the board, not a word
     ann->sendLine("CMD_myword+2+ZEBRA+"); // a word, not on the board
     ann->sendLine("CMD_myword+2+TEAR+");  // again
-    sync(ann, 2);
+    sync(ann);
     QCOMPARE(got(ann), (QList<QByteArray>{"CMD_hisword+2+16+TEAR+", "CMD_hisscore+2+16+16+", "CMD_notvalid+1+2+AETR+",
                                           "CMD_notvalid+1+2+ZEBRA+", "CMD_notvalid+2+2+TEAR+"}));
     QCOMPARE(got(kim), QList<QByteArray>{"CMD_hisscore+2+16+16+"});
@@ -171,33 +130,33 @@ void TestGame::oneRoundGameStartedByAParticipant()
     // Joining during the round: the same board, and the state of the game.
     WireClient *bob = join(3, "Bob");
     QVERIFY(bob);
-    sync(bob, 3);
+    sync(bob);
     QCOMPARE(got(bob), (QList<QByteArray>{"CMD_sendlogininfo+3", "CMD_newplayerinfo+3+Bob+0",
                                           "CMD_existingplayers+1+Kim+0+2+Ann+0", BoardLine,
                                           "CMD_gamestats+3+60+1+1+t+1+0+2+16+3+0+4+0+5+0+6+0"}));
     QCOMPARE(got(kim), QList<QByteArray>{"CMD_newplayerinfo+3+Bob+0"});
     bob->sendLine("CMD_myword+3+HOLD+");
     bob->sendLine("CMD_myword+3+BLIND+");
-    sync(bob, 3);
+    sync(bob);
     QCOMPARE(got(bob), (QList<QByteArray>{"CMD_hisword+3+16+HOLD+", "CMD_hisscore+3+16+16+", "CMD_hisword+3+25+BLIND+",
                                           "CMD_hisscore+3+41+25+"}));
     QCOMPARE(got(kim), (QList<QByteArray>{"CMD_hisscore+3+16+16+", "CMD_hisscore+3+41+25+"}));
     got(ann);
 
     tick(63);
-    sync(kim, 1);
+    sync(kim);
     QCOMPARE(got(kim), QList<QByteArray>());
     tick(1);
-    sync(kim, 1);
+    sync(kim);
     const QByteArray over = "CMD_roundover+1+0+0++2+16+16+TEAR:16,+3+41+41+HOLD:16,BLIND:25,+4+0+0++5+0+0++6+0+0+";
     for (WireClient *c : {kim, ann, bob})
         QCOMPARE(got(c), QList<QByteArray>{over});
 
     tick(19);
-    sync(kim, 1);
+    sync(kim);
     QCOMPARE(got(kim), QList<QByteArray>());
     tick(1);
-    sync(kim, 1);
+    sync(kim);
     for (WireClient *c : {kim, ann, bob})
         QCOMPARE(got(c), QList<QByteArray>{"CMD_winner+Bob+"});
     QVERIFY(!m_game->gameInProgress());
@@ -206,7 +165,7 @@ void TestGame::oneRoundGameStartedByAParticipant()
     // After the game a newcomer is not caught up with anything.
     WireClient *cat = join(4, "Cat");
     QVERIFY(cat);
-    sync(cat, 4);
+    sync(cat);
     QCOMPARE(got(cat), (QList<QByteArray>{"CMD_sendlogininfo+4", "CMD_newplayerinfo+4+Cat+0",
                                           "CMD_existingplayers+1+Kim+0+2+Ann+0+3+Bob+0"}));
 }
@@ -218,21 +177,21 @@ void TestGame::tieAfterTheLastRoundPlaysAnotherRound()
     QVERIFY(kim && ann);
     kim->sendLine("CMD_startgame+Kim+1+30+");
     kim->sendLine("CMD_myword+1+HOLD+");
-    sync(kim, 1);
+    sync(kim);
     ann->sendLine("CMD_myword+2+COLD+");
-    sync(ann, 2);
+    sync(ann);
     got(kim);
     got(ann);
     tick(34 + 20);
-    sync(kim, 1);
+    sync(kim);
     QCOMPARE(got(ann), (QList<QByteArray>{"CMD_roundover+1+16+16+HOLD:16,+2+16+16+COLD:16,+3+0+0++4+0+0++5+0+0++6+0+0+",
                                           BoardLine, "CMD_roundstarting+2+30+"}));
     ann->sendLine("CMD_myword+2+HOLD+");
-    sync(ann, 2);
+    sync(ann);
     QCOMPARE(got(ann), (QList<QByteArray>{"CMD_hisword+2+16+HOLD+", "CMD_hisscore+2+32+16+"}));
     got(kim);
     tick(34 + 20);
-    sync(kim, 1);
+    sync(kim);
     QCOMPARE(got(kim), (QList<QByteArray>{"CMD_roundover+1+16+0++2+32+16+HOLD:16,+3+0+0++4+0+0++5+0+0++6+0+0+",
                                           "CMD_winner+Ann+"}));
 }
@@ -261,7 +220,7 @@ void TestGame::wordOfADepartedPlayerStillScores()
     WireClient *ann = join(2, "Ann");
     QVERIFY(kim && ann);
     kim->sendLine("CMD_startgame+Kim+3+60+");
-    sync(kim, 1);
+    sync(kim);
     got(kim);
 
     m_server->dispatcher().setManual(true);
@@ -270,7 +229,7 @@ void TestGame::wordOfADepartedPlayerStillScores()
     ann->socket.disconnectFromHost();
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
     m_server->dispatcher().setManual(false);
-    sync(kim, 1);
+    sync(kim);
     // Only the reply to the sender is lost with its connection.
     QCOMPARE(got(kim), (QList<QByteArray>{"CMD_playerdisconnected+2+Ann", "CMD_hisscore+2+16+16+"}));
     QCOMPARE(m_server->registry().record(2)->totalScore, 16);
@@ -283,12 +242,12 @@ void TestGame::theWinnerFreesTheSeatsHeldForThoseWhoLeft()
     QVERIFY(kim && ann);
     kim->sendLine("CMD_startgame+Kim+1+30+");
     kim->sendLine("CMD_myword+1+HOLD+");
-    sync(kim, 1);
+    sync(kim);
     ann->socket.disconnectFromHost();
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
     QVERIFY(m_server->heldSeats().isHeld(2));
     tick(34 + 20);
-    sync(kim, 1);
+    sync(kim);
     QVERIFY(kim->lines.contains("CMD_winner+Kim+"));
     QVERIFY(m_server->heldSeats().isEmpty());
     QVERIFY(!m_server->heldSeats().deadlines().isTimerActive());

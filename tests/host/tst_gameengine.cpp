@@ -4,6 +4,7 @@
 #include "dict/dictionary.h"
 #include "host/gameengine.h"
 #include "host/registry.h"
+#include "hostdoubles.h"
 #include "net/protocol.h"
 
 #include <QSignalSpy>
@@ -28,27 +29,6 @@ public:
     QList<QByteArray> sent;
 };
 
-/// A random source that deals the given letters, cell after cell and board
-/// after board (starting over at the end), by answering the column and then
-/// the row where the letter stands in the table.
-GameEngine::RandomSource riggedDeal(const QByteArray &letters)
-{
-    QList<int> answers;
-    for (char letter : letters) {
-        bool found = false;
-        for (size_t r = 0; r < GameEngine::LetterTable.size() && !found; ++r) {
-            for (size_t c = 0; c < 6 && !found; ++c) {
-                if (GameEngine::LetterTable[r][c] == letter) {
-                    answers << int(c) << int(r);
-                    found = true;
-                }
-            }
-        }
-        Q_ASSERT(found);
-    }
-    return [answers, at = qsizetype(0)](int) mutable { return answers[at++ % answers.size()]; };
-}
-
 // One "e" only, and no j, q, x or z.
 const QByteArray Board = "tearsdlonhikbmpcugwfyvaoiusdlnhkbmpc";
 
@@ -69,19 +49,14 @@ private Q_SLOTS:
     void initTestCase();
     void init();
 
-    void dealDrawsColumnThenRow_data();
-    void dealDrawsColumnThenRow();
     void dealWeighsLettersInSixtieths();
     void wordNeedsACellForEachLetter_data();
     void wordNeedsACellForEachLetter();
 
     void wordsAreJudged_data();
     void wordsAreJudged();
-    void withoutADictionaryEveryWordIsRefused();
-    void watchingSeatIsJudgedLikeAnyOther();
     void wordsCountOnlyWhileARoundRuns_data();
     void wordsCountOnlyWhileARoundRuns();
-    void wordsBeforeAnyGameGetNoAnswer();
 
     void startNumbersAndFallbacks_data();
     void startNumbersAndFallbacks();
@@ -157,42 +132,6 @@ void TestGameEngine::tick(int seconds)
 
 // ---- the deal ----------------------------------------------------------
 
-void TestGameEngine::dealDrawsColumnThenRow_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<int>("code");
-    QTest::newRow("top left e") << 0 << 0 << 5;
-    QTest::newRow("top right a") << 5 << 0 << 1;
-    QTest::newRow("second row q") << 0 << 1 << 17;
-    QTest::newRow("column 2 row 3 s") << 2 << 3 << 19;
-    QTest::newRow("column 3 row 6 n") << 3 << 6 << 14;
-    QTest::newRow("bottom left m") << 0 << 9 << 13;
-    QTest::newRow("bottom right h") << 5 << 9 << 8;
-    QTest::newRow("column 4 row 4 t") << 4 << 4 << 20;
-}
-
-void TestGameEngine::dealDrawsColumnThenRow()
-{
-    QFETCH(int, column);
-    QFETCH(int, row);
-    QFETCH(int, code);
-    QList<int> asked;
-    GameEngine game(m_registry, m_out, m_dict, [&](int n) {
-        asked.append(n);
-        return n == 6 ? column : row;
-    });
-    game.setManual(true);
-    game.startGame(QStringLiteral("Kim"), 1, 60);
-    QCOMPARE(asked.size(), 72);
-    for (int i = 0; i < 72; i += 2)
-        QCOMPARE((QList<int>{asked[i], asked[i + 1]}), (QList<int>{6, 10}));
-    QByteArray expected = "all:CMD_makeboard";
-    for (int cell = 1; cell <= 36; ++cell)
-        expected += '+' + QByteArray::number(cell) + '+' + QByteArray::number(code);
-    QCOMPARE(m_out.sent.value(1), expected);
-}
-
 void TestGameEngine::dealWeighsLettersInSixtieths()
 {
     // e 5; t 4; a d h i k l n o r s 3; b c g m p u w 2; f j q v x y z 1.
@@ -201,22 +140,24 @@ void TestGameEngine::dealWeighsLettersInSixtieths()
     for (char w : weights)
         sum += w - '0';
     QCOMPARE(sum, 60);
+    // Each cell draws a column of six and a row of ten of the table.
     std::mt19937 rng(1234);
-    GameEngine game(m_registry, m_out, m_dict, [&](int n) { return int(rng() % unsigned(n)); });
+    int badDraws = 0;
+    GameEngine game(m_registry, m_out, m_dict, [&](int n) {
+        badDraws += n == 6 || n == 10 ? 0 : 1;
+        return int(rng() % unsigned(n));
+    });
     game.setManual(true);
     std::array<qint64, 27> counts{};
     const int boards = 5000;
     game.startGame(QStringLiteral("Kim"), 0, 0); // nobody scores: the game never ends
     for (int b = 0; b < boards; ++b) {
         const QByteArray line = m_out.take().value(1);
-        QVERIFY(line.startsWith("all:CMD_makeboard+1+"));
-        const QList<QByteArray> parts = line.split('+');
-        QCOMPARE(parts.size(), 73);
-        for (int cell = 1; cell <= 36; ++cell) {
-            QCOMPARE(parts[2 * cell - 1].toInt(), cell);
-            const int code = parts[2 * cell].toInt();
+        proto::MakeBoard dealt;
+        dealt.codes = game.board();
+        QCOMPARE(line, "all:" + proto::encode(dealt));
+        for (int code : game.board()) {
             QVERIFY(code >= 1 && code <= 26);
-            QCOMPARE(code, game.board()[size_t(cell - 1)]);
             ++counts[size_t(code)];
         }
         for (int i = 0; i < 4 + 20; ++i) // the round, the break, and the next round's deal
@@ -229,6 +170,7 @@ void TestGameEngine::dealWeighsLettersInSixtieths()
         QVERIFY2(std::abs(double(counts[size_t(code)]) - draws * p) < 5 * sd,
                  qPrintable(QStringLiteral("letter %1: %2 of %3").arg(QChar(u'a' + code - 1)).arg(counts[size_t(code)]).arg(draws)));
     }
+    QCOMPARE(badDraws, 0);
 }
 
 void TestGameEngine::wordNeedsACellForEachLetter_data()
@@ -271,73 +213,90 @@ void TestGameEngine::wordsAreJudged_data()
 {
     QTest::addColumn<QList<QByteArray>>("words"); // slot "+" word
     QTest::addColumn<QList<QByteArray>>("replies");
+    QTest::addColumn<QString>(
+        "setup"); // "no game", "no dictionary", "3 watches"; empty: a game runs
     QTest::newRow("accepted four letters")
         << QList<QByteArray>{"2+TEAR"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+"};
+        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+"} << QString();
     QTest::newRow("accepted five letters, total grows")
         << QList<QByteArray>{"3+TEAR", "3+BLIND"}
-        << QList<QByteArray>{"3:CMD_hisword+3+16+TEAR+", "all:CMD_hisscore+3+16+16+", "3:CMD_hisword+3+25+BLIND+",
-                             "all:CMD_hisscore+3+41+25+"};
-    QTest::newRow("not a word") << QList<QByteArray>{"2+AETR"} << QList<QByteArray>{"2:CMD_notvalid+1+2+AETR+"};
-    QTest::newRow("a word, not on the board") << QList<QByteArray>{"2+ZEBRA"} << QList<QByteArray>{"2:CMD_notvalid+1+2+ZEBRA+"};
-    QTest::newRow("a letter short") << QList<QByteArray>{"2+TREE"} << QList<QByteArray>{"2:CMD_notvalid+1+2+TREE+"};
+        << QList<QByteArray>{"3:CMD_hisword+3+16+TEAR+", "all:CMD_hisscore+3+16+16+",
+                             "3:CMD_hisword+3+25+BLIND+", "all:CMD_hisscore+3+41+25+"}
+        << QString();
+    QTest::newRow("not a word") << QList<QByteArray>{"2+AETR"}
+                                << QList<QByteArray>{"2:CMD_notvalid+1+2+AETR+"} << QString();
+    QTest::newRow("a word, not on the board")
+        << QList<QByteArray>{"2+ZEBRA"} << QList<QByteArray>{"2:CMD_notvalid+1+2+ZEBRA+"}
+        << QString();
+    QTest::newRow("a letter short") << QList<QByteArray>{"2+TREE"}
+                                    << QList<QByteArray>{"2:CMD_notvalid+1+2+TREE+"} << QString();
     QTest::newRow("twice from one seat")
         << QList<QByteArray>{"2+TEAR", "2+TEAR"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+", "2:CMD_notvalid+2+2+TEAR+"};
+        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+",
+                             "2:CMD_notvalid+2+2+TEAR+"}
+        << QString();
     QTest::newRow("once from each of two seats")
         << QList<QByteArray>{"2+TEAR", "4+TEAR"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+", "4:CMD_hisword+4+16+TEAR+",
-                             "all:CMD_hisscore+4+16+16+"};
+        << QList<QByteArray>{"2:CMD_hisword+2+16+TEAR+", "all:CMD_hisscore+2+16+16+",
+                             "4:CMD_hisword+4+16+TEAR+", "all:CMD_hisscore+4+16+16+"}
+        << QString();
     QTest::newRow("letter case makes no new word")
         << QList<QByteArray>{"2+tear", "2+TEAR", "2+TeAr"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+tear+", "all:CMD_hisscore+2+16+16+", "2:CMD_notvalid+2+2+TEAR+",
-                             "2:CMD_notvalid+2+2+TeAr+"};
+        << QList<QByteArray>{"2:CMD_hisword+2+16+tear+", "all:CMD_hisscore+2+16+16+",
+                             "2:CMD_notvalid+2+2+TEAR+", "2:CMD_notvalid+2+2+TeAr+"}
+        << QString();
     QTest::newRow("a word inside an earlier one is no duplicate")
         << QList<QByteArray>{"2+HOLD", "2+OLD", "2+HOLD"}
-        << QList<QByteArray>{"2:CMD_hisword+2+16+HOLD+", "all:CMD_hisscore+2+16+16+", "2:CMD_hisword+2+9+OLD+",
-                             "all:CMD_hisscore+2+25+9+", "2:CMD_notvalid+2+2+HOLD+"};
-    QTest::newRow("blanks around the word") << QList<QByteArray>{"2+ TEAR "} << QList<QByteArray>{"2:CMD_notvalid+1+2+ TEAR +"};
-    QTest::newRow("missing word") << QList<QByteArray>{"2"} << QList<QByteArray>{"2:CMD_notvalid+1+2++"};
-    QTest::newRow("slot 7 is a spy") << QList<QByteArray>{"7+TEAR"} << QList<QByteArray>{};
-    QTest::newRow("slot 0") << QList<QByteArray>{"0+TEAR"} << QList<QByteArray>{};
-    QTest::newRow("negative slot") << QList<QByteArray>{"-2+TEAR"} << QList<QByteArray>{};
-    QTest::newRow("slot outside the registry") << QList<QByteArray>{"2147483647+TEAR"} << QList<QByteArray>{};
+        << QList<QByteArray>{"2:CMD_hisword+2+16+HOLD+", "all:CMD_hisscore+2+16+16+",
+                             "2:CMD_hisword+2+9+OLD+", "all:CMD_hisscore+2+25+9+",
+                             "2:CMD_notvalid+2+2+HOLD+"}
+        << QString();
+    QTest::newRow("blanks around the word")
+        << QList<QByteArray>{"2+ TEAR "} << QList<QByteArray>{"2:CMD_notvalid+1+2+ TEAR +"}
+        << QString();
+    QTest::newRow("missing word") << QList<QByteArray>{"2"}
+                                  << QList<QByteArray>{"2:CMD_notvalid+1+2++"} << QString();
+    QTest::newRow("slot 7 is a spy")
+        << QList<QByteArray>{"7+TEAR"} << QList<QByteArray>{} << QString();
+    QTest::newRow("slot 0") << QList<QByteArray>{"0+TEAR"} << QList<QByteArray>{} << QString();
+    QTest::newRow("negative slot")
+        << QList<QByteArray>{"-2+TEAR"} << QList<QByteArray>{} << QString();
+    QTest::newRow("slot outside the registry")
+        << QList<QByteArray>{"2147483647+TEAR"} << QList<QByteArray>{} << QString();
+    QTest::newRow("no game runs") << QList<QByteArray>{"2+TEAR"} << QList<QByteArray>{}
+                                  << "no game";
+    QTest::newRow("without a word list every word is refused")
+        << QList<QByteArray>{"2+TEAR"} << QList<QByteArray>{"2:CMD_notvalid+1+2+TEAR+"}
+        << "no dictionary";
+    // Watching only changes what the seat's client lets its player do.
+    QTest::newRow("a watching seat is judged like any other")
+        << QList<QByteArray>{"3+TEAR"}
+        << QList<QByteArray>{"3:CMD_hisword+3+16+TEAR+", "all:CMD_hisscore+3+16+16+"}
+        << "3 watches";
 }
 
 void TestGameEngine::wordsAreJudged()
 {
     QFETCH(QList<QByteArray>, words);
     QFETCH(QList<QByteArray>, replies);
-    start("3", "60");
+    QFETCH(QString, setup);
+    static dict::Dictionary missing(QStringLiteral(":/no-such-word-list"));
+    if (setup == QLatin1String("no dictionary")) {
+        QVERIFY(!missing.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")));
+        m_game = std::make_unique<GameEngine>(m_registry, m_out, missing, riggedDeal(Board));
+        m_game->setManual(true);
+    }
+    if (setup != QLatin1String("no game"))
+        start("3", "60");
+    m_registry.record(3)->watching = setup == QLatin1String("3 watches");
     m_out.take();
     for (const QByteArray &w : words) {
         const auto line = proto::decode<proto::MyWord>(QString::fromLatin1(w));
         m_game->playWord(line.slot, line.word);
     }
     QCOMPARE(m_out.take(), replies);
-}
-
-void TestGameEngine::withoutADictionaryEveryWordIsRefused()
-{
-    dict::Dictionary missing(QStringLiteral(":/no-such-word-list"));
-    QVERIFY(!missing.loadwords(QStringLiteral("/nonexistent-vorlith-folder/English")));
-    QCOMPARE(missing.errorText(), QStringLiteral("English.dic dictionary not found!"));
-    GameEngine game(m_registry, m_out, missing, riggedDeal(Board));
-    game.setManual(true);
-    game.startGame(QStringLiteral("Kim"), 3, 60);
-    m_out.take();
-    game.playWord(2, QStringLiteral("TEAR"));
-    QCOMPARE(m_out.take(), QList<QByteArray>{"2:CMD_notvalid+1+2+TEAR+"});
-}
-
-void TestGameEngine::watchingSeatIsJudgedLikeAnyOther()
-{
-    // Watching only changes what the seat's client lets its player do.
-    start("3", "60");
-    m_registry.record(3)->watching = true;
-    m_out.take();
-    word(3, "TEAR");
-    QCOMPARE(m_out.take(), (QList<QByteArray>{"3:CMD_hisword+3+16+TEAR+", "all:CMD_hisscore+3+16+16+"}));
+    if (replies.isEmpty())
+        QCOMPARE(m_registry.record(2)->totalScore, 0);
 }
 
 void TestGameEngine::wordsCountOnlyWhileARoundRuns_data()
@@ -373,13 +332,6 @@ void TestGameEngine::wordsCountOnlyWhileARoundRuns()
     QCOMPARE(m_registry.record(2)->roundWords, QString());
     if (seconds >= 64 + 20)
         QVERIFY(!m_game->gameInProgress());
-}
-
-void TestGameEngine::wordsBeforeAnyGameGetNoAnswer()
-{
-    word(2, "TEAR");
-    QCOMPARE(m_out.take(), QList<QByteArray>());
-    QCOMPARE(m_registry.record(2)->totalScore, 0);
 }
 
 // ---- the clock and the numbers of a game ---------------------------------

@@ -1,4 +1,5 @@
 #include "host/server.h"
+#include "hostdoubles.h"
 #include "net/framing.h"
 #include "wireclient.h"
 
@@ -10,35 +11,6 @@
 
 using namespace vorlith::host;
 namespace net = vorlith::net;
-
-namespace {
-
-/// A game engine stand-in that only says whether a game runs and records calls.
-class FakeGame final : public GameHooks
-{
-public:
-    bool gameInProgress() const override { return running; }
-    void catchUp(int slot) override { caughtUp.append(slot); }
-    void startGame(const QString &starter, std::optional<qint32> rounds,
-                   std::optional<qint32> time) override
-    {
-        const auto text = [](std::optional<qint32> n) {
-            return n ? QString::number(*n) : QStringLiteral("none");
-        };
-        starts.append(starter + " " + text(rounds) + " " + text(time));
-    }
-    void playWord(int slot, const QString &word) override
-    {
-        words.append(QString::number(slot) + ":" + word);
-    }
-
-    bool running{false};
-    QList<int> caughtUp;
-    QStringList starts;
-    QStringList words;
-};
-
-} // namespace
 
 class TestServer : public QObject
 {
@@ -61,8 +33,8 @@ private Q_SLOTS:
     void spoofedSlotsChangeNothing();
     void namesThatBreakTheProtocolAreCleaned_data();
     void namesThatBreakTheProtocolAreCleaned();
-    void endlessLineIsCutOff();
-    void floodOfLinesIsCutOff();
+    void floodingConnectionIsCutOff_data();
+    void floodingConnectionIsCutOff();
     void linesOfAClosedConnectionAreStillHandled();
     void gameMessagesReachTheEngineFromTheirSender();
     void onlyALoginIsHonouredBeforeLoggingIn_data();
@@ -72,12 +44,15 @@ private Q_SLOTS:
     void fullQueueClosesTheLargestBacklogFirst();
 
 private:
-    WireClient *connectClient(int expectedSlot);
-    WireClient *join(int expectedSlot, const QByteArray &name, const QByteArray &version = "1.0.3");
+    WireClient *connectClient(int expectedSlot) { return m_table.connect(expectedSlot); }
+    WireClient *join(int slot, const QByteArray &name, const QByteArray &version = "1.0.3")
+    {
+        return m_table.join(slot, name, version);
+    }
 
     std::unique_ptr<HostServer> m_server;
     FakeGame m_game;
-    std::vector<std::unique_ptr<WireClient>> m_clients;
+    WireTable m_table;
 };
 
 void TestServer::init()
@@ -88,37 +63,13 @@ void TestServer::init()
     m_server->setPortName(QStringLiteral("0"));
     m_server->startListening();
     QVERIFY(m_server->listeningPort() != 0);
+    m_table.port = m_server->listeningPort();
 }
 
 void TestServer::cleanup()
 {
-    m_clients.clear();
+    m_table.clear();
     m_server.reset();
-}
-
-WireClient *TestServer::connectClient(int expectedSlot)
-{
-    m_clients.push_back(std::make_unique<WireClient>());
-    WireClient *c = m_clients.back().get();
-    if (!c->connectTo(m_server->listeningPort()))
-        return nullptr;
-    if (expectedSlot > 0) {
-        if (!c->waitForLines(1) || c->lines.first() != "CMD_sendlogininfo+" + QByteArray::number(expectedSlot))
-            return nullptr;
-    }
-    return c;
-}
-
-WireClient *TestServer::join(int expectedSlot, const QByteArray &name, const QByteArray &version)
-{
-    WireClient *c = connectClient(expectedSlot);
-    if (!c)
-        return nullptr;
-    // Exactly what a client sends: its name keeps a terminator of its own.
-    c->sendRaw("CMD_logininfo+" + QByteArray::number(expectedSlot) + "+" + version + "+" + name + "\xff\xff");
-    if (!c->waitForLine("CMD_newplayerinfo+" + QByteArray::number(expectedSlot) + "+" + name + "+0"))
-        return nullptr;
-    return c;
 }
 
 void TestServer::hostPlayerLogsInFirstInSlotOne()
@@ -126,11 +77,12 @@ void TestServer::hostPlayerLogsInFirstInSlotOne()
     WireClient *kim = connectClient(1);
     QVERIFY(kim);
     QCOMPARE(kim->raw, QByteArray("CMD_sendlogininfo+1\xff"));
-    kim->sendRaw("CMD_logininfo+1+1.0.3+Kim\xff\xff");
-    QVERIFY(kim->waitForLines(2));
+    QVERIFY(kim->logIn(1, "Kim"));
     // Alone at the table: no list of existing players follows.
-    QCOMPARE(kim->settle(150), QList<QByteArray>());
-    QCOMPARE(kim->raw, QByteArray("CMD_sendlogininfo+1\xff" "CMD_newplayerinfo+1+Kim+0\xff"));
+    QVERIFY(kim->roundTrip());
+    QVERIFY(kim->raw.startsWith("CMD_sendlogininfo+1\xff"
+                                "CMD_newplayerinfo+1+Kim+0\xff"
+                                "CMD_action+1+Kim ~"));
     QCOMPARE(m_server->registry().name(1), QStringLiteral("Kim"));
     QCOMPARE(m_server->registry().slotCount(), 1);
 }
@@ -190,7 +142,7 @@ void TestServer::departureIsAnnouncedExactlyOnce()
     ann->socket.disconnectFromHost();
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
     QVERIFY(bob->waitForLine("CMD_playerdisconnected+2+Ann"));
-    kim->settle(200);
+    QVERIFY(kim->roundTrip({bob}));
     QCOMPARE(kim->lines.count("CMD_playerdisconnected+2+Ann"), 1);
     QCOMPARE(bob->lines.count("CMD_playerdisconnected+2+Ann"), 1);
     QVERIFY(!m_server->registry().isActive(2));
@@ -232,7 +184,7 @@ void TestServer::slotOneWaitsForThisMachine()
     // Once taken, slot 1 is an ordinary seat again: when it frees, the next
     // newcomer gets it, wherever it comes from.
     ownTurn = false;
-    m_clients[3]->socket.disconnectFromHost();
+    m_table.at(3)->socket.disconnectFromHost();
     QTRY_VERIFY(!m_server->registry().isActive(1));
     QVERIFY(join(1, "Dan"));
     QVERIFY(HostServer::isThisMachine(QStringLiteral("127.0.0.1")));
@@ -251,7 +203,9 @@ void TestServer::tenthConnectionIsRefused()
     QVERIFY(!m_server->registry().isActive(10));
     QCOMPARE(m_server->registry().activeSlots().size(), 9);
     // Nobody was told about the refused connection.
-    QVERIFY(!m_clients.front()->settle(100).contains("CMD_playerdisconnected+10+"));
+    WireClient *first = m_table.at(0);
+    QVERIFY(first->roundTrip());
+    QVERIFY(!first->lines.contains("CMD_playerdisconnected+10+"));
 }
 
 void TestServer::onlySlotOneRemovesParticipants()
@@ -262,14 +216,13 @@ void TestServer::onlySlotOneRemovesParticipants()
     QVERIFY(kim && ann && bob);
     bob->sendLine("CMD_kickhim+3+2+");
     bob->sendLine("CMD_kickhim+1+2+"); // pretending to be the host player
-    bob->settle(150);
-    QVERIFY(!ann->closed);
+    QVERIFY(bob->roundTrip({ann}));    // Ann still hears Bob: not removed
     kim->sendLine("CMD_kickhim+1+2+");
     QVERIFY(ann->waitForClose());
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Ann"));
     QVERIFY(bob->waitForLine("CMD_playerdisconnected+2+Ann"));
     kim->sendLine("CMD_kickhim+1+77+"); // outside the registry: nothing happens
-    kim->settle(100);
+    QVERIFY(kim->roundTrip({bob}));
     QCOMPARE(kim->lines.count("CMD_playerdisconnected+2+Ann"), 1);
 }
 
@@ -279,8 +232,9 @@ void TestServer::justWatchFollowsTheGame()
     WireClient *ann = join(2, "Ann");
     QVERIFY(kim && ann);
     ann->sendLine("CMD_justwatch+2+1");
-    ann->settle(100);
+    QVERIFY(ann->roundTrip({kim}));
     QVERIFY(!ann->lines.contains("CMD_justwatching+2+1")); // no game runs
+    QVERIFY(!kim->lines.contains("CMD_justwatching+2+1"));
 
     m_game.running = true;
     ann->sendLine("CMD_justwatch+2+1");
@@ -298,7 +252,7 @@ void TestServer::justWatchFollowsTheGame()
     QVERIFY(!m_server->registry().record(2)->watching);
     kim->sendLine("CMD_justwatch+7+1");
     kim->sendLine("CMD_justwatch+2+5");
-    kim->settle(100);
+    QVERIFY(kim->roundTrip({ann}));
     QCOMPARE(ann->lines.count("CMD_justwatching+2+1"), 1);
 }
 
@@ -355,36 +309,33 @@ void TestServer::namesThatBreakTheProtocolAreCleaned()
     QVERIFY(c->waitForLine("CMD_newplayerinfo+1+" + kept + "+0"));
 }
 
-void TestServer::endlessLineIsCutOff()
+void TestServer::floodingConnectionIsCutOff_data()
 {
+    QTest::addColumn<QByteArray>("piece");
+    QTest::addColumn<int>("times");                                    // sent until closed
+    QTest::newRow("endless line") << QByteArray(64 * 1024, 'A') << 64; // 4 MB, no terminator
+    QByteArray burst;
+    for (int i = 0; i < 3000; ++i)
+        burst += "CMD_chat+2+spam|clRed\xff";
+    QTest::newRow("flood of lines") << burst << 1;
+}
+
+void TestServer::floodingConnectionIsCutOff()
+{
+    QFETCH(QByteArray, piece);
+    QFETCH(int, times);
     WireClient *kim = join(1, "Kim");
     WireClient *mal = join(2, "Mal");
     QVERIFY(kim && mal);
-    const QByteArray chunk(64 * 1024, 'A');
-    for (int i = 0; i < 64 && !mal->closed; ++i) { // up to 4 MB without a terminator
-        mal->sendRaw(chunk);
+    for (int i = 0; i < times && !mal->closed; ++i) {
+        mal->sendRaw(piece);
         QCoreApplication::processEvents();
     }
     QVERIFY(mal->waitForClose());
     QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Mal"));
     QVERIFY(!m_server->registry().isActive(2));
-    // The game goes on for everybody else.
-    kim->sendLine("CMD_chat+1+still fine|clRed");
-    QVERIFY(kim->waitForLine("CMD_chat+1+Kim chats: still fine|clRed"));
-}
-
-void TestServer::floodOfLinesIsCutOff()
-{
-    WireClient *kim = join(1, "Kim");
-    WireClient *mal = join(2, "Mal");
-    QVERIFY(kim && mal);
-    QByteArray burst;
-    for (int i = 0; i < 3000; ++i)
-        burst += "CMD_chat+2+spam|clRed\xff";
-    mal->sendRaw(burst);
-    QVERIFY(mal->waitForClose());
-    QVERIFY(kim->waitForLine("CMD_playerdisconnected+2+Mal"));
-    kim->settle(100);
+    // The game goes on for everybody else, and what was queued is gone.
+    QVERIFY(kim->roundTrip());
     QCOMPARE(m_server->dispatcher().pending(), 0);
     QVERIFY(kim->lines.count("CMD_chat+2+Mal chats: spam|clRed") < 1000);
 }
@@ -407,8 +358,8 @@ void TestServer::linesOfAClosedConnectionAreStillHandled()
     // count as the logged-in player's, though the seat is free by now.
     QCOMPARE(m_server->dispatcher().pending(), HostServer::LinesAfterClose);
     m_server->dispatcher().drain();
-    QVERIFY(kim->waitForLine("CMD_chat+2+Ann chats: bye 16|clRed"));
-    kim->settle(100);
+    m_server->dispatcher().setManual(false);
+    QVERIFY(kim->roundTrip());
     QList<QByteArray> relayed;
     for (const QByteArray &line : std::as_const(kim->lines)) {
         if (line.startsWith("CMD_chat+2+"))
@@ -416,6 +367,7 @@ void TestServer::linesOfAClosedConnectionAreStillHandled()
     }
     QCOMPARE(relayed.size(), HostServer::LinesAfterClose);
     QCOMPARE(relayed.first(), QByteArray("CMD_chat+2+Ann chats: bye 1|clRed"));
+    QCOMPARE(relayed.last(), QByteArray("CMD_chat+2+Ann chats: bye 16|clRed"));
 }
 
 void TestServer::gameMessagesReachTheEngineFromTheirSender()
@@ -454,10 +406,12 @@ void TestServer::onlyALoginIsHonouredBeforeLoggingIn()
     WireClient *kim = join(1, "Kim");
     WireClient *mal = connectClient(2);
     QVERIFY(kim && mal);
+    QSignalSpy handled(&m_server->dispatcher(), &net::Dispatcher::drained);
     mal->sendLine(line);
-    mal->settle(150);
+    QVERIFY(handled.wait());
     QCOMPARE(m_server->dispatcher().pending(), 0);
-    QCOMPARE(kim->lines, (QList<QByteArray>{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Kim+0"}));
+    QVERIFY(kim->roundTrip());
+    QCOMPARE(kim->heard(), (QList<QByteArray>{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Kim+0"}));
     QVERIFY(m_game.starts.isEmpty() && m_game.words.isEmpty());
 
     // Once logged in, the same connection is heard.
@@ -536,12 +490,13 @@ void TestServer::fullQueueClosesTheLargestBacklogFirst()
         }
     }
     QVERIFY(flooders[1]->waitForClose());
-    QTRY_VERIFY(m_server->dispatcher().pendingBytes() <= HostServer::MaxQueuedBytes);
-    kim->settle(100);
-    QVERIFY(!flooders[0]->closed);
-    QVERIFY(!flooders[2]->closed);
+    // Every line of the others has been read, and nobody else was closed.
+    QTRY_COMPARE(m_server->dispatcher().pending(), qsizetype(counts[0] + counts[2]));
+    QVERIFY(m_server->dispatcher().pendingBytes() <= HostServer::MaxQueuedBytes);
     QCOMPARE(m_server->dispatcher().pendingFrom(m_server->registry().record(3)->connectionSerial), 0);
-    QCOMPARE(m_server->dispatcher().pending(), qsizetype(counts[0] + counts[2]));
+    QVERIFY(!m_server->registry().isActive(3));
+    QVERIFY(m_server->registry().isActive(2) && m_server->registry().isActive(4));
+    QVERIFY(!flooders[0]->closed && !flooders[2]->closed);
 }
 
 QTEST_GUILESS_MAIN(TestServer)

@@ -1,5 +1,6 @@
 #include "profile/profilefile.h"
 
+#include "files.h"
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -30,20 +31,6 @@ const QByteArray kShared = "; written by the lobby\r\n"
                            "\r\n"
                            "[Other]\r\n"
                            "odd line without equals\r\n";
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<unreadable>";
-    return file.readAll();
-}
-
-bool writeFile(const QString &path, const QByteArray &data)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 } // namespace
 

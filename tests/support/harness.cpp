@@ -5,7 +5,6 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QTest>
 #include <QTimer>
 
 void Pump::add(vorlith::net::Dispatcher &dispatcher)
@@ -23,11 +22,13 @@ int Pump::drain()
 
 bool Pump::until(const std::function<bool()> &done, int timeoutMs)
 {
-    const QDeadlineTimer deadline(timeoutMs);
-    // Wakes the loop at the deadline should nothing else happen.
+    const QDeadlineTimer deadline(timeoutMs, Qt::PreciseTimer);
+    // Wakes the loop at the deadline should nothing else happen. A timer may
+    // fire a little early, so it is set again for what is left before each
+    // wait: a wait never outlives the deadline.
     QTimer wake;
     wake.setSingleShot(true);
-    wake.start(timeoutMs);
+    wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         const int handled = drain();
@@ -35,22 +36,12 @@ bool Pump::until(const std::function<bool()> &done, int timeoutMs)
             return true;
         if (deadline.hasExpired())
             return false;
-        if (!handled)
+        if (!handled) {
+            if (!wake.isActive())
+                wake.start(int(qMax<qint64>(1, deadline.remainingTime())));
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
     }
-}
-
-bool Pump::settle(int idleTurns, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    int idle = 0;
-    while (idle < idleTurns) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        idle = drain() ? 0 : idle + 1;
-    }
-    return true;
 }
 
 void hostSays(vorlith::net::Dispatcher &client, const QByteArray &lines)
@@ -69,7 +60,7 @@ FakeHost::FakeHost(QObject *parent) : QObject(parent)
 
 bool FakeHost::accept(int timeoutMs)
 {
-    if (!m_peer && !QTest::qWaitFor([this] { return m_server.hasPendingConnections(); }, timeoutMs))
+    if (!m_peer && !Pump().until([this] { return m_server.hasPendingConnections(); }, timeoutMs))
         return false;
     if (!m_peer) {
         m_peer = m_server.nextPendingConnection();
@@ -88,14 +79,14 @@ void FakeHost::say(const QByteArray &line)
 
 QByteArray FakeHost::hear(const QByteArray &bytes, int timeoutMs)
 {
-    (void)QTest::qWaitFor([&] { return m_heard.size() >= bytes.size(); }, timeoutMs);
+    (void)Pump().until([&] { return m_heard.size() >= bytes.size(); }, timeoutMs);
     return takeHeard();
 }
 
 QByteArray FakeHost::hearUntil(const QByteArray &barrier, int timeoutMs)
 {
     const QByteArray end = barrier + '\xff';
-    (void)QTest::qWaitFor([&] { return m_heard.contains(end); }, timeoutMs);
+    (void)Pump().until([&] { return m_heard.contains(end); }, timeoutMs);
     const qsizetype at = m_heard.indexOf(end);
     if (at < 0)
         return takeHeard() + "<the barrier never came>";

@@ -32,12 +32,6 @@ public:
     int drain();
     /// Pumps until \a done holds; false when the deadline passed first.
     bool until(const std::function<bool()> &done, int timeoutMs = 5000);
-    /// Pumps until \a idleTurns turns of the event loop in a row brought
-    /// no line to any dispatcher: for traffic with no one state to wait on
-    /// (computer players at work). Loopback bytes are readable at the peer
-    /// as soon as they are written, so a few turns carry every message;
-    /// false when traffic never stops.
-    bool settle(int idleTurns = 50, int timeoutMs = 5000);
 
 private:
     QList<std::function<int()>> m_drains;

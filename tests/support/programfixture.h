@@ -14,6 +14,7 @@
 #include "host/gameengine.h"
 #include "host/server.h"
 #include "net/dispatcher.h"
+#include "net/sock.h"
 #include "player.h"
 #include "wireclient.h"
 
@@ -68,4 +69,41 @@ inline void joinTable(Player &player, vorlith::app::Program &program, const QStr
     launcher.setPresencePort(QString::number(closedPort()));
     launcher.setLaunchParameters({name, QStringLiteral("127.0.0.1"), QStringLiteral("join")});
     launcher.run();
+}
+
+/// True when nothing is on its way between the host \a program runs and the
+/// players at it (its own client, its computer players and \a others): each
+/// end has read every byte the other end wrote, and no line waits in any
+/// queue. Only the test's seconds start traffic again.
+inline bool nothingInFlight(vorlith::app::Program &program,
+                            std::initializer_list<vorlith::client::GameClient *> others = {})
+{
+    using vorlith::net::Sock;
+    std::vector<Sock *> players{&program.client().session().sock()};
+    if (program.client().session().dispatcher().pending() > 0)
+        return false;
+    for (vorlith::client::GameClient *client : others) {
+        if (client->session().dispatcher().pending() > 0)
+            return false;
+        players.push_back(&client->session().sock());
+    }
+    for (const auto &computer : program.computers().players()) {
+        if (computer->dispatcher().pending() > 0)
+            return false;
+        players.push_back(&computer->connection().sock());
+    }
+    if (program.server().dispatcher().pending() > 0)
+        return false;
+    for (int slot : program.server().registry().activeSlots()) {
+        const Sock *host = program.server().registry().record(slot)->connection;
+        if (!host || !host->isConnected())
+            continue;
+        for (const Sock *player : players) {
+            if (player->localPort() == host->peerPort() &&
+                (player->bytesSent() != host->bytesReceived() ||
+                 host->bytesSent() != player->bytesReceived()))
+                return false;
+        }
+    }
+    return true;
 }

@@ -1,7 +1,8 @@
 #include "wireclient.h"
 
+#include "harness.h"
+
 #include <QTcpServer>
-#include <QTest>
 
 WireClient::WireClient(QObject *parent) : QObject(parent)
 {
@@ -43,26 +44,100 @@ void WireClient::sendLine(const QByteArray &line)
     sendRaw(line + '\xff');
 }
 
+bool WireClient::logIn(int slot, const QByteArray &name, const QByteArray &version)
+{
+    const QByteArray n = QByteArray::number(slot);
+    sendRaw("CMD_logininfo+" + n + "+" + version + "+" + name + "\xff\xff");
+    if (!waitForLine("CMD_newplayerinfo+" + n + "+" + name + "+0"))
+        return false;
+    this->slot = slot;
+    this->name = name;
+    return true;
+}
+
+namespace {
+const QByteArray RoundTripMark = " ~round trip ";
+}
+
+bool WireClient::roundTrip(const QList<WireClient *> &hearers, int timeoutMs)
+{
+    static int count = 0;
+    const QByteArray text = RoundTripMark + QByteArray::number(++count) + "|clRed";
+    const QByteArray n = QByteArray::number(slot);
+    sendLine("CMD_action+" + n + "+" + text.mid(1));
+    const QByteArray echo = "CMD_action+" + n + "+" + name + text;
+    if (!waitForLine(echo, timeoutMs))
+        return false;
+    for (WireClient *c : hearers) {
+        if (!c->waitForLine(echo, timeoutMs))
+            return false;
+    }
+    return true;
+}
+
+bool WireClient::isRoundTrip(const QByteArray &line)
+{
+    return line.startsWith("CMD_action+") && line.contains(RoundTripMark);
+}
+
+QList<QByteArray> WireClient::heard() const
+{
+    QList<QByteArray> kept;
+    for (const QByteArray &line : lines) {
+        if (!isRoundTrip(line))
+            kept.append(line);
+    }
+    return kept;
+}
+
 bool WireClient::waitForLines(int count, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return lines.size() >= count; }, timeoutMs);
+    return Pump().until([&] { return lines.size() >= count; }, timeoutMs);
 }
 
 bool WireClient::waitForClose(int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return closed; }, timeoutMs);
+    return Pump().until([&] { return closed; }, timeoutMs);
 }
 
 bool WireClient::waitForLine(const QByteArray &line, int timeoutMs)
 {
-    return QTest::qWaitFor([&] { return lines.contains(line); }, timeoutMs);
+    return Pump().until([&] { return lines.contains(line); }, timeoutMs);
 }
 
-QList<QByteArray> WireClient::settle(int ms)
+WireClient *WireTable::connect(int slot, const QHostAddress &from)
 {
-    const qsizetype before = lines.size();
-    QTest::qWait(ms);
-    return lines.mid(before);
+    clients.push_back(std::make_unique<WireClient>());
+    WireClient *c = clients.back().get();
+    if (!c->connectFrom(from, port))
+        return nullptr;
+    if (slot > 0 && (!c->waitForLines(1) ||
+                     c->lines.first() != "CMD_sendlogininfo+" + QByteArray::number(slot)))
+        return nullptr;
+    return c;
+}
+
+WireClient *WireTable::join(int slot, const QByteArray &name, const QByteArray &version,
+                            const QHostAddress &from)
+{
+    WireClient *c = connect(slot, from);
+    return c && c->logIn(slot, name, version) ? c : nullptr;
+}
+
+WireClient *WireTable::adopt(std::unique_ptr<WireClient> client)
+{
+    clients.push_back(std::move(client));
+    return clients.back().get();
+}
+
+QList<WireClient *> WireTable::connected() const
+{
+    QList<WireClient *> all;
+    for (const auto &c : clients) {
+        if (!c->closed)
+            all.append(c.get());
+    }
+    return all;
 }
 
 quint16 closedPort()

@@ -2,6 +2,7 @@
 // codec's error texts with a failing exit code.
 #include "lzrw1kh_reference.h"
 
+#include "files.h"
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -28,18 +29,6 @@ Run lzrw1kh(const QStringList &arguments)
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
     return run;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 QByteArray referenceFile(const QByteArray &plain)

@@ -31,8 +31,10 @@ private:
 TestMessageBoxes::Seen TestMessageBoxes::whileOpen(const std::function<void()> &open)
 {
     Seen seen;
+    // Looks at every turn of the loop, which the box's own loop runs once
+    // it is up; it stops at the box.
     QTimer poll;
-    poll.setInterval(10);
+    poll.setInterval(0);
     connect(&poll, &QTimer::timeout, this, [&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
