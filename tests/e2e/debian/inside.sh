@@ -2,21 +2,7 @@
 # Runs inside the fresh Debian 12 root (see run.sh): installs the package
 # the way its README says, then checks it. Prints PASS/FAIL lines and exits
 # non-zero when any check failed.
-set -uo pipefail
-deb=$1
-export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
-failed=0
-check() { # name, then the command that must succeed
-    local name=$1
-    shift
-    if "$@"; then echo "PASS  $name"; else echo "FAIL  $name"; failed=1; fi
-}
-
-apt-get update -qq
-before=$(dpkg-query -W -f='${Package}\n' | wc -l)
-check "apt install ./${deb##*/} on a clean Debian 12" \
-    bash -c "cd $(dirname "$deb") && apt-get install -y -qq ./${deb##*/} >/tmp/apt.log 2>&1 || { tail -20 /tmp/apt.log; false; }"
-echo "      ($(( $(dpkg-query -W -f='${Package}\n' | wc -l) - before )) packages installed with it)"
+. "$(dirname "$0")/common.sh"
 
 check "vorlith --version prints 1.0.3" bash -c '[ "$(vorlith --version)" = "vorlith 1.0.3" ]'
 check "vorlith --help prints the usage and exits 0" bash -c 'vorlith --help | grep -q "^Usage: vorlith \[options\]"'

@@ -31,7 +31,7 @@ trap 'rm -rf "$root"' EXIT
 cp "$deb" "$root/tmp/"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 mkdir -p "$root/opt/e2e"
-cp -r "$here/../desktop" "$here/../lib" "$here/inside.sh" "$here/server.sh" "$root/opt/e2e/"
+cp -r "$here/../desktop" "$here/../lib" "$here/common.sh" "$here/inside.sh" "$here/server.sh" "$root/opt/e2e/"
 inside=inside.sh
 case $(basename "$deb") in vorlith-server_*) inside=server.sh ;; esac
 

@@ -3,21 +3,7 @@
 # server's package as an operator would, then checks what it installed and
 # that the installed server serves. Prints PASS/FAIL lines and exits
 # non-zero when any check failed.
-set -uo pipefail
-deb=$1
-export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8
-failed=0
-check() { # name, then the command that must succeed
-    local name=$1
-    shift
-    if "$@"; then echo "PASS  $name"; else echo "FAIL  $name"; failed=1; fi
-}
-
-apt-get update -qq
-before=$(dpkg-query -W -f='${Package}\n' | wc -l)
-check "apt install ./${deb##*/} on a clean Debian 12" \
-    bash -c "cd $(dirname "$deb") && apt-get install -y -qq ./${deb##*/} >/tmp/apt.log 2>&1 || { tail -20 /tmp/apt.log; false; }"
-echo "      ($(( $(dpkg-query -W -f='${Package}\n' | wc -l) - before )) packages installed with it)"
+. "$(dirname "$0")/common.sh"
 check "no display library came with it" \
     bash -c '! dpkg-query -W -f="\${Package}\n" | grep -Eq "^(libqt6gui6|libqt6widgets6|libx11-6)$"'
 check "vorlith-server --version prints 1.0.3" bash -c '[ "$(vorlith-server --version)" = "vorlith-server 1.0.3" ]'
