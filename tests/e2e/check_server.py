@@ -31,15 +31,18 @@ def ip(*args):
     subprocess.run(["ip"] + list(args), check=True)
 
 
+# Named for this run, and removed at the end: `ip netns add` leaves its file
+# behind in /run/netns even when our mount namespace goes.
+FAR = "vorlith-server-%d" % os.getpid()
 if APART:
-    ip("netns", "add", "far")
-    ip("link", "add", "vhere", "type", "veth", "peer", "name", "vfar", "netns", "far")
+    ip("netns", "add", FAR)
+    ip("link", "add", "vhere", "type", "veth", "peer", "name", "vfar", "netns", FAR)
     ip("addr", "add", "10.8.0.1/24", "dev", "vhere")
     ip("link", "set", "vhere", "up")
-    ip("-n", "far", "link", "set", "lo", "up")
-    ip("-n", "far", "addr", "add", SERVER_ADDRESS + "/24", "dev", "vfar")
-    ip("-n", "far", "addr", "add", UNBOUND_ADDRESS + "/24", "dev", "vfar")
-    ip("-n", "far", "link", "set", "vfar", "up")
+    ip("-n", FAR, "link", "set", "lo", "up")
+    ip("-n", FAR, "addr", "add", SERVER_ADDRESS + "/24", "dev", "vfar")
+    ip("-n", FAR, "addr", "add", UNBOUND_ADDRESS + "/24", "dev", "vfar")
+    ip("-n", FAR, "link", "set", "vfar", "up")
 
 
 def request(method, path, body=None):
@@ -130,7 +133,7 @@ class Raw:
 
 server_log = open(os.path.join(tempfile.mkdtemp(prefix="vorlith-e2e-server-"), "stderr.txt"), "w")
 folders.append(os.path.dirname(server_log.name))
-server = subprocess.Popen((["ip", "netns", "exec", "far"] if APART else [])
+server = subprocess.Popen((["ip", "netns", "exec", FAR] if APART else [])
                           + [SERVER_BINARY, "--config", "/dev/null", "--bind", SERVER_ADDRESS, "--api-port", str(API_PORT),
                              "--ports", "%d-%d" % (TABLE_PORT, TABLE_PORT + 3)],
                           stdout=server_log, stderr=subprocess.STDOUT)
@@ -155,7 +158,7 @@ try:
     check(public.get("host") == SERVER_ADDRESS, "the table object names the address to dial: %s" % public.get("host"))
     address = "%s:%d" % (public.get("host", SERVER_ADDRESS), port)
     if APART:
-        check(reaches(SERVER_ADDRESS, port) and reaches("127.0.0.1", port, "far")
+        check(reaches(SERVER_ADDRESS, port) and reaches("127.0.0.1", port, FAR)
               and not reaches(UNBOUND_ADDRESS, port),
               "the table listens on its bound address and on loopback, nowhere else")
 
@@ -316,4 +319,6 @@ finally:
     except subprocess.TimeoutExpired:
         server.kill()
     server_log.close()
+    if APART:
+        subprocess.run(["ip", "netns", "del", FAR])
 finish()
