@@ -34,8 +34,9 @@ QuickHelp::QuickHelp(QWidget *panel) : QFrame(panel)
         "The CLEAR button clears the current word.",
         "The SHUFFLE button mixes up the letters on the board.",
         "The SUBMIT button sends the word to be checked.",
-        "You can also type your words out, using Backspace to clear the last letter, Enter to "
-        "submit, and Space to shuffle.",
+        // clang-format off
+        "You can also type your words out, using Backspace to clear the last letter, Enter to submit, and Space to shuffle.",
+        // clang-format on
     };
     bool first = true;
     for (const char *text : lines) {
