@@ -35,16 +35,12 @@ private Q_SLOTS:
 private:
     Table &makeTable(int rounds = 1, int time = 30, int computers = 0);
     WireClient *join(Table &table, int slot, const QByteArray &name);
-    /// A chat line from \a c, relayed back to it: everything it sent before
-    /// has been handled by then.
-    bool roundTrip(WireClient *c, int slot);
     void runSeconds(Table &table, int seconds);
 
     Words m_words;
     std::unique_ptr<Admission> m_admission;
     std::vector<std::unique_ptr<Table>> m_tables;
     std::vector<std::unique_ptr<WireClient>> m_clients;
-    int m_chats{0};
 };
 
 void TestTableRules::initTestCase()
@@ -85,27 +81,9 @@ WireClient *TestTableRules::join(Table &table, int slot, const QByteArray &name)
     m_clients.push_back(std::make_unique<WireClient>());
     WireClient *c = m_clients.back().get();
     if (!c->connectTo(table.port()) ||
-        !c->waitForLine("CMD_sendlogininfo+" + QByteArray::number(slot)))
-        return nullptr;
-    c->sendLine("CMD_logininfo+" + QByteArray::number(slot) + "+1.0.3+" + name);
-    if (!c->waitForLine("CMD_newplayerinfo+" + QByteArray::number(slot) + "+" + name + "+0"))
+        !c->waitForLine("CMD_sendlogininfo+" + QByteArray::number(slot)) || !c->logIn(slot, name))
         return nullptr;
     return c;
-}
-
-bool TestTableRules::roundTrip(WireClient *c, int slot)
-{
-    const QByteArray text = "mark" + QByteArray::number(++m_chats);
-    c->sendLine("CMD_chat+" + QByteArray::number(slot) + "+" + text + "|clBlack");
-    for (int tries = 0; tries < 50; ++tries) {
-        for (const QByteArray &line : c->lines) {
-            if (line.startsWith("CMD_chat+") && line.contains(text))
-                return true;
-        }
-        if (!c->waitForLines(int(c->lines.size()) + 1))
-            return false;
-    }
-    return false;
 }
 
 void TestTableRules::runSeconds(Table &table, int seconds)
@@ -134,7 +112,7 @@ void TestTableRules::onlyASeatedPlayerStartsAndOnlyBetweenGames()
 
     spy->sendLine("CMD_startgame+Spy+5+60+");
     stranger->sendLine("CMD_startgame+X+5+60+");
-    QVERIFY(roundTrip(spy, 7));
+    QVERIFY(spy->roundTrip());
     QVERIFY(!table.isPlaying());
 
     seats[2]->sendLine("CMD_startgame+P4+9+99+");
@@ -147,7 +125,7 @@ void TestTableRules::onlyASeatedPlayerStartsAndOnlyBetweenGames()
     runSeconds(table, 34); // round 1 closes
     QCOMPARE(table.game().phase(), host::GameEngine::Phase::Break);
     ann->sendLine("CMD_startgame+Ann+2+30+");
-    QVERIFY(roundTrip(ann, 1));
+    QVERIFY(ann->roundTrip());
     QCOMPARE(table.round(), 1);
     QCOMPARE(table.game().phase(), host::GameEngine::Phase::Break);
     QCOMPARE(table.gamesStarted(), 1);
@@ -178,7 +156,7 @@ void TestTableRules::nobodyHoldsHostingPowers()
 
     ann->sendLine("CMD_kickhim+1+2");
     ann->sendLine("CMD_justwatch+2+1");
-    QVERIFY(roundTrip(ann, 1));
+    QVERIFY(ann->roundTrip());
     QVERIFY(!bob->closed);
     QVERIFY(!table.engine().registry().record(2)->watching);
     QVERIFY(!bob->lines.contains("CMD_justwatching+2+1"));
@@ -295,7 +273,7 @@ void TestTableRules::silentGameEndsWithoutAWinnerAndTheTableWaits()
     QCOMPARE(table.round(), 6);
     QVERIFY(!table.isPlaying());
     QVERIFY(!table.game().isTimerEnabled());
-    QVERIFY(roundTrip(ann, 1));
+    QVERIFY(ann->roundTrip());
     const auto winners =
         std::count_if(ann->lines.begin(), ann->lines.end(),
                       [](const QByteArray &l) { return l.startsWith("CMD_winner"); });
