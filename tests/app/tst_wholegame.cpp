@@ -95,7 +95,7 @@ private Q_SLOTS:
     void aGameFromStartToTally();
 
 private:
-    void clickWord(MainWindow &w, const QString &word);
+    void clickWord(MainWindow &w, const BoardModel &board, const QString &word);
     void typeWord(MainWindow &w, const QString &word);
 
     QTemporaryDir m_dir;
@@ -114,10 +114,9 @@ void TestWholeGame::initTestCase()
     ui::setDataFolderOverride(m_dir.path());
 }
 
-void TestWholeGame::clickWord(MainWindow &w, const QString &word)
+void TestWholeGame::clickWord(MainWindow &w, const BoardModel &board, const QString &word)
 {
     // The same cells the keys would take: first by column, then by row.
-    BoardModel &board = w.client().board();
     for (QChar letter : word) {
         bool clicked = false;
         for (int c = 1; c <= 6 && !clicked; ++c) {
@@ -203,9 +202,9 @@ void TestWholeGame::aGameFromStartToTally()
     // Kim clicks two words; Ann types one, a non-word and the same word again.
     QListWidget *kimWords = kim.panel().roundRoom().wordList();
     QListWidget *annWords = ann.panel().roundRoom().wordList();
-    clickWord(kim, on.words[0]);
+    clickWord(kim, kimGame.board(), on.words[0]);
     QVERIFY(m_pump.until([&] { return kimWords->count() == 1; }));
-    clickWord(kim, on.words[1]);
+    clickWord(kim, kimGame.board(), on.words[1]);
     typeWord(ann, on.words[2]);
     typeWord(ann, on.nonWord);
     typeWord(ann, on.words[2]);
