@@ -64,12 +64,14 @@ BoardWords wordsOn(const BoardModel &board, const dict::Dictionary &dict)
         return found; // not dealt
     for (int a = 0; a < 36; ++a) {
         for (int b = 0; b < 36; ++b) {
-            for (int c = 0; c < 36 && found.words.size() < 3; ++c) {
+            // Until three words and a non-word are found: the first cells
+            // may well spell three words before any non-word.
+            for (int c = 0; c < 36 && (found.words.size() < 3 || found.nonWord.isEmpty()); ++c) {
                 if (a == b || b == c || a == c)
                     continue;
                 const QString w = QString(letters[a]) + letters[b] + letters[c];
                 if (dict.isword(QStringView(w)) || dict.isword(QStringView(w.toLower()))) {
-                    if (!found.words.contains(w))
+                    if (!found.words.contains(w) && found.words.size() < 3)
                         found.words << w;
                 } else if (found.nonWord.isEmpty()) {
                     found.nonWord = w;
